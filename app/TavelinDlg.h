@@ -1,0 +1,55 @@
+// The main window: the two setting pages, the link row and the message log.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include "Dialog.h"
+#include "simple/Page_comm.h"
+#include "special/Page_special.h"
+
+class QComboBox;
+class QPlainTextEdit;
+class QTabWidget;
+
+class CTavelinDlg : public Dialog {
+public:
+    CTavelinDlg();
+
+    // Appends `message` (and a line break when `newLine` is nonzero) to the
+    // log and brings the newest line into view.
+    void AppendLog(const QString& message, int newLine);
+    void ClearLog();
+    void OnOpenClose();
+    int OpenReaderLink();
+
+    // System commands: (command AND 0xFFF0) = 0x0010 shows the About box.
+    void OnSysCommand(unsigned command);
+
+    const QString& LogText() const { return m_logText; }
+    QTabWidget* Sheet() const { return m_sheet; }
+    CPage_comm& SimplePage() { return m_pageComm; }
+    CPage_special& SpecialPage() { return m_pageSpecial; }
+
+protected:
+    bool OnInitDialog() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+private:
+    QIcon m_icon;
+    QComboBox* m_portCombo = nullptr;
+    QComboBox* m_baudCombo = nullptr;
+    QString m_logText;
+    QPlainTextEdit* m_logBox = nullptr;
+    QTabWidget* m_sheet = nullptr;
+    CPage_comm m_pageComm;
+    CPage_special m_pageSpecial;
+    bool m_logBoxEdited = false;  // the user typed into the log box
+};
+
+constexpr unsigned IDM_ABOUTBOX = 0x0010;

@@ -1,0 +1,70 @@
+// Dialog templates, string table and dialog units. The templates are data
+// (res/dialogs/<number>.json, compiled into the program as Qt resources).
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+enum class ControlKind {
+    Static,       // text label
+    Icon,         // static showing an icon resource
+    GroupBox,
+    PushButton,
+    DefPushButton,
+    AutoRadio,
+    Edit,
+    MultiLineEdit,
+    DropDownList, // combo box, drop-down list style
+};
+
+struct ControlTemplate {
+    int id = -1;
+    ControlKind kind = ControlKind::Static;
+    QRect dlu;           // position and size in dialog units
+    QString text;        // caption; for Icon the icon resource number
+    QStringList items;   // initial combo items
+    bool groupStart = false;
+    bool tabStop = false;
+    bool hidden = false;
+    bool disabled = false;
+    bool border = false;
+    bool autoHScroll = false;
+    bool vScroll = false;
+    bool numbersOnly = false;
+    bool readOnly = false;
+    bool wantReturn = false;
+    bool noPrefix = false;
+};
+
+struct DialogTemplate {
+    int id = 0;
+    QSize dluSize;
+    QString fontFace;
+    int pointSize = 8;
+    QString caption;
+    bool systemMenu = false;
+    QList<ControlTemplate> controls;  // template order
+};
+
+// Loads template `id`; throws std::runtime_error naming the template when it
+// is missing or malformed (a build fault, not user input).
+const DialogTemplate& LoadTemplate(int id);
+
+// String table entry `id`; empty when absent.
+QString LoadString(int id);
+
+// The template's font as the toolkit can render it (falls back to a
+// system face with CJK coverage when the named face is absent).
+QFont TemplateFont(const DialogTemplate& t);
+
+// Dialog base units of a font: average character width of the 52 Latin
+// letters (rounded) and the character height, in pixels.
+QSize DialogBaseUnits(const QFont& font);
+
+// Dialog units to pixels: x * cx / 4, y * cy / 8, each rounded as the
+// platform's MapDialogRect does (MulDiv: to nearest).
+QRect DluToPixels(const QRect& dlu, const QSize& baseUnits);

@@ -1,0 +1,54 @@
+// The integers the program sends as the reader's read-only output settings,
+// shared by both setting pages.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace params {
+
+enum DataBase : int32_t { Decimal = 0, Hexadecimal = 1, Wiegand = 2, String = 3 };
+enum Orientation : int32_t { Reverse = 0, Forward = 1 };
+enum HeaderFlag : int32_t { WithoutHeader = 0, WithHeader = 1 };
+
+constexpr int32_t kSnSizeAll = 0;
+constexpr int32_t kOutLengthDefault = 0;
+constexpr int32_t kBlockUid = 255;  // block address that reads the card's UID
+
+// snSize for the first `n` bytes of the card number, or the last `n`.
+constexpr int32_t SnSizeFront(int32_t n) { return n; }
+constexpr int32_t SnSizeBack(int32_t n) { return n | 0xF0; }
+
+// One-click output preset.
+struct Preset {
+    int buttonId;
+    const char* caption;
+    int32_t dataBase;
+    int32_t orientation;
+    int32_t snSize;
+    int32_t outLength;
+};
+extern const std::array<Preset, 6> kPresets;
+
+// Zero-filled side buffers that every setting call passes on.
+struct AuxBuffers {
+    unsigned char aux8[8] = {};
+    unsigned char auxA[3] = {};
+    unsigned char auxB[3] = {};
+};
+
+inline constexpr std::string_view kDefaultKeyText = "3A7F19C2E845";
+// kDefaultKeyText as bytes, first byte first.
+extern const std::array<unsigned char, 6> kDefaultKey;
+
+// Exactly 2 * count hexadecimal digits (either case) into `count` bytes;
+// false, with `out` untouched, for anything else.
+bool HexToBytes(std::string_view text, unsigned char* out, size_t count);
+
+// "code: 0x%02X" of a library result, printed as unsigned 32 bits.
+std::string FormatCode(int32_t result);
+
+}  // namespace params

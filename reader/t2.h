@@ -1,0 +1,104 @@
+/*
+ * t2 — card reader library.
+ *
+ * Seven C operations through which the program talks to a card reader.
+ * A vendor's build of the library may take the place of ours, so these
+ * declarations, their argument order and their results are fixed.
+ *
+ * Results are 32-bit signed ints. lc_init returns a handle or exactly -1;
+ * every other operation returns 0 on success and a nonzero code otherwise.
+ * Codes 0x01..0xFF are the reader's own refusal of a value; the T2_E_*
+ * codes below come from the library (see docs/protocol.md).
+ *
+ * Calls come from one thread at a time per handle. No call is retried;
+ * each returns within the library's reply bound (T2_REPLY_TIMEOUT_MS).
+ */
+#ifndef T2_H
+#define T2_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  define T2_CALL __stdcall
+#  if defined(T2_BUILDING)
+#    define T2_API __declspec(dllexport)
+#  else
+#    define T2_API __declspec(dllimport)
+#  endif
+#else
+#  define T2_CALL
+#  if defined(T2_BUILDING)
+#    define T2_API __attribute__((visibility("default")))
+#  else
+#    define T2_API
+#  endif
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Library error codes (never -1, never 0x01..0xFF). */
+#define T2_E_TIMEOUT      0x1001 /* no complete reply within the bound */
+#define T2_E_BAD_CRC      0x1002 /* a reply arrived with a wrong checksum */
+#define T2_E_LINK_LOST    0x1003 /* the port went away or failed mid-call */
+#define T2_E_BAD_HANDLE   0x1004 /* handle unknown or already closed */
+#define T2_E_BAD_REPLY    0x1005 /* a reply of the wrong command or shape */
+#define T2_E_BAD_ARGUMENT 0x1006 /* null pointer or value outside the wire format */
+
+/* Reader refusal code for a value out of range (the emulator uses it too). */
+#define T2_READER_E_RANGE 0x21
+
+/* Upper bound of any single call's wait for its reply, in milliseconds. */
+#define T2_REPLY_TIMEOUT_MS 400
+
+/*
+ * Opens the reader on `port` (0..8 = COM1..COM9, 100 = USB) at `baud`
+ * (8N1), exclusively, and checks that a reader answers.
+ * Returns a small non-negative handle, or -1 on any failure; on failure
+ * nothing stays open and one line with the reason goes to standard error.
+ */
+T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud);
+
+/* Closes the link and frees the handle. 0, or T2_E_BAD_HANDLE. */
+T2_API int32_t T2_CALL lc_exit(int32_t handle);
+
+/*
+ * Reads the firmware version text into `versionText`, which must hold 256
+ * bytes; the text is always zero-terminated and cut to 255 characters.
+ * `versionLength` (may be null) receives the text's length.
+ */
+T2_API int32_t T2_CALL lc_getver(int32_t handle, unsigned char *versionText,
+                                 int32_t *versionLength);
+
+/*
+ * Sets the reader's read-only output: number base, byte order, card-number
+ * size and output length. `aux8` points to 8 bytes, `auxA` and `auxB` to 3
+ * bytes each; they are passed on to the reader unchanged.
+ */
+T2_API int32_t T2_CALL lc_setReadOnlyPara(int32_t handle, int32_t dataBase,
+                                          const unsigned char *aux8,
+                                          int32_t orientation, int32_t snSize,
+                                          int32_t outLength,
+                                          const unsigned char *auxA,
+                                          const unsigned char *auxB);
+
+/* Sets the card block read (0..255; 255 reads the UID) and its 6-byte key. */
+T2_API int32_t T2_CALL lc_setBlockReadPara(int32_t handle, int32_t blockAddress,
+                                           const unsigned char *key);
+
+/* Sets whether the output carries a header (1) or not (0). */
+T2_API int32_t T2_CALL lc_setReaderOnlyHead(int32_t handle, int32_t headerFlag);
+
+/*
+ * Converts `text` of exactly 2 * `count` hexadecimal digits (either case,
+ * nothing else) into `count` bytes at `out`, first byte first.
+ * 0 when valid; nonzero otherwise, and then `out` is left untouched.
+ */
+T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t count);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* T2_H */
