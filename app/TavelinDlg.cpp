@@ -1,1 +1,216 @@
-// placeholder
+#include "TavelinDlg.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTextCursor>
+
+#include "AboutDlg.h"
+#include "ReaderLink.h"
+#include "t2.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr int kUsbPort = 100;
+constexpr int kOpenFailed = 0x3001;
+
+bool IsEnter(const QKeyEvent* e)
+{
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+CTavelinDlg::CTavelinDlg()
+    : Dialog(102)
+    , m_icon(QStringLiteral(":/res/icon128.xpm"))
+{
+    OnClicked(1029, [this] { OnOpenClose(); });
+    OnClicked(1030, [this] { ClearLog(); });
+}
+
+bool CTavelinDlg::OnInitDialog()
+{
+    m_aboutText = LoadString(101);
+#ifdef _WIN32
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE); menu && !m_aboutText.isEmpty()) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
+    }
+#else
+    // No system menu to extend here: the window's context menu and F1 carry the item.
+    if (!m_aboutText.isEmpty()) {
+        auto* help = new QShortcut(QKeySequence::HelpContents, this);
+        connect(help, &QShortcut::activated, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    }
+#endif
+    setWindowIcon(m_icon);
+
+    m_portCombo = qobject_cast<QComboBox*>(Item(1037));
+    m_baudCombo = qobject_cast<QComboBox*>(Item(1038));
+    m_logBox = qobject_cast<QPlainTextEdit*>(Item(1039));
+    SetItemText(1049, QStringLiteral("Port"));
+    SetItemText(1050, QStringLiteral("Baud"));
+    SetItemText(1029, QStringLiteral("Open"));
+    SetItemText(1030, QStringLiteral("Clear MSG"));
+    SetSelectedIndex(1037, 0);
+    SetSelectedIndex(1038, 0);
+
+    // The log keeps its own copy of the text; the box's undo history would
+    // only double it.
+    m_logBox->setUndoRedoEnabled(false);
+    m_logBox->installEventFilter(this);
+    connect(m_logBox, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_writingLog)
+            m_logBoxEdited = true;
+    });
+
+    m_sheet = new QTabWidget(this);
+    m_sheet->addTab(&m_pageComm, m_pageComm.TemplateCaption());
+    m_sheet->addTab(&m_pageSpecial, m_pageSpecial.TemplateCaption());
+    m_sheet->move(5, 5);
+    m_sheet->resize(m_sheet->sizeHint());
+    m_sheet->show();
+    m_pageComm.Initialise();  // the other page initialises when first shown
+    m_sheet->setTabText(0, QStringLiteral("Simple Setting"));
+    m_sheet->setTabText(1, QStringLiteral("Special Setting"));
+    // The sheet comes first in the tab chain, as a child dialog would.
+    setTabOrder(m_sheet, Item(1037));
+
+    g_readerLink = new ReaderLink;  // lives as long as the process
+    g_mainDlg = this;
+
+    setWindowTitle(QStringLiteral("ID/IC Card Data-Out Setting Tool"));
+    return true;
+}
+
+void CTavelinDlg::AppendLog(const QString& message, int newLine)
+{
+    const QString added = newLine ? message + QStringLiteral("\r\n") : message;
+    m_logText += added;
+
+    m_writingLog = true;
+    if (m_logBoxEdited) {
+        // Whatever was typed into the box gives way to the log itself.
+        m_logBox->setPlainText(QString(m_logText).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        m_logBoxEdited = false;
+    } else {
+        // Only the new text goes in, so an append costs the same at any log length.
+        QTextCursor end(m_logBox->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    m_writingLog = false;
+
+    m_logBox->moveCursor(QTextCursor::End);
+    m_logBox->ensureCursorVisible();
+}
+
+void CTavelinDlg::ClearLog()
+{
+    m_logText.clear();
+    m_writingLog = true;
+    m_logBox->clear();
+    m_writingLog = false;
+    m_logBoxEdited = false;
+}
+
+int CTavelinDlg::OpenReaderLink()
+{
+    const int index = m_portCombo->currentIndex();
+    const int port = index == 0 ? kUsbPort : index - 1;
+    const int baud = m_baudCombo->currentIndex() == 0 ? 9600 : 115200;
+    const int handle = lc_init(port, baud);
+    if (handle == -1)
+        return kOpenFailed;
+    g_readerLink->handle = handle;
+    g_readerLink->port = port;
+    return 0;
+}
+
+void CTavelinDlg::OnOpenClose()
+{
+    BusyCursor busy;
+    if (g_readerLink->handle == -1) {
+        if (OpenReaderLink() != 0) {
+            AppendLog(QStringLiteral("Reader link failed"), 1);
+            return;
+        }
+        AppendLog(QStringLiteral("Reader link ok"), 1);
+        SetItemText(1029, QStringLiteral("Close"));
+    } else {
+        lc_exit(g_readerLink->handle);
+        g_readerLink->handle = -1;
+        AppendLog(QStringLiteral("Reader link released"), 1);
+        SetItemText(1029, QStringLiteral("Open"));
+    }
+}
+
+void CTavelinDlg::OnSysCommand(unsigned command)
+{
+    constexpr unsigned kClose = 0xF060;
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    } else if ((command & 0xFFF0) == kClose) {
+        reject();
+    }
+}
+
+void CTavelinDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the focused push button; reaching the window, it closes
+    // it, as Esc does.
+    if (IsEnter(event)) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+        reject();
+        return;
+    }
+    Dialog::keyPressEvent(event);
+}
+
+bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The log box does not take Enter for itself.
+    if (watched == m_logBox && event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
+        reject();
+        return true;
+    }
+    return Dialog::eventFilter(watched, event);
+}
+
+void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_aboutText.isEmpty())
+        return;
+    QMenu menu(this);
+    menu.addAction(m_aboutText, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    menu.exec(event->globalPos());
+}
+
+#ifdef _WIN32
+bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const auto* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND
+        && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnSysCommand(static_cast<unsigned>(msg->wParam));
+        *result = 0;
+        return true;
+    }
+    return Dialog::nativeEvent(eventType, message, result);
+}
+#endif

@@ -1,6 +1,8 @@
 // The main window: the two setting pages, the link row and the message log.
 #pragma once
 
+#include <QByteArray>
+
 #include <QIcon>
 #include <QString>
 
@@ -49,7 +51,9 @@ private:
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
+    QString m_aboutText;
     bool m_logBoxEdited = false;  // the user typed into the log box
+    bool m_writingLog = false;
 };
 
 constexpr unsigned IDM_ABOUTBOX = 0x0010;

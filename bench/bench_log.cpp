@@ -1,0 +1,53 @@
+// Cost of one log append as the log grows: the program's append against
+// putting the whole text into the box each time.
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <benchmark/benchmark.h>
+
+#include "TavelinDlg.h"
+
+namespace {
+
+void Fill(CTavelinDlg& dlg, int64_t lines)
+{
+    for (int64_t i = 0; i < lines; ++i)
+        dlg.AppendLog(QStringLiteral("Set return error，code: 0x%1").arg(i), 1);
+}
+
+void BM_AppendLog(benchmark::State& state)
+{
+    CTavelinDlg dlg;
+    dlg.show();
+    Fill(dlg, state.range(0));
+    for (auto _ : state)
+        dlg.AppendLog(QStringLiteral("Set ok"), 1);
+}
+BENCHMARK(BM_AppendLog)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_SetWholeText(benchmark::State& state)
+{
+    CTavelinDlg dlg;
+    dlg.show();
+    Fill(dlg, state.range(0));
+    auto* box = qobject_cast<QPlainTextEdit*>(dlg.Item(1039));
+    QString text = dlg.LogText();
+    for (auto _ : state) {
+        text += QStringLiteral("Set ok\r\n");
+        box->setPlainText(text);
+        box->moveCursor(QTextCursor::End);
+        box->ensureCursorVisible();
+    }
+}
+BENCHMARK(BM_SetWholeText)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,226 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ReaderLink.h"
+#include "TavelinDlg.h"
+#include "fake_t2.h"
+
+namespace {
+
+class MainWindow : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Fake().Reset();
+        SetWaitHook([](int) {});
+        dlg = std::make_unique<CTavelinDlg>();
+        dlg->show();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        SetWaitHook(nullptr);
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    QString LogBox() const { return qobject_cast<QPlainTextEdit*>(dlg->Item(1039))->toPlainText(); }
+    void Select(int portIndex, int baudIndex)
+    {
+        dlg->SetSelectedIndex(1037, portIndex);
+        dlg->SetSelectedIndex(1038, baudIndex);
+    }
+    void Press(int id) { qobject_cast<QPushButton*>(dlg->Item(id))->click(); }
+
+    std::unique_ptr<CTavelinDlg> dlg;
+};
+
+TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
+{
+    EXPECT_EQ(dlg->windowTitle(), "ID/IC Card Data-Out Setting Tool");
+    EXPECT_EQ(dlg->ItemText(1049), "Port");
+    EXPECT_EQ(dlg->ItemText(1050), "Baud");
+    EXPECT_EQ(dlg->ItemText(1029), "Open");
+    EXPECT_EQ(dlg->ItemText(1030), "Clear MSG");
+    EXPECT_EQ(dlg->ItemText(1037), "USB");
+    EXPECT_EQ(dlg->ItemText(1038), "9600");
+    EXPECT_EQ(g_mainDlg, dlg.get());
+    EXPECT_EQ(g_readerLink->handle, -1);
+    EXPECT_EQ(g_readerLink->port, -1);
+
+    QTabWidget* sheet = dlg->Sheet();
+    EXPECT_EQ(sheet->pos(), QPoint(5, 5));
+    EXPECT_EQ(sheet->tabText(0), "Simple Setting");
+    EXPECT_EQ(sheet->tabText(1), "Special Setting");
+    for (QWidget* page : {static_cast<QWidget*>(&dlg->SimplePage()), static_cast<QWidget*>(&dlg->SpecialPage())}) {
+        EXPECT_GE(sheet->currentWidget()->parentWidget()->width(), page->minimumWidth());
+        EXPECT_GE(sheet->currentWidget()->parentWidget()->height(), page->minimumHeight());
+    }
+    // The sheet stays clear of the log on its right.
+    EXPECT_LE(sheet->geometry().right(), dlg->Item(1039)->geometry().left());
+}
+
+struct OpenCase {
+    int portIndex, baudIndex;
+    int port, baud;
+};
+
+class OpenArguments : public MainWindow, public testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenArguments, MapsComboChoicesToLibraryArguments)
+{
+    const OpenCase c = GetParam();
+    Select(c.portIndex, c.baudIndex);
+    Press(1029);
+    ASSERT_EQ(Fake().calls.size(), 1u);
+    EXPECT_EQ(Fake().calls[0].op, "lc_init");
+    EXPECT_EQ(Fake().calls[0].ints, (std::vector<int32_t>{c.port, c.baud}));
+    EXPECT_EQ(g_readerLink->port, c.port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, OpenArguments,
+                         testing::Values(OpenCase{0, 0, 100, 9600}, OpenCase{0, 1, 100, 115200},
+                                         OpenCase{1, 0, 0, 9600}, OpenCase{3, 0, 2, 9600},
+                                         OpenCase{9, 1, 8, 115200}));
+
+TEST_F(MainWindow, OpenThenCloseLogsAndFlipsCaption)
+{
+    Fake().initDefault = 3;
+    Press(1029);
+    EXPECT_EQ(g_readerLink->handle, 3);
+    EXPECT_EQ(dlg->ItemText(1029), "Close");
+    Press(1029);
+    EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init", "lc_exit"}));
+    EXPECT_EQ(Fake().calls[1].ints, (std::vector<int32_t>{3}));
+    EXPECT_EQ(g_readerLink->handle, -1);
+    EXPECT_EQ(g_readerLink->port, 100);  // kept after close
+    EXPECT_EQ(dlg->ItemText(1029), "Open");
+    EXPECT_EQ(dlg->LogText(), "Reader link ok\r\nReader link released\r\n");
+    EXPECT_EQ(LogBox(), "Reader link ok\nReader link released\n");
+}
+
+TEST_F(MainWindow, FailedOpenKeepsStateAndRetries)
+{
+    Fake().initResults = {-1};
+    Press(1029);
+    EXPECT_EQ(dlg->ItemText(1029), "Open");
+    EXPECT_EQ(g_readerLink->handle, -1);
+    EXPECT_EQ(g_readerLink->port, -1);
+    Press(1029);
+    EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init", "lc_init"}));
+    EXPECT_EQ(dlg->LogText(), "Reader link failed\r\nReader link ok\r\n");
+    EXPECT_EQ(dlg->ItemText(1029), "Close");
+}
+
+TEST_F(MainWindow, OnlyMinusOneIsAFailedOpen)
+{
+    for (int32_t handle : {0, -2}) {
+        Fake().initResults = {handle};
+        Press(1029);
+        EXPECT_EQ(g_readerLink->handle, handle);
+        Press(1029);
+    }
+    EXPECT_EQ(dlg->LogText().count("Reader link ok"), 2);
+}
+
+TEST_F(MainWindow, GuardLogsOnlyWhileClosed)
+{
+    EXPECT_FALSE(EnsurePortOpen());
+    EXPECT_EQ(dlg->LogText(), "Port is not open\r\n");
+    Press(1029);
+    dlg->ClearLog();
+    EXPECT_TRUE(EnsurePortOpen());
+    EXPECT_EQ(dlg->LogText(), "");
+}
+
+TEST_F(MainWindow, ClearEmptiesTheBoxAndStartsAfresh)
+{
+    dlg->AppendLog("one", 1);
+    dlg->AppendLog("two", 1);
+    Press(1030);
+    EXPECT_EQ(LogBox(), "");
+    EXPECT_EQ(dlg->LogText(), "");
+    dlg->AppendLog("three", 1);
+    EXPECT_EQ(LogBox(), "three\n");
+}
+
+TEST_F(MainWindow, LogKeepsEveryLineAndShowsItsEndUnselected)
+{
+    for (int i = 0; i < 2000; ++i)
+        dlg->AppendLog(QString::number(i), 1);
+    const QString box = LogBox();
+    EXPECT_EQ(box.count('\n'), 2000);
+    EXPECT_TRUE(box.startsWith("0\n1\n"));
+    EXPECT_TRUE(box.endsWith("1998\n1999\n"));
+
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    EXPECT_FALSE(log->textCursor().hasSelection());
+    EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
+}
+
+TEST_F(MainWindow, TypingIntoTheLogIsReplacedByTheNextAppend)
+{
+    dlg->AppendLog("first", 1);
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    log->setFocus();
+    log->insertPlainText("typed by the user");
+    dlg->AppendLog("second", 1);
+    EXPECT_EQ(LogBox(), "first\nsecond\n");
+    dlg->AppendLog("third", 0);
+    EXPECT_EQ(LogBox(), "first\nsecond\nthird");
+}
+
+// Runs `action`, which is expected to open a modal window, and returns the
+// objectName of the modal window seen (closing it), or "" if none opened.
+QString ModalOpenedBy(const std::function<void()>& action)
+{
+    QString seen;
+    QTimer::singleShot(0, [&seen] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen = modal->objectName();
+            modal->close();
+        }
+    });
+    action();
+    QApplication::processEvents();
+    return seen;
+}
+
+TEST_F(MainWindow, AboutCommandIgnoresTheLowFourBits)
+{
+    for (unsigned command : {0x0010u, 0x0011u, 0x001Fu})
+        EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(command); }), "100") << command;
+    EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(0x0020); }), "");
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
+{
+    Press(1029);
+    ASSERT_EQ(dlg->ItemText(1029), "Close");
+    dlg->Item(1029)->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg->Item(1029), &enter);
+    EXPECT_EQ(dlg->ItemText(1029), "Open");  // the button was pressed
+    EXPECT_TRUE(dlg->isVisible());
+
+    QApplication::sendEvent(dlg->Item(1039), &enter);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindow, EscapeCloses)
+{
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(dlg.get(), &esc);
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+}  // namespace
