@@ -1,1 +1,457 @@
-// placeholder
+#include "emulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "devices.h"
+#include "t2.h"
+
+namespace emulator {
+
+namespace {
+
+std::string Hex(std::span<const uint8_t> bytes)
+{
+    std::string text;
+    for (uint8_t b : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", b);
+        text += digits;
+    }
+    return text;
+}
+
+std::string Code(unsigned code)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%02X", code);
+    return text;
+}
+
+std::string NameOf(uint8_t command)
+{
+    std::string_view name = t2proto::CommandName(command);
+    return name.empty() ? "command " + Code(command) : std::string(name);
+}
+
+std::string Quoted(const std::string& text)
+{
+    constexpr size_t kShown = 40;
+    std::string shown = text.size() > kShown ? text.substr(0, kShown) + "..." : text;
+    return "\"" + shown + "\" (" + std::to_string(text.size()) + " bytes)";
+}
+
+// 0..15 are the first N bytes of the card number, 0xF0..0xFF the last N.
+// A value typed as "-N" arrives sign-extended (-5 OR 0xF0 is -5): a byte-wide
+// reader sees its low byte, so -16..-1 are taken as 0xF0..0xFF.
+bool SnSizeAccepted(int32_t v)
+{
+    return (v >= 0 && v <= 0x0F) || (v >= 0xF0 && v <= 0xFF) || (v >= -16 && v <= -1);
+}
+
+// The first value out of range, or nothing.
+std::string RangeProblem(const t2proto::ReadOnlyParams& p)
+{
+    if (p.dataBase < 0 || p.dataBase > 3)
+        return "dataBase out of range 0..3";
+    if (p.orientation < 0 || p.orientation > 1)
+        return "orientation out of range 0..1";
+    if (!SnSizeAccepted(p.snSize))
+        return "snSize not 0..15, 0xF0..0xFF or -16..-1";
+    if (p.outLength < 0 || p.outLength > 99)
+        return "outLength out of range 0..99";
+    return {};
+}
+
+void WriteAll(int fd, std::span<const uint8_t> bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return;
+        // A client that reads nothing for a second gets no more of this reply.
+        struct pollfd p{fd, POLLOUT, 0};
+        if (poll(&p, 1, 1000) <= 0)
+            return;
+    }
+}
+
+}  // namespace
+
+Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::string& version)
+{
+    Answer a;
+    const auto& payload = request.payload;
+    auto refuse = [&a](uint8_t code, const std::string& why) {
+        a.status = code;
+        a.data.clear();
+        a.stores = false;
+        a.log += " -> refused " + Code(code) + " (" + why + ")";
+        return a;
+    };
+    auto wrongLength = [&](size_t expected) {
+        return refuse(T2_READER_E_LENGTH,
+                      std::to_string(payload.size()) + " bytes, not " + std::to_string(expected));
+    };
+    switch (request.command) {
+    case t2proto::kHandshake:
+        a.log = "handshake";
+        a.data.assign(t2proto::kHandshakeReply.begin(), t2proto::kHandshakeReply.end());
+        break;
+    case t2proto::kGetVersion:
+        a.log = "version " + Quoted(version);
+        a.data.assign(version.begin(), version.end());
+        break;
+    case t2proto::kSetReadOnly: {
+        a.log = "readonly";
+        auto p = t2proto::DecodeReadOnly(payload);
+        if (!p)
+            return wrongLength(t2proto::kReadOnlySize);
+        a.log += " dataBase=" + std::to_string(p->dataBase) + " orientation=" + std::to_string(p->orientation) +
+                 " snSize=" + std::to_string(p->snSize) + " outLength=" + std::to_string(p->outLength) +
+                 " aux8=" + Hex(p->aux8) + " auxA=" + Hex(p->auxA) + " auxB=" + Hex(p->auxB);
+        if (std::string problem = RangeProblem(*p); !problem.empty())
+            return refuse(T2_READER_E_RANGE, problem);
+        state.readOnly = *p;
+        a.stores = true;
+        break;
+    }
+    case t2proto::kSetHeader: {
+        a.log = "header";
+        if (payload.size() != 4)
+            return wrongLength(4);
+        int32_t flag = t2proto::GetInt32(payload.data());
+        a.log += " flag=" + std::to_string(flag);
+        if (flag < 0 || flag > 1)
+            return refuse(T2_READER_E_RANGE, "flag out of range 0..1");
+        state.headerFlag = flag;
+        a.stores = true;
+        break;
+    }
+    case t2proto::kSetBlockRead: {
+        a.log = "block";
+        auto b = t2proto::DecodeBlockRead(payload);
+        if (!b)
+            return wrongLength(t2proto::kBlockReadSize);
+        a.log += " address=" + std::to_string(b->address) + " key=" + Hex(b->key);
+        if (b->address < 0 || b->address > 255)
+            return refuse(T2_READER_E_RANGE, "address out of range 0..255");
+        state.block = *b;
+        a.stores = true;
+        break;
+    }
+    default:
+        a.log = NameOf(request.command);
+        return refuse(T2_READER_E_COMMAND, "unknown command");
+    }
+    a.log += " -> ok";
+    return a;
+}
+
+Emulator::Emulator() = default;
+
+Emulator::~Emulator()
+{
+    Stop();
+}
+
+void Emulator::SetLog(std::function<void(const std::string&)> log)
+{
+    log_ = std::move(log);
+}
+
+bool Emulator::Start(const std::string& portName, std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        Stop();
+        return false;
+    };
+    if (thread_.joinable())
+        return fail("already running");
+    if (!t2dev::IsPortName(portName))
+        return fail("no port " + portName + ": use USB or COM1..COM9");
+    portName_ = portName;
+    if (pipe2(wake_, O_CLOEXEC) != 0)
+        return fail(std::string("cannot make a pipe: ") + std::strerror(errno));
+    std::string why;
+    if (!OpenTty(&why) || !Publish(&why))
+        return fail(why);
+    stopping_ = false;
+    thread_ = std::thread(&Emulator::Run, this);
+    Log("reader on " + portName_ + ": " + EntryPath() + " -> " + TtyPath() + ", version " + Quoted(version_));
+    return true;
+}
+
+void Emulator::Stop()
+{
+    if (thread_.joinable()) {
+        stopping_ = true;
+        [[maybe_unused]] ssize_t n = write(wake_[1], "x", 1);
+        thread_.join();
+    }
+    std::string entry = EntryPath();
+    if (!entry.empty()) {
+        // Only our own entry: another emulator may have published over it since.
+        std::string target(4096, '\0');
+        ssize_t n = readlink(entry.c_str(), target.data(), target.size() - 1);
+        if (n > 0 && target.substr(0, static_cast<size_t>(n)) == TtyPath()) {
+            unlink(entry.c_str());
+            Log("stopped; removed " + entry);
+        }
+    }
+    CloseTty();
+    for (int& fd : wake_) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    std::lock_guard lock(mutex_);
+    entry_.clear();
+    tty_.clear();
+}
+
+void Emulator::SetVersion(std::string text)
+{
+    text.resize(std::min(text.size(), t2proto::kMaxPayload - 1));  // the status byte comes first
+    std::lock_guard lock(mutex_);
+    version_ = std::move(text);
+}
+
+void Emulator::SetStoreMs(int ms)
+{
+    std::lock_guard lock(mutex_);
+    storeMs_ = std::max(ms, 0);
+}
+
+void Emulator::SetFaults(Faults faults)
+{
+    std::lock_guard lock(mutex_);
+    faults_ = std::move(faults);
+    framesSinceFaults_ = 0;
+}
+
+Faults Emulator::GetFaults() const
+{
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+ReaderState Emulator::State() const
+{
+    std::lock_guard lock(mutex_);
+    return state_;
+}
+
+std::string Emulator::EntryPath() const
+{
+    std::lock_guard lock(mutex_);
+    return entry_;
+}
+
+std::string Emulator::TtyPath() const
+{
+    std::lock_guard lock(mutex_);
+    return tty_;
+}
+
+bool Emulator::OpenTty(std::string* error)
+{
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    char name[128] = {};
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
+        *error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    keepalive_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    struct termios tio{};
+    if (keepalive_ < 0 || tcgetattr(keepalive_, &tio) != 0) {
+        *error = std::string("cannot open ") + name + ": " + std::strerror(errno);
+        return false;
+    }
+    // Raw from the start: no echo of our replies back to us, no line editing.
+    cfmakeraw(&tio);
+    tcsetattr(keepalive_, TCSANOW, &tio);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    decoder_.Reset();
+    std::lock_guard lock(mutex_);
+    tty_ = name;
+    return true;
+}
+
+void Emulator::CloseTty()
+{
+    for (int* fd : {&keepalive_, &master_}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+}
+
+bool Emulator::Publish(std::string* error)
+{
+    std::string folder = t2dev::DeviceFolderPath();
+    if (t2dev::CheckFolder(folder).state == t2dev::FolderState::Absent)
+        mkdir(folder.c_str(), 0700);
+    t2dev::FolderCheck check = t2dev::CheckFolder(folder);
+    if (check.state != t2dev::FolderState::Usable) {
+        *error = "cannot use device folder " + folder + ": " + check.why;
+        return false;
+    }
+    std::string entry = folder + "/" + portName_;
+    std::string temporary = folder + "/." + portName_ + "." + std::to_string(getpid());
+    std::string tty = TtyPath();
+    unlink(temporary.c_str());
+    // Replaced in one step, so a client never finds the entry missing.
+    if (symlink(tty.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), entry.c_str()) != 0) {
+        *error = "cannot publish " + entry + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    entry_ = entry;
+    return true;
+}
+
+void Emulator::Run()
+{
+    uint8_t buffer[1024];
+    while (!stopping_) {
+        struct pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[1].revents)
+            break;
+        if (!(fds[0].revents & POLLIN)) {
+            if (fds[0].revents && !Wait(50))  // nothing to read yet not idle: do not spin
+                break;
+            continue;
+        }
+        ssize_t n = read(master_, buffer, sizeof buffer);
+        if (n <= 0)
+            continue;
+        decoder_.Feed({buffer, static_cast<size_t>(n)});
+        while (auto event = decoder_.Next()) {
+            if (event->kind == t2proto::Decoder::Kind::Frame) {
+                Handle(event->frame);
+                continue;
+            }
+            {
+                std::lock_guard lock(mutex_);
+                ++state_.badFrames;
+            }
+            Log(event->kind == t2proto::Decoder::Kind::BadCrc ? "frame with a bad checksum ignored"
+                                                               : "frame with an oversize length ignored");
+        }
+    }
+}
+
+void Emulator::Handle(const t2proto::Frame& request)
+{
+    if (request.command & t2proto::kReplyBit)
+        return;  // a reply, not a request: nothing a reader answers
+    Faults faults;
+    std::string version;
+    int storeMs = 0;
+    ReaderState next;
+    bool drop = false;
+    {
+        std::lock_guard lock(mutex_);
+        ++state_.requests;
+        faults = faults_;
+        version = version_;
+        storeMs = storeMs_;
+        next = state_;
+        drop = faults_.dropAfterFrames >= 0 && framesSinceFaults_++ >= faults_.dropAfterFrames;
+        if (drop)
+            faults_.dropAfterFrames = -1;
+    }
+    std::string name = NameOf(request.command);
+    if (drop) {
+        Hangup();
+        Log(name + ": hung up (fault); " + portName_ + " now -> " + TtyPath());
+        return;
+    }
+    if (faults.silent) {
+        Log(name + ": no answer (fault: silent)");
+        return;
+    }
+    if (auto refusal = faults.refuse.find(request.command); refusal != faults.refuse.end()) {
+        Reply(request.command, refusal->second, {}, faults);
+        Log(name + " -> refused " + Code(refusal->second) + " (fault)");
+        return;
+    }
+    Answer answer = Respond(request, next, version);
+    if (answer.stores) {
+        if (!Wait(storeMs))
+            return;
+        std::lock_guard lock(mutex_);
+        state_.readOnly = next.readOnly;
+        state_.headerFlag = next.headerFlag;
+        state_.block = next.block;
+    }
+    Reply(request.command, answer.status, answer.data, faults);
+    std::string suffix;
+    if (faults.garbageBytes)
+        suffix += " after " + std::to_string(faults.garbageBytes) + " garbage bytes";
+    if (faults.badCrc)
+        suffix += " with a bad checksum";
+    Log(answer.log + (suffix.empty() ? "" : " (fault: sent" + suffix + ")"));
+}
+
+void Emulator::Reply(uint8_t command, uint8_t status, std::span<const uint8_t> data, const Faults& faults)
+{
+    std::vector<uint8_t> bytes;
+    // Noise free of the start marker's first byte, so it reads as plain garbage.
+    for (size_t i = 0; i < faults.garbageBytes; ++i) {
+        auto b = static_cast<uint8_t>(i * 37 + 11);
+        bytes.push_back(b == t2proto::kMarker0 ? 0 : b);
+    }
+    std::vector<uint8_t> payload{status};
+    payload.insert(payload.end(), data.begin(), data.end());
+    std::vector<uint8_t> frame = t2proto::Encode(command | t2proto::kReplyBit, payload);
+    if (faults.badCrc)
+        frame.back() ^= 0xFF;
+    bytes.insert(bytes.end(), frame.begin(), frame.end());
+    WriteAll(master_, bytes);
+}
+
+// Like a reader pulled off the cable and plugged in again: clients lose their
+// line, and the entry points at a fresh tty.
+void Emulator::Hangup()
+{
+    CloseTty();
+    std::string why;
+    if (!OpenTty(&why) || !Publish(&why))
+        Log("cannot come back after hanging up: " + why);
+}
+
+bool Emulator::Wait(int ms)
+{
+    struct pollfd p{wake_[0], POLLIN, 0};
+    poll(&p, 1, ms);
+    return !stopping_;
+}
+
+void Emulator::Log(const std::string& line)
+{
+    if (log_)
+        log_(line);
+}
+
+}  // namespace emulator

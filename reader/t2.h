@@ -44,10 +44,12 @@ extern "C" {
 #define T2_E_LINK_LOST    0x1003 /* the port went away or failed mid-call */
 #define T2_E_BAD_HANDLE   0x1004 /* handle unknown or already closed */
 #define T2_E_BAD_REPLY    0x1005 /* a reply of the wrong command or shape */
-#define T2_E_BAD_ARGUMENT 0x1006 /* null pointer or value outside the wire format */
+#define T2_E_BAD_ARGUMENT 0x1006 /* null pointer; also asc_hex refusing its text */
 
-/* Reader refusal code for a value out of range (the emulator uses it too). */
-#define T2_READER_E_RANGE 0x21
+/* Reader refusal codes (our emulator's; a reader may use any of 0x01..0xFF). */
+#define T2_READER_E_COMMAND 0x20 /* command unknown to the reader */
+#define T2_READER_E_RANGE   0x21 /* a value out of range */
+#define T2_READER_E_LENGTH  0x22 /* a request payload of the wrong size */
 
 /* Upper bound of any single call's wait for its reply, in milliseconds. */
 #define T2_REPLY_TIMEOUT_MS 400

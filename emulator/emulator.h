@@ -1,0 +1,105 @@
+// A card reader on a pseudo-terminal, speaking the reader protocol
+// (docs/protocol.md, docs/emulator.md). Runs on its own thread, so tests can
+// hold one in-process; the reader-emulator program wraps it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frame.h"
+#include "protocol.h"
+
+namespace emulator {
+
+// Faults to inject, for tests.
+struct Faults {
+    bool silent = false;                 // answer nothing
+    bool badCrc = false;                 // answer with a wrong checksum
+    std::map<uint8_t, uint8_t> refuse;   // command -> refusal code 0x01..0xFF
+    int dropAfterFrames = -1;            // answer this many more requests, then hang up on the next (-1: never; fires once)
+    size_t garbageBytes = 0;             // noise sent before every reply
+};
+
+// The values a reader holds: what it was last set to and accepted.
+struct ReaderState {
+    t2proto::ReadOnlyParams readOnly{1, {}, 1, 0, 0, {}, {}};  // hexadecimal, forward, whole number, default length
+    int32_t headerFlag = 0;
+    t2proto::BlockRead block{255, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+    int requests = 0;   // request frames received
+    int badFrames = 0;  // frames dropped for a bad checksum or length
+};
+
+// What a reader answers to one request, without any timing or faults:
+// the status, the data after it, and whether it stores settings (which takes time).
+struct Answer {
+    uint8_t status = t2proto::kStatusOk;
+    std::vector<uint8_t> data;
+    bool stores = false;
+    std::string log;  // one line describing the request and the outcome
+};
+Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::string& version);
+
+class Emulator {
+public:
+    static constexpr const char* kDefaultVersion = "TR-200 V2.14";
+    static constexpr int kDefaultStoreMs = 30;
+
+    Emulator();
+    ~Emulator();
+    Emulator(const Emulator&) = delete;
+    Emulator& operator=(const Emulator&) = delete;
+
+    // Where each handled command is described, one line per call; set before Start.
+    void SetLog(std::function<void(const std::string&)> log);
+    // Opens a pseudo-terminal and publishes it in the device folder as
+    // `portName` ("USB", "COM1".."COM9"); false with `error` filled in.
+    bool Start(const std::string& portName, std::string* error = nullptr);
+    // Hangs up and removes the device entry (if it is still ours).
+    void Stop();
+
+    void SetVersion(std::string text);  // cut to what one reply can carry
+    void SetStoreMs(int ms);
+    void SetFaults(Faults faults);
+    Faults GetFaults() const;
+    ReaderState State() const;
+    std::string EntryPath() const;  // the published device-folder entry
+    std::string TtyPath() const;    // the tty it points at
+
+private:
+    bool OpenTty(std::string* error);
+    void CloseTty();
+    bool Publish(std::string* error);
+    void Run();
+    void Handle(const t2proto::Frame& request);
+    void Reply(uint8_t command, uint8_t status, std::span<const uint8_t> data, const Faults& faults);
+    void Hangup();
+    bool Wait(int ms);  // false when stopping
+    void Log(const std::string& line);
+
+    mutable std::mutex mutex_;  // guards everything below up to the thread
+    ReaderState state_;
+    Faults faults_;
+    std::string version_ = kDefaultVersion;
+    int storeMs_ = kDefaultStoreMs;
+    int framesSinceFaults_ = 0;
+    std::string entry_;
+    std::string tty_;
+
+    std::function<void(const std::string&)> log_;
+    std::string portName_;
+    int master_ = -1;
+    int keepalive_ = -1;  // our own slave descriptor: clients come and go without the master seeing a hang-up
+    int wake_[2] = {-1, -1};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
+    t2proto::Decoder decoder_;
+};
+
+}  // namespace emulator

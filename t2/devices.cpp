@@ -1,0 +1,139 @@
+#include "devices.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <libserialport.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#endif
+
+namespace t2dev {
+
+std::optional<std::string> PortName(int32_t port)
+{
+    if (port >= 0 && port <= 8)
+        return "COM" + std::to_string(port + 1);
+    if (port == 100)
+        return "USB";
+    return std::nullopt;
+}
+
+bool IsPortName(std::string_view name)
+{
+    return name == "USB" || (name.size() == 4 && name.starts_with("COM") && name[3] >= '1' && name[3] <= '9');
+}
+
+#ifdef _WIN32
+
+std::string DeviceFolderPath() { return {}; }
+
+FolderCheck CheckFolder(const std::string&) { return {FolderState::Absent, {}}; }
+
+// COMn is the system's own name; USB is the first port the system reports on a USB transport.
+Device FindDevice(const std::string& portName)
+{
+    if (portName != "USB")
+        return {portName, portName, {}};
+    Device device{{}, "any USB serial port", {}};
+    struct sp_port** ports = nullptr;
+    if (sp_list_ports(&ports) == SP_OK) {
+        for (int i = 0; ports[i]; ++i) {
+            if (sp_get_port_transport(ports[i]) == SP_TRANSPORT_USB) {
+                device.path = device.where = sp_get_port_name(ports[i]);
+                break;
+            }
+        }
+        sp_free_port_list(ports);
+    }
+    return device;
+}
+
+#else
+
+std::string DeviceFolderPath()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime)
+        return std::string(runtime) + "/tavelin";
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/tavelin-" + std::to_string(geteuid());
+}
+
+FolderCheck CheckFolder(const std::string& path)
+{
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0)
+        return {errno == ENOENT ? FolderState::Absent : FolderState::Unsafe, std::strerror(errno)};
+    if (!S_ISDIR(st.st_mode))
+        return {FolderState::Unsafe, "not a directory"};
+    if (st.st_uid != geteuid())
+        return {FolderState::Unsafe, "owned by user id " + std::to_string(st.st_uid) + ", not by you"};
+    if (st.st_mode & 077) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        return {FolderState::Unsafe, std::string("open to group or others (mode ") + mode + "); chmod 700 it"};
+    }
+    return {FolderState::Usable, {}};
+}
+
+namespace {
+
+bool Exists(const std::string& path)
+{
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// The folder's entry for the port, when the folder is trusted and has one.
+std::optional<Device> FromFolder(const std::string& portName, std::string& note)
+{
+    std::string folder = DeviceFolderPath();
+    FolderCheck check = CheckFolder(folder);
+    if (check.state == FolderState::Unsafe)
+        note = "device folder " + folder + " ignored: " + check.why;
+    if (check.state != FolderState::Usable)
+        return std::nullopt;
+
+    std::string entry = folder + "/" + portName;
+    struct stat st{};
+    if (lstat(entry.c_str(), &st) != 0)
+        return std::nullopt;
+    if (!S_ISLNK(st.st_mode))
+        return Device{entry, entry, {}};
+    std::string target(4096, '\0');
+    ssize_t n = readlink(entry.c_str(), target.data(), target.size() - 1);
+    if (n <= 0)
+        return Device{entry, entry, {}};
+    target.resize(static_cast<size_t>(n));
+    if (target[0] != '/')
+        target = folder + "/" + target;
+    return Device{target, entry + " -> " + target, {}};
+}
+
+}  // namespace
+
+Device FindDevice(const std::string& portName)
+{
+    std::string note;
+    if (auto device = FromFolder(portName, note))
+        return *device;
+    if (portName == "USB") {
+        for (const char* candidate : {"/dev/ttyUSB0", "/dev/ttyACM0"})
+            if (Exists(candidate))
+                return {candidate, candidate, note};
+        return {{}, "/dev/ttyUSB0 or /dev/ttyACM0", note};
+    }
+    // COMn is the n-th built-in serial port.
+    std::string path = "/dev/ttyS" + std::to_string(portName.back() - '1');
+    return {path, path, note};
+}
+
+#endif
+
+}  // namespace t2dev

@@ -1,0 +1,60 @@
+// Frames of the reader protocol (docs/protocol.md): encoding, the CRC and an
+// incremental decoder. Pure code: no I/O, no clock.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace t2proto {
+
+constexpr uint8_t kMarker0 = 0xA5;
+constexpr uint8_t kMarker1 = 0x5A;
+// Marker, 16-bit length, command.
+constexpr size_t kHeaderSize = 5;
+constexpr size_t kCrcSize = 2;
+// Largest payload either side sends or accepts; a reply needs a status byte
+// plus up to 300 bytes of version text, with room to spare.
+constexpr size_t kMaxPayload = 512;
+
+// CRC-16/CCITT-FALSE: polynomial 0x1021, initial 0xFFFF, no reflection, no final xor.
+uint16_t Crc16(std::span<const uint8_t> bytes, uint16_t crc = 0xFFFF);
+
+struct Frame {
+    uint8_t command = 0;
+    std::vector<uint8_t> payload;
+    bool operator==(const Frame&) const = default;
+};
+
+// The whole frame on the wire; empty when the payload exceeds kMaxPayload.
+std::vector<uint8_t> Encode(uint8_t command, std::span<const uint8_t> payload);
+
+// Takes received bytes in any chunking and yields what they hold, in order.
+// Bytes before a start marker are skipped. After a bad CRC or an oversize
+// length only the marker's first byte is dropped and the search goes on from
+// the next byte, so a good frame hidden behind a broken one is still found.
+class Decoder {
+public:
+    enum class Kind { Frame, BadCrc, Oversize };
+    struct Event {
+        Kind kind;
+        Frame frame;  // for Kind::Frame
+    };
+
+    void Feed(std::span<const uint8_t> bytes);
+    // The next complete event, or nothing until more bytes arrive.
+    std::optional<Event> Next();
+    void Reset();
+    // Bytes dropped so far while looking for a start marker.
+    size_t Skipped() const { return skipped_; }
+
+private:
+    std::vector<uint8_t> buffer_;
+    size_t start_ = 0;  // first byte of buffer_ not yet consumed
+    size_t skipped_ = 0;
+};
+
+}  // namespace t2proto

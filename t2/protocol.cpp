@@ -1,0 +1,115 @@
+#include "protocol.h"
+
+#include <cstring>
+
+namespace t2proto {
+
+namespace {
+
+constexpr std::array<std::pair<uint8_t, std::string_view>, 5> kNames = {{
+    {kHandshake, "handshake"},
+    {kGetVersion, "version"},
+    {kSetReadOnly, "readonly"},
+    {kSetHeader, "header"},
+    {kSetBlockRead, "block"},
+}};
+
+template <size_t N>
+void PutBytes(std::vector<uint8_t>& out, const std::array<uint8_t, N>& bytes)
+{
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+template <size_t N>
+void GetBytes(std::array<uint8_t, N>& bytes, const uint8_t*& in)
+{
+    std::memcpy(bytes.data(), in, N);
+    in += N;
+}
+
+int32_t TakeInt32(const uint8_t*& in)
+{
+    int32_t value = GetInt32(in);
+    in += 4;
+    return value;
+}
+
+}  // namespace
+
+std::string_view CommandName(uint8_t command)
+{
+    for (const auto& [code, name] : kNames)
+        if (code == command)
+            return name;
+    return {};
+}
+
+std::optional<uint8_t> CommandByName(std::string_view name)
+{
+    for (const auto& [code, n] : kNames)
+        if (n == name)
+            return code;
+    return std::nullopt;
+}
+
+void PutInt32(std::vector<uint8_t>& out, int32_t value)
+{
+    auto u = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<uint8_t>(u >> shift));
+}
+
+int32_t GetInt32(const uint8_t* in)
+{
+    return static_cast<int32_t>(in[0] | in[1] << 8 | in[2] << 16 | static_cast<uint32_t>(in[3]) << 24);
+}
+
+std::vector<uint8_t> EncodeReadOnly(const ReadOnlyParams& p)
+{
+    std::vector<uint8_t> out;
+    PutInt32(out, p.dataBase);
+    PutBytes(out, p.aux8);
+    PutInt32(out, p.orientation);
+    PutInt32(out, p.snSize);
+    PutInt32(out, p.outLength);
+    PutBytes(out, p.auxA);
+    PutBytes(out, p.auxB);
+    return out;
+}
+
+std::optional<ReadOnlyParams> DecodeReadOnly(std::span<const uint8_t> payload)
+{
+    if (payload.size() != kReadOnlySize)
+        return std::nullopt;
+    const uint8_t* in = payload.data();
+    ReadOnlyParams p;
+    p.dataBase = TakeInt32(in);
+    GetBytes(p.aux8, in);
+    p.orientation = TakeInt32(in);
+    p.snSize = TakeInt32(in);
+    p.outLength = TakeInt32(in);
+    GetBytes(p.auxA, in);
+    GetBytes(p.auxB, in);
+    return p;
+}
+
+std::vector<uint8_t> EncodeBlockRead(const BlockRead& b)
+{
+    std::vector<uint8_t> out;
+    PutInt32(out, b.address);
+    PutBytes(out, b.key);
+    return out;
+}
+
+std::optional<BlockRead> DecodeBlockRead(std::span<const uint8_t> payload)
+{
+    if (payload.size() != kBlockReadSize)
+        return std::nullopt;
+    const uint8_t* in = payload.data();
+    BlockRead b;
+    b.address = TakeInt32(in);
+    GetBytes(b.key, in);
+    return b;
+}
+
+}  // namespace t2proto

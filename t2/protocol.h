@@ -1,0 +1,61 @@
+// Commands of the reader protocol and the layout of their payloads
+// (docs/protocol.md), shared by the library and the emulator.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace t2proto {
+
+enum Command : uint8_t {
+    kHandshake = 0x01,
+    kGetVersion = 0x02,
+    kSetReadOnly = 0x03,
+    kSetHeader = 0x04,
+    kSetBlockRead = 0x05,
+};
+constexpr uint8_t kReplyBit = 0x80;
+constexpr uint8_t kStatusOk = 0x00;
+
+// The handshake reply's data: a reader says what it is, so that a device that
+// merely echoes or chatters does not pass for one.
+inline constexpr std::array<uint8_t, 5> kHandshakeReply = {'T', '2', 'R', 'D', 0x01};
+
+// Command name as the emulator's options and log use it ("readonly", ...),
+// and back; nothing for an unknown one.
+std::string_view CommandName(uint8_t command);
+std::optional<uint8_t> CommandByName(std::string_view name);
+
+struct ReadOnlyParams {
+    int32_t dataBase = 0;
+    std::array<uint8_t, 8> aux8{};
+    int32_t orientation = 0;
+    int32_t snSize = 0;
+    int32_t outLength = 0;
+    std::array<uint8_t, 3> auxA{};
+    std::array<uint8_t, 3> auxB{};
+    bool operator==(const ReadOnlyParams&) const = default;
+};
+constexpr size_t kReadOnlySize = 4 + 8 + 4 + 4 + 4 + 3 + 3;
+
+struct BlockRead {
+    int32_t address = 0;
+    std::array<uint8_t, 6> key{};
+    bool operator==(const BlockRead&) const = default;
+};
+constexpr size_t kBlockReadSize = 4 + 6;
+
+// Integers travel as 32-bit little-endian.
+void PutInt32(std::vector<uint8_t>& out, int32_t value);
+int32_t GetInt32(const uint8_t* in);
+
+std::vector<uint8_t> EncodeReadOnly(const ReadOnlyParams& p);
+std::optional<ReadOnlyParams> DecodeReadOnly(std::span<const uint8_t> payload);
+std::vector<uint8_t> EncodeBlockRead(const BlockRead& b);
+std::optional<BlockRead> DecodeBlockRead(std::span<const uint8_t> payload);
+
+}  // namespace t2proto

@@ -1,0 +1,281 @@
+#include "serial.h"
+
+#include <libserialport.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
+namespace t2 {
+
+namespace {
+
+unsigned RemainingMs(Clock::time_point deadline)
+{
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<unsigned>(left) : 0;
+}
+
+std::string SpMessage()
+{
+    char* text = sp_last_error_message();
+    std::string message = text ? text : "unknown error";
+    sp_free_error_message(text);
+    return message;
+}
+
+#ifdef _WIN32
+SerialLine::Failure FailureOf(int err)
+{
+    switch (err) {
+    case 2:   // ERROR_FILE_NOT_FOUND
+    case 3:   // ERROR_PATH_NOT_FOUND
+        return SerialLine::Failure::NoDevice;
+    case 5:   // ERROR_ACCESS_DENIED: how Windows reports a port another program holds
+    case 32:  // ERROR_SHARING_VIOLATION
+        return SerialLine::Failure::Busy;
+    default:
+        return SerialLine::Failure::Other;
+    }
+}
+#else
+SerialLine::Failure FailureOf(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case EIO:  // a built-in port's node without a UART behind it
+        return SerialLine::Failure::NoDevice;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return SerialLine::Failure::Busy;
+    case EACCES:
+    case EPERM:
+        return SerialLine::Failure::Denied;
+    default:
+        return SerialLine::Failure::Other;
+    }
+}
+
+std::optional<speed_t> Speed(int32_t baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    default: return std::nullopt;
+    }
+}
+#endif
+
+}  // namespace
+
+std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error)
+{
+    std::unique_ptr<SerialLine> line(new SerialLine);
+#ifndef _WIN32
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0) {
+        error = {FailureOf(errno), std::strerror(errno)};
+        return nullptr;
+    }
+#endif
+    if (sp_get_port_by_name(path.c_str(), &line->sp_) == SP_OK) {
+        if (sp_open(line->sp_, SP_MODE_READ_WRITE) != SP_OK) {
+            error = {FailureOf(sp_last_error_code()), SpMessage()};
+            sp_free_port(line->sp_);
+            line->sp_ = nullptr;
+            return nullptr;
+        }
+#ifndef _WIN32
+        sp_get_port_handle(line->sp_, &line->fd_);
+#endif
+    } else {
+#ifdef _WIN32
+        error = {Failure::NoDevice, SpMessage()};
+        return nullptr;
+#else
+        line->fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (line->fd_ < 0) {
+            error = {FailureOf(errno), std::strerror(errno)};
+            return nullptr;
+        }
+        if (!isatty(line->fd_)) {
+            error = {Failure::Other, "not a serial device"};
+            return nullptr;
+        }
+#endif
+    }
+    if (!line->Lock(error) || !line->Configure(baud, error))
+        return nullptr;
+    line->Discard();
+    return line;
+}
+
+SerialLine::~SerialLine()
+{
+#ifndef _WIN32
+    // The exclusive mark outlives our descriptor while anyone else keeps the
+    // tty open (the emulator does), and would shut out the next open.
+    if (exclusive_)
+        ioctl(fd_, TIOCNXCL);
+#endif
+    if (sp_) {
+        sp_close(sp_);
+        sp_free_port(sp_);
+    }
+#ifndef _WIN32
+    else if (fd_ >= 0) {
+        close(fd_);
+    }
+#endif
+}
+
+bool SerialLine::Lock([[maybe_unused]] OpenError& error)
+{
+#ifndef _WIN32
+    // TIOCEXCL keeps out other openers but not root; the lock keeps out
+    // every program that asks for it, root included. Lock first, so that a
+    // tty marked exclusive always has its holder's lock on it.
+    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        error = {FailureOf(errno), std::strerror(errno)};
+        return false;
+    }
+    exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
+#endif
+    return true;  // Windows opens a port exclusively by itself.
+}
+
+bool SerialLine::Configure(int32_t baud, OpenError& error)
+{
+    if (sp_) {
+        struct sp_port_config* config = nullptr;
+        bool ok = sp_new_config(&config) == SP_OK && sp_set_config_baudrate(config, baud) == SP_OK &&
+                  sp_set_config_bits(config, 8) == SP_OK && sp_set_config_parity(config, SP_PARITY_NONE) == SP_OK &&
+                  sp_set_config_stopbits(config, 1) == SP_OK &&
+                  sp_set_config_flowcontrol(config, SP_FLOWCONTROL_NONE) == SP_OK && sp_set_config(sp_, config) == SP_OK;
+        if (!ok)
+            error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1: " + SpMessage()};
+        sp_free_config(config);
+        return ok;
+    }
+#ifndef _WIN32
+    auto speed = Speed(baud);
+    struct termios tio{};
+    if (!speed || tcgetattr(fd_, &tio) != 0) {
+        error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1"};
+        return false;
+    }
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS | CSIZE);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (cfsetispeed(&tio, *speed) != 0 || cfsetospeed(&tio, *speed) != 0 || tcsetattr(fd_, TCSANOW, &tio) != 0) {
+        error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1: " + std::strerror(errno)};
+        return false;
+    }
+#endif
+    return true;
+}
+
+SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_point deadline)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        unsigned ms = RemainingMs(deadline);
+        if (ms == 0)
+            return Io::Timeout;  // 0 would mean "no limit" to libserialport
+        if (sp_) {
+            int n = sp_blocking_write(sp_, bytes.data() + done, bytes.size() - done, ms);
+            if (n < 0)
+                return Io::Lost;
+            done += static_cast<size_t>(n);
+            continue;
+        }
+#ifndef _WIN32
+        ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return Io::Lost;
+        struct pollfd p{fd_, POLLOUT, 0};
+        if (poll(&p, 1, static_cast<int>(ms)) < 0 && errno != EINTR)
+            return Io::Lost;
+        if (p.revents & (POLLERR | POLLHUP | POLLNVAL))
+            return Io::Lost;
+#endif
+    }
+    return Io::Ok;
+}
+
+SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point deadline)
+{
+    uint8_t buffer[512];
+#ifdef _WIN32
+    unsigned ms = RemainingMs(deadline);
+    if (ms == 0)
+        return Io::Timeout;
+    int n = sp_blocking_read_next(sp_, buffer, sizeof buffer, ms);
+    if (n < 0)
+        return Io::Lost;
+    if (n == 0)
+        return Io::Timeout;
+    out.insert(out.end(), buffer, buffer + n);
+    return Io::Ok;
+#else
+    for (;;) {
+        struct pollfd p{fd_, POLLIN, 0};
+        int ready = poll(&p, 1, static_cast<int>(RemainingMs(deadline)));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            return Io::Lost;
+        if (ready == 0)
+            return Io::Timeout;
+        if (!(p.revents & POLLIN))
+            return Io::Lost;  // hung up or failed with nothing left to read
+        ssize_t n = sp_ ? static_cast<ssize_t>(sp_nonblocking_read(sp_, buffer, sizeof buffer))
+                        : read(fd_, buffer, sizeof buffer);
+        if (n > 0) {
+            out.insert(out.end(), buffer, buffer + n);
+            return Io::Ok;
+        }
+        if (n < 0 && !sp_ && (errno == EAGAIN || errno == EINTR))
+            continue;
+        return Io::Lost;  // readable yet nothing: end of file, or an error
+    }
+#endif
+}
+
+void SerialLine::Discard()
+{
+    if (sp_) {
+        sp_flush(sp_, SP_BUF_INPUT);
+        return;
+    }
+#ifndef _WIN32
+    tcflush(fd_, TCIFLUSH);
+#endif
+}
+
+}  // namespace t2

@@ -1,0 +1,53 @@
+// One open serial line, 8N1 without flow control, held exclusively, with
+// reads and writes bounded by a deadline.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct sp_port;
+
+namespace t2 {
+
+using Clock = std::chrono::steady_clock;
+
+class SerialLine {
+public:
+    enum class Io { Ok, Timeout, Lost };
+    enum class Failure { NoDevice, Busy, Denied, Other };
+    struct OpenError {
+        Failure failure;
+        std::string detail;  // the system's words, for Failure::Other
+    };
+
+    // The line, or nothing with `error` filled in; nothing stays open on failure.
+    static std::unique_ptr<SerialLine> Open(const std::string& path, int32_t baud, OpenError& error);
+    ~SerialLine();
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+
+    Io Write(std::span<const uint8_t> bytes, Clock::time_point deadline);
+    // Appends what arrives to `out`, waiting until the deadline for at least one byte.
+    Io Read(std::vector<uint8_t>& out, Clock::time_point deadline);
+    // Drops whatever has arrived and not been read.
+    void Discard();
+
+private:
+    SerialLine() = default;
+    bool Lock(OpenError& error);
+    bool Configure(int32_t baud, OpenError& error);
+
+    // Ports that libserialport knows go through it; it refuses pseudo-terminals
+    // (they have no entry under /sys/class/tty and no modem lines), which are
+    // then driven with termios directly.
+    struct sp_port* sp_ = nullptr;
+    int fd_ = -1;
+    bool exclusive_ = false;
+};
+
+}  // namespace t2
