@@ -1,1 +1,437 @@
-// placeholder
+#include "Dialog.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// Arrow keys move through the radios of a group and check the one reached,
+// as in a dialog of the platform; Qt's own arrow handling skips radios that
+// are not tab stops.
+class DlgRadio : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const int key = event->key();
+        const int step = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1
+                         : (key == Qt::Key_Up || key == Qt::Key_Left)  ? -1
+                                                                       : 0;
+        if (step == 0 || !group()) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        const QList<QAbstractButton*> radios = group()->buttons();
+        const qsizetype n = radios.size();
+        const qsizetype self = radios.indexOf(this);
+        for (qsizetype k = 1; k < n; ++k) {
+            QAbstractButton* next = radios[(self + step * k + n) % n];
+            if (next->isEnabled() && !next->isHidden()) {
+                next->setFocus(Qt::TabFocusReason);
+                next->click();
+                break;
+            }
+        }
+    }
+};
+
+// Tab reaches one radio of a group with tab stops: the checked one, or the
+// first while none is checked.
+void UpdateRadioTabStop(QButtonGroup* group)
+{
+    QAbstractButton* stop = group->checkedButton() ? group->checkedButton() : group->buttons().value(0);
+    for (QAbstractButton* radio : group->buttons())
+        radio->setFocusPolicy(radio == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+QWidget* NewControl(const ControlTemplate& c, QWidget* root)
+{
+    switch (c.kind) {
+    case ControlKind::Static: {
+        auto* label = new QLabel(c.text, root);
+        label->setTextFormat(Qt::PlainText);
+        // One line, as all the templates' labels are: a caption a little wider
+        // than its label loses a sliver, not a wrapped-away character.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+    case ControlKind::Icon: {
+        auto* label = new QLabel(root);
+        const int size = label->style()->pixelMetric(QStyle::PM_LargeIconSize);
+        label->setPixmap(QIcon(QStringLiteral(":/res/icon%1.xpm").arg(c.text)).pixmap(size));
+        return label;
+    }
+    case ControlKind::GroupBox: {
+        auto* box = new QGroupBox(c.text, root);
+        // A frame, not a container: clicks go to the controls it surrounds.
+        box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return box;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton: {
+        auto* button = new QPushButton(c.text, root);
+        // Enter is routed by Dialog::keyPressEvent.
+        button->setAutoDefault(false);
+        button->setDefault(c.kind == ControlKind::DefPushButton);
+        return button;
+    }
+    case ControlKind::AutoRadio: {
+        auto* radio = new DlgRadio(c.text, root);
+        radio->setAutoExclusive(false);
+        return radio;
+    }
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(root);
+        edit->setFrame(c.border);
+        edit->setReadOnly(c.readOnly);
+        if (c.numbersOnly) {
+            static const QRegularExpression digits(QStringLiteral("[0-9]*"));
+            edit->setValidator(new QRegularExpressionValidator(digits, edit));
+        }
+        return edit;
+    }
+    case ControlKind::MultiLineEdit: {
+        auto* edit = new QPlainTextEdit(root);
+        edit->setTabChangesFocus(true);
+        edit->setReadOnly(c.readOnly);
+        if (!c.border)
+            edit->setFrameShape(QFrame::NoFrame);
+        edit->setVerticalScrollBarPolicy(c.vScroll ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setLineWrapMode(c.autoHScroll ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        return edit;
+    }
+    case ControlKind::DropDownList: {
+        auto* combo = new QComboBox(root);
+        combo->addItems(c.items);
+        combo->setMaxVisibleItems(30);  // as the platform's common controls show
+        return combo;
+    }
+    }
+    return nullptr;
+}
+
+std::function<void(int)> g_waitHook;
+
+}  // namespace
+
+void DlgItems::Build(QWidget* root, int templateId)
+{
+    m_template = LoadTemplate(templateId);
+    m_root = root;
+    root->setObjectName(QString::number(templateId));
+    const QFont font = TemplateFont(m_template);
+    root->setFont(font);
+    const QSize units = DialogBaseUnits(font);
+
+    QButtonGroup* group = nullptr;
+    QWidget* previous = nullptr;
+    QList<QLabel*> awaitingBuddy;
+    for (const ControlTemplate& c : m_template.controls) {
+        QWidget* w = NewControl(c, root);
+        if (!w)
+            continue;
+        // A label's mnemonic ('&') leads to the next tab stop after it.
+        if (c.tabStop) {
+            for (QLabel* label : awaitingBuddy)
+                label->setBuddy(w);
+            awaitingBuddy.clear();
+        }
+        if (c.kind == ControlKind::Static && !c.noPrefix)
+            awaitingBuddy << static_cast<QLabel*>(w);
+        if (c.id != -1)
+            w->setObjectName(QString::number(c.id));
+
+        QRect rect = DluToPixels(c.dlu, units);
+        if (c.kind == ControlKind::DropDownList)
+            rect.setHeight(w->sizeHint().height());  // the template height is the drop-down's
+        else if (c.kind == ControlKind::Icon)
+            rect.setSize(w->sizeHint());  // an icon control takes its icon's size
+        w->setGeometry(rect);
+
+        if (!c.tabStop && w->focusPolicy() != Qt::NoFocus)
+            w->setFocusPolicy(Qt::ClickFocus);
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+
+        // A radio group runs from one group start to the next, whatever lies between.
+        if (c.groupStart)
+            group = nullptr;
+        if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+            if (!group)
+                group = new QButtonGroup(root);
+            group->addButton(radio);
+        }
+        if (c.kind == ControlKind::GroupBox)
+            w->lower();
+        if (c.hidden)
+            w->hide();
+        if (c.disabled)
+            w->setEnabled(false);
+    }
+
+    for (QButtonGroup* g : root->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {
+        const QList<QAbstractButton*> radios = g->buttons();
+        if (std::none_of(radios.begin(), radios.end(),
+                         [](QAbstractButton* r) { return r->focusPolicy() == Qt::StrongFocus; }))
+            continue;
+        UpdateRadioTabStop(g);
+        QObject::connect(g, &QButtonGroup::buttonToggled, g, [g] { UpdateRadioTabStop(g); });
+    }
+
+    const QRect client = DluToPixels(QRect(QPoint(0, 0), m_template.dluSize), units);
+    root->resize(client.size());
+}
+
+QWidget* DlgItems::Item(int id) const
+{
+    if (!m_root || id == -1)
+        return nullptr;
+    return m_root->findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+bool DlgItems::IsChecked(int id) const
+{
+    auto* button = qobject_cast<QAbstractButton*>(Item(id));
+    return button && button->isChecked();
+}
+
+void DlgItems::SetCheck(int id, bool checked)
+{
+    auto* button = qobject_cast<QAbstractButton*>(Item(id));
+    if (!button)
+        return;
+    QButtonGroup* group = button->group();
+    if (!checked && group && group->exclusive()) {
+        // An exclusive group keeps its checked button; the platform's check state does not.
+        group->setExclusive(false);
+        button->setChecked(false);
+        group->setExclusive(true);
+    } else {
+        button->setChecked(checked);
+    }
+}
+
+int DlgItems::SelectedIndex(int id) const
+{
+    auto* combo = qobject_cast<QComboBox*>(Item(id));
+    return combo ? combo->currentIndex() : -1;
+}
+
+void DlgItems::SetSelectedIndex(int id, int index)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(Item(id)))
+        combo->setCurrentIndex(index);
+}
+
+void DlgItems::AddString(int id, const QString& text)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(Item(id)))
+        combo->addItem(text);
+}
+
+QString DlgItems::ItemText(int id) const
+{
+    QWidget* w = Item(id);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(w))
+        return text->toPlainText();
+    if (auto* box = qobject_cast<QGroupBox*>(w))
+        return box->title();
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText();
+    return {};
+}
+
+QByteArray DlgItems::ItemText8(int id) const
+{
+    return ItemText(id).toLocal8Bit();
+}
+
+int DlgItems::ItemInt(int id) const
+{
+    return ParseDlgInt(ItemText(id));
+}
+
+void DlgItems::SetItemText(int id, const QString& text)
+{
+    QWidget* w = Item(id);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(text);
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+        plain->setPlainText(text);
+    else if (auto* box = qobject_cast<QGroupBox*>(w))
+        box->setTitle(text);
+}
+
+void DlgItems::LimitText(int id, int maxChars)
+{
+    // As on the platform, a limit of 0 (or less) means no practical limit.
+    if (auto* edit = qobject_cast<QLineEdit*>(Item(id)))
+        edit->setMaxLength(maxChars > 0 ? maxChars : 32767);
+}
+
+void DlgItems::EnableItem(int id, bool enabled)
+{
+    if (QWidget* w = Item(id))
+        w->setEnabled(enabled);
+}
+
+void DlgItems::ShowItem(int id, bool visible)
+{
+    if (QWidget* w = Item(id))
+        w->setVisible(visible);
+}
+
+void DlgItems::FocusAndSelectAll(int id)
+{
+    QWidget* w = Item(id);
+    if (!w)
+        return;
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        edit->selectAll();  // leaves the cursor at the end, which the edit keeps in view
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(w)) {
+        text->selectAll();
+        text->ensureCursorVisible();
+    }
+}
+
+void DlgItems::OnClicked(int id, std::function<void()> handler)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(Item(id)))
+        QObject::connect(button, &QAbstractButton::clicked, button, std::move(handler));
+}
+
+Dialog::Dialog(int templateId, QWidget* parent)
+    : QDialog(parent)
+{
+    Build(this, templateId);
+    setWindowTitle(Template().caption);
+    setWindowFlags(Template().systemMenu ? Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                               Qt::WindowCloseButtonHint
+                                         : Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    // OK and Cancel end the dialog through accept()/reject(), which subclasses override.
+    OnClicked(IDOK, [this] { accept(); });
+    OnClicked(IDCANCEL, [this] { reject(); });
+}
+
+void Dialog::showEvent(QShowEvent* event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void Dialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter clicks the focused push button, else the default button, else
+    // ends the dialog with OK, as the platform's dialogs do.
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (!button) {
+        for (QPushButton* b : findChildren<QPushButton*>()) {
+            if (b->isDefault() && b->window() == this) {
+                button = b;
+                break;
+            }
+        }
+    }
+    if (!button)
+        accept();
+    else if (button->isEnabled())
+        button->click();
+}
+
+Page::Page(int templateId, QWidget* parent)
+    : QWidget(parent)
+{
+    Build(this, templateId);
+    setMinimumSize(size());  // so a sheet sizes itself to its largest page
+}
+
+void Page::Initialise()
+{
+    if (m_initialised)
+        return;
+    m_initialised = true;
+    OnInitDialog();
+}
+
+void Page::showEvent(QShowEvent* event)
+{
+    Initialise();
+    QWidget::showEvent(event);
+}
+
+void Wait(int ms)
+{
+    if (g_waitHook)
+        g_waitHook(ms);
+    else if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void SetWaitHook(std::function<void(int)> hook)
+{
+    g_waitHook = std::move(hook);
+}
+
+BusyCursor::BusyCursor()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::restoreOverrideCursor();
+}
+
+int ParseDlgInt(const QString& text, bool* ok)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*-?[0-9]+\\s*$"));
+    bool valid = number.match(text).hasMatch();
+    const int value = valid ? text.trimmed().toInt(&valid) : 0;
+    if (ok)
+        *ok = valid;
+    return valid ? value : 0;
+}

@@ -54,7 +54,8 @@ private:
 };
 
 // A modal dialog on a template. OnInitDialog runs once, just before the
-// dialog is first shown.
+// dialog is first shown. Button 1 runs accept() and button 2 reject(); Enter
+// clicks the focused push button, else the default button, else accepts.
 class Dialog : public QDialog, public DlgItems {
 public:
     explicit Dialog(int templateId, QWidget* parent = nullptr);
@@ -63,6 +64,7 @@ public:
 protected:
     virtual bool OnInitDialog() { return true; }
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_initialised = false;

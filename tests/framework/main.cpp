@@ -1,0 +1,13 @@
+// The widgets need one QApplication for the whole run.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    // Test discovery runs at build time, where there may be no display.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

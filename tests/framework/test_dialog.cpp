@@ -1,0 +1,456 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "Dialog.h"
+#include "qt_print.h"
+
+namespace {
+
+// Every test leaves no window behind.
+class Widgets : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()); }
+};
+
+std::string Name(const QWidget* w)
+{
+    return w ? w->objectName().toStdString() : "(none)";
+}
+
+// Shows `w`, then presses Tab `count` times, naming each control reached.
+QStringList TabWalk(QWidget& w, int count)
+{
+    w.show();
+    if (!QTest::qWaitForWindowActive(&w))
+        return {QStringLiteral("(not active)")};
+    QStringList walk{QString::fromStdString(Name(QApplication::focusWidget()))};
+    for (int i = 1; i < count; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walk << QString::fromStdString(Name(QApplication::focusWidget()));
+    }
+    return walk;
+}
+
+struct Expected {
+    int templateId;
+    int id;
+    const char* className;
+    const char* text;
+    bool hidden = false;
+    bool disabled = false;
+};
+
+const Expected kControls[] = {
+    {102, 1049, "QLabel", "端口"},
+    {102, 1037, "QComboBox", "USB"},
+    {102, 1050, "QLabel", "波特率"},
+    {102, 1038, "QComboBox", "9600"},
+    {102, 1029, "QPushButton", "打 开"},
+    {102, 1039, "QPlainTextEdit", ""},
+    {102, 1030, "QPushButton", "清理信息框"},
+    {100, 1, "QPushButton", "确定"},
+    {132, 1052, "QGroupBox", "4字节卡号"},
+    {132, 1053, "QGroupBox", "7字节卡号"},
+    {132, 1040, "QPushButton", "8位16进制（正向）"},
+    {132, 1041, "QPushButton", "8位16进制（反向）"},
+    {132, 1042, "QPushButton", "10位10进制（正向）"},
+    {132, 1043, "QPushButton", "10位10进制（反向）"},
+    {132, 1044, "QPushButton", "14位16进制（正向）"},
+    {132, 1045, "QPushButton", "14位16进制（反向）"},
+    {132, 1046, "QComboBox", "", true},
+    {132, 1047, "QLineEdit", "", true},
+    {132, 1048, "QPushButton", "设置", true},
+    {132, 1049, "QPushButton", "获取版本"},
+    {132, 1063, "QLineEdit", ""},
+    {133, 1051, "QLabel", "卡号长度"},
+    {133, 1001, "QRadioButton", "全部"},
+    {133, 1008, "QRadioButton", "自定义"},
+    {133, 1023, "QPushButton", "详情", false, true},
+    {133, 1054, "QLabel", "数据形式"},
+    {133, 1006, "QRadioButton", "十进制"},
+    {133, 1007, "QRadioButton", "十六进制"},
+    {133, 1009, "QRadioButton", "韦根"},
+    {133, 1010, "QRadioButton", "字符串"},
+    {133, 1055, "QLabel", "数据方向"},
+    {133, 1011, "QRadioButton", "反向"},
+    {133, 1012, "QRadioButton", "正向"},
+    {133, 1056, "QLabel", "字串长度"},
+    {133, 1016, "QRadioButton", "默认(前面去零)"},
+    {133, 1017, "QRadioButton", "固定"},
+    {133, 1019, "QLineEdit", "", false, true},
+    {133, 1057, "QLabel", "字符"},
+    {133, 1058, "QLabel", "命令头"},
+    {133, 1013, "QRadioButton", "有"},
+    {133, 1014, "QRadioButton", "无"},
+    {133, 1015, "QRadioButton", "USB不带回车"},
+    {133, 1059, "QLabel", "读取位置"},
+    {133, 1060, "QLabel", "块地址"},
+    {133, 1046, "QComboBox", ""},
+    {133, 1061, "QLabel", "密码"},
+    {133, 1047, "QLineEdit", ""},
+    {133, 1062, "QLabel", "(当地址为255时，设备将读取卡号)"},
+    {133, 1021, "QPushButton", "设  置"},
+    {133, 1022, "QPushButton", "获  取", true},
+    {134, 1, "QPushButton", "设 置"},
+    {134, 1041, "QLineEdit", "", true},
+    {134, 1043, "QLineEdit", "", true},
+    {134, 1042, "QRadioButton", "前"},
+    {134, 1044, "QRadioButton", "后"},
+};
+
+TEST_F(Widgets, EachTemplateBuildsItsControls)
+{
+    for (int templateId : {100, 102, 132, 133, 134}) {
+        Page page(templateId);
+        EXPECT_EQ(page.objectName(), QString::number(templateId));
+        QSet<QString> expectedIds;
+        for (const Expected& e : kControls) {
+            if (e.templateId != templateId)
+                continue;
+            expectedIds << QString::number(e.id);
+            const QWidget* w = page.Item(e.id);
+            ASSERT_NE(w, nullptr) << templateId << "/" << e.id;
+            EXPECT_EQ(w->objectName(), QString::number(e.id));
+            EXPECT_STREQ(w->metaObject()->className(), e.className) << templateId << "/" << e.id;
+            EXPECT_EQ(page.ItemText(e.id), QString::fromUtf8(e.text)) << templateId << "/" << e.id;
+            EXPECT_EQ(w->isHidden(), e.hidden) << templateId << "/" << e.id;
+            EXPECT_EQ(w->isEnabled(), !e.disabled) << templateId << "/" << e.id;
+        }
+        QSet<QString> builtIds;
+        for (const QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->objectName().isEmpty())
+                builtIds << w->objectName();
+            // Nothing clipped: every control lies inside the template's rectangle.
+            EXPECT_TRUE(page.rect().contains(w->geometry())) << templateId << "/" << Name(w);
+        }
+        EXPECT_EQ(builtIds, expectedIds) << templateId;
+    }
+}
+
+TEST_F(Widgets, UnaddressedControlsAndLists)
+{
+    Page about(100), main(102), special(133), detail(134);
+    const auto labelTexts = [](const QWidget& w) {
+        QStringList texts;
+        for (const QLabel* l : w.findChildren<QLabel*>())
+            if (l->objectName().isEmpty() && !l->text().isEmpty())
+                texts << l->text();
+        return texts;
+    };
+    EXPECT_EQ(labelTexts(about), QStringList{QStringLiteral("Tavelin，1.0 版")});
+    EXPECT_EQ(labelTexts(detail), QStringList(2, QStringLiteral("个字节")));
+
+    const QList<QLabel*> icons = about.findChildren<QLabel*>();
+    const auto icon = std::find_if(icons.begin(), icons.end(), [](QLabel* l) { return !l->pixmap().isNull(); });
+    ASSERT_NE(icon, icons.end());
+    EXPECT_EQ((*icon)->size(), QSize(32, 32));
+
+    const QList<QGroupBox*> frames = special.findChildren<QGroupBox*>();
+    EXPECT_EQ(frames.size(), 12);
+    EXPECT_TRUE(std::all_of(frames.begin(), frames.end(), [](QGroupBox* g) { return g->title().isEmpty(); }));
+
+    const auto items = [&](int id) {
+        QStringList list;
+        auto* combo = qobject_cast<QComboBox*>(main.Item(id));
+        for (int i = 0; combo && i < combo->count(); ++i)
+            list << combo->itemText(i);
+        return list;
+    };
+    EXPECT_EQ(items(1037), (QStringList{"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
+    EXPECT_EQ(items(1038), (QStringList{"9600", "115200"}));
+    EXPECT_EQ(main.SelectedIndex(1037), 0);
+}
+
+TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
+{
+    Page page(133);
+    const QList<QList<int>> groups = {
+        {1013, 1014, 1015}, {1006, 1007, 1009, 1010}, {1001, 1008}, {1011, 1012}, {1016, 1017}};
+    for (const QList<int>& group : groups) {
+        for (int pick : group) {
+            for (const QList<int>& g : groups)
+                page.SetCheck(g.front(), true);
+            qobject_cast<QAbstractButton*>(page.Item(pick))->click();
+            for (const QList<int>& g : groups)
+                for (int id : g)
+                    EXPECT_EQ(page.IsChecked(id), id == pick || (&g != &group && id == g.front()))
+                        << "picked " << pick << ", radio " << id;
+        }
+    }
+
+    // The platform's check state can be cleared even in an exclusive group.
+    page.SetCheck(1006, true);
+    page.SetCheck(1006, false);
+    EXPECT_FALSE(page.IsChecked(1006));
+    page.SetCheck(1007, true);
+    EXPECT_TRUE(page.IsChecked(1007));
+
+    Page detail(134);  // no group start: both radios in one group
+    EXPECT_FALSE(detail.IsChecked(1042));
+    EXPECT_FALSE(detail.IsChecked(1044));
+    qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
+    qobject_cast<QAbstractButton*>(detail.Item(1044))->click();
+    EXPECT_FALSE(detail.IsChecked(1042));
+    EXPECT_TRUE(detail.IsChecked(1044));
+}
+
+TEST_F(Widgets, MouseReachesControlsInsideFrames)
+{
+    Page page(133);
+    page.show();
+    for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->objectName().isEmpty() || w->isHidden())
+            continue;
+        QWidget* hit = page.childAt(w->geometry().center());
+        EXPECT_TRUE(hit == w || w->isAncestorOf(hit)) << Name(w) << " covered by " << Name(hit);
+    }
+    QTest::mouseClick(page.Item(1012), Qt::LeftButton);
+    EXPECT_TRUE(page.IsChecked(1012));
+
+    // Frames paint beneath the controls.
+    qsizetype lastFrame = -1, firstControl = -1;
+    const QObjectList stack = page.children();
+    for (qsizetype i = 0; i < stack.size(); ++i) {
+        if (qobject_cast<QGroupBox*>(stack[i]))
+            lastFrame = i;
+        else if (firstControl < 0 && stack[i]->isWidgetType())
+            firstControl = i;
+    }
+    EXPECT_LT(lastFrame, firstControl);
+}
+
+TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
+{
+    {
+        Page page(133);
+        EXPECT_EQ(TabWalk(page, 5), (QStringList{"1006", "1021", "1046", "1047", "1006"}));
+    }
+    {
+        // Tab reaches the checked radio of a group; enabled controls join in.
+        Page page(133);
+        page.SetCheck(1009, true);
+        page.EnableItem(1023, true);
+        page.EnableItem(1019, true);
+        EXPECT_EQ(TabWalk(page, 7), (QStringList{"1009", "1023", "1021", "1019", "1046", "1047", "1009"}));
+    }
+    {
+        Dialog main(102);
+        EXPECT_EQ(TabWalk(main, 6), (QStringList{"1037", "1038", "1029", "1039", "1030", "1037"}));
+    }
+    {
+        Dialog detail(134);
+        detail.ShowItem(1043, true);
+        EXPECT_EQ(TabWalk(detail, 3), (QStringList{"1", "1043", "1"}));
+    }
+}
+
+TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
+{
+    Page page(133);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(1007)), &QAbstractButton::clicked);
+    page.SetCheck(1006, true);
+    page.Item(1006)->setFocus();
+    QTest::keyClick(page.Item(1006), Qt::Key_Right);
+    EXPECT_TRUE(page.IsChecked(1007));
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // wraps to the last
+    EXPECT_TRUE(page.IsChecked(1010));
+    EXPECT_FALSE(page.IsChecked(1006));
+
+    // Radios without tab stops too, once clicked.
+    QTest::mouseClick(page.Item(1013), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(page.IsChecked(1014));
+    EXPECT_EQ(QApplication::focusWidget(), page.Item(1014));
+}
+
+TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
+{
+    Page page(133);
+    page.show();
+    page.EnableItem(1019, true);
+    QTest::keyClicks(page.Item(1019), "1a2-3 ");
+    EXPECT_EQ(page.ItemText(1019), QStringLiteral("123"));
+    page.SetItemText(1019, QString());
+    page.LimitText(1019, 2);
+    QTest::keyClicks(page.Item(1019), "987");
+    EXPECT_EQ(page.ItemText(1019), QStringLiteral("98"));
+    EXPECT_EQ(page.ItemInt(1019), 98);
+
+    QTest::keyClicks(page.Item(1047), "x-1 Z");
+    EXPECT_EQ(page.ItemText(1047), QStringLiteral("x-1 Z"));
+
+    Page detail(134);
+    detail.ShowItem(1041, true);
+    detail.LimitText(1041, 2);
+    QTest::keyClicks(detail.Item(1041), "-57");
+    EXPECT_EQ(detail.ItemInt(1041), -5);
+    EXPECT_EQ(detail.ItemText8(1041), QByteArray("-5"));
+}
+
+TEST_F(Widgets, FocusAndSelectAllSelectsTheWholeText)
+{
+    Page page(133);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
+    page.SetItemText(1047, QStringLiteral("3A7F19C2E845"));
+    page.FocusAndSelectAll(1047);
+    auto* edit = qobject_cast<QLineEdit*>(page.Item(1047));
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("3A7F19C2E845"));
+    EXPECT_EQ(edit->cursorPosition(), 12);
+}
+
+TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
+{
+    Page page(134);
+    for (int id : {9999, -1, 0}) {
+        EXPECT_EQ(page.Item(id), nullptr);
+        EXPECT_FALSE(page.IsChecked(id));
+        EXPECT_EQ(page.SelectedIndex(id), -1);
+        EXPECT_TRUE(page.ItemText(id).isEmpty());
+        EXPECT_TRUE(page.ItemText8(id).isEmpty());
+        EXPECT_EQ(page.ItemInt(id), 0);
+        page.SetCheck(id, true);
+        page.SetSelectedIndex(id, 3);
+        page.AddString(id, QStringLiteral("x"));
+        page.SetItemText(id, QStringLiteral("x"));
+        page.LimitText(id, 2);
+        page.EnableItem(id, false);
+        page.ShowItem(id, true);
+        page.FocusAndSelectAll(id);
+        page.OnClicked(id, [] {});
+    }
+    EXPECT_EQ(page.SelectedIndex(1), -1);  // a button is no list
+    EXPECT_FALSE(page.IsChecked(1041));    // an edit has no check
+    page.SetCheck(1041, true);
+    page.AddString(1, QStringLiteral("x"));
+    EXPECT_EQ(page.ItemText(1), QStringLiteral("设 置"));
+}
+
+TEST_F(Widgets, ClickHandlersAndLabelMnemonics)
+{
+    Dialog main(102);
+    int clicks = 0;
+    main.OnClicked(1029, [&] { ++clicks; });
+    QTest::mouseClick(main.Item(1029), Qt::LeftButton);
+    main.EnableItem(1029, false);
+    QTest::mouseClick(main.Item(1029), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+
+    main.SetItemText(1050, QStringLiteral("&Baud"));
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    QTest::keyClick(&main, Qt::Key_B, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), main.Item(1038));
+}
+
+class CountingDialog : public Dialog {
+public:
+    using Dialog::Dialog;
+    int inits = 0;
+
+protected:
+    bool OnInitDialog() override { return ++inits; }
+};
+
+class CountingPage : public Page {
+public:
+    using Page::Page;
+    int inits = 0;
+
+protected:
+    bool OnInitDialog() override { return ++inits; }
+};
+
+TEST_F(Widgets, DialogWindowAndInitialisation)
+{
+    CountingDialog dialog(134);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("详细"));
+    const QSize units = DialogBaseUnits(TemplateFont(LoadTemplate(134)));
+    EXPECT_EQ(dialog.size(), DluToPixels(QRect(0, 0, 239, 106), units).size());
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(dialog.inits, 0);
+    dialog.show();
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(dialog.inits, 1);
+    dialog.hide();
+
+    CountingPage page(132);
+    page.Initialise();
+    page.Initialise();
+    page.show();
+    EXPECT_EQ(page.inits, 1);
+    EXPECT_TRUE(page.IsInitialised());
+    EXPECT_EQ(page.TemplateCaption(), QStringLiteral("常用设置"));
+}
+
+TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
+{
+    const auto press = [](Dialog& d, int key, int focusId) {
+        d.show();
+        if (!QTest::qWaitForWindowActive(&d))
+            return;
+        if (focusId)
+            d.Item(focusId)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    };
+    {
+        Dialog detail(134);  // focus starts on the default button: Enter confirms
+        press(detail, Qt::Key_Return, 0);
+        EXPECT_EQ(detail.result(), QDialog::Accepted);
+        EXPECT_FALSE(detail.isVisible());
+    }
+    {
+        Dialog main(102);  // a focused push button takes Enter
+        QSignalSpy open(qobject_cast<QPushButton*>(main.Item(1029)), &QPushButton::clicked);
+        press(main, Qt::Key_Enter, 1029);
+        EXPECT_EQ(open.count(), 1);
+        EXPECT_TRUE(main.isVisible());
+        // No default button: Enter elsewhere ends the window with OK.
+        main.Item(1037)->setFocus();
+        QTest::keyClick(main.Item(1037), Qt::Key_Return);
+        EXPECT_EQ(open.count(), 1);
+        EXPECT_FALSE(main.isVisible());
+        EXPECT_EQ(main.result(), QDialog::Accepted);
+    }
+    {
+        Dialog about(100);
+        press(about, Qt::Key_Escape, 0);
+        EXPECT_EQ(about.result(), QDialog::Rejected);
+        EXPECT_FALSE(about.isVisible());
+    }
+}
+
+TEST_F(Widgets, BusyCursorNests)
+{
+    {
+        BusyCursor outer;
+        {
+            BusyCursor inner;
+            ASSERT_NE(QApplication::overrideCursor(), nullptr);
+            EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
