@@ -1,1 +1,84 @@
-// placeholder
+#include "simple/Page_comm.h"
+
+#include <cstring>
+
+#include "ReaderLink.h"
+#include "TavelinDlg.h"
+#include "params.h"
+#include "t2.h"
+
+void FillBlockList(DlgItems& page)
+{
+    for (int block = 0; block <= 255; ++block)
+        page.AddString(1046, QString::number(block));
+    page.SetSelectedIndex(1046, params::kBlockUid);
+}
+
+void LogWithCode(const char* message, int32_t result)
+{
+    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
+}
+
+CPage_comm::CPage_comm(QWidget* parent) : Page(132, parent)
+{
+    for (int row = 0; row < int(params::kPresets.size()); ++row)
+        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
+    OnClicked(1049, [this] { OnGetVersion(); });
+}
+
+bool CPage_comm::OnInitDialog()
+{
+    Page::OnInitDialog();
+    FillBlockList(*this);
+    SetItemText(1052, "4-byte");
+    SetItemText(1053, "7-byte");
+    for (const params::Preset& preset : params::kPresets)
+        SetItemText(preset.buttonId, preset.caption);
+    SetItemText(1049, "Get-Ver");
+    SetItemText(1047, QString::fromLatin1(params::kDefaultKeyText));
+    return true;
+}
+
+void CPage_comm::ApplyPreset(int row)
+{
+    if (!EnsurePortOpen())
+        return;
+    BusyCursor busy;
+    const params::Preset& preset = params::kPresets.at(row);
+    const int32_t handle = g_readerLink->handle;
+    const params::AuxBuffers aux;
+    const int32_t r = lc_setReadOnlyPara(handle, preset.dataBase, aux.aux8, preset.orientation,
+                                         preset.snSize, preset.outLength, aux.auxA, aux.auxB);
+    if (r != 0) {
+        LogWithCode("Set return error，", r);
+        return;
+    }
+    if (ResetReadAddress(handle) == 0)
+        g_mainDlg->AppendLog("Set ok", 1);
+}
+
+int CPage_comm::ResetReadAddress(int handle)
+{
+    Wait(1000);
+    const int32_t r = lc_setBlockReadPara(handle, params::kBlockUid, params::kDefaultKey.data());
+    if (r != 0)
+        LogWithCode("Set return error，", r);
+    Wait(1000);  // the reader needs the pause whatever it answered
+    return r;
+}
+
+void CPage_comm::OnGetVersion()
+{
+    if (!EnsurePortOpen())
+        return;
+    BusyCursor busy;
+    // Zero-filled and read back bounded: a library may leave the text unterminated.
+    char text[256] = {};
+    int32_t length = 0;
+    if (lc_getver(g_readerLink->handle, reinterpret_cast<unsigned char*>(text), &length) != 0) {
+        g_mainDlg->AppendLog("Get version failed", 1);
+        return;
+    }
+    g_mainDlg->AppendLog("Get version success", 1);
+    SetItemText(1063, QString::fromLocal8Bit(text, qsizetype(strnlen(text, sizeof text - 1))));
+}

@@ -1,0 +1,76 @@
+// A real main window over the recording fake of the reader library, with the
+// link open and every pause recorded in the call trace as a "Wait" entry.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ReaderLink.h"
+#include "TavelinDlg.h"
+#include "fake_t2.h"
+
+constexpr int32_t kHandle = 7;  // what the fake's lc_init hands out
+
+class PagesTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Fake().Reset();
+        Fake().initDefault = kHandle;
+        SetWaitHook([this](int ms) {
+            Fake().calls.push_back({"Wait", {ms}, {}, {}});
+            busyDuringWaits.push_back(IsBusy());
+        });
+        dlg = std::make_unique<CTavelinDlg>();
+        dlg->show();
+        dlg->OnOpenClose();
+        dlg->ClearLog();
+        Fake().calls.clear();
+    }
+    void TearDown() override
+    {
+        EXPECT_FALSE(IsBusy()) << "wait cursor left behind";
+        dlg.reset();
+        SetWaitHook(nullptr);
+    }
+
+    static bool IsBusy()
+    {
+        const QCursor* c = QApplication::overrideCursor();
+        return c && c->shape() == Qt::WaitCursor;
+    }
+    static void Click(DlgItems& w, int id) { qobject_cast<QAbstractButton*>(w.Item(id))->click(); }
+    static QLineEdit* Edit(DlgItems& w, int id) { return qobject_cast<QLineEdit*>(w.Item(id)); }
+
+    // Log lines since the link was opened.
+    QStringList Log() const
+    {
+        QStringList lines = dlg->LogText().split(QStringLiteral("\r\n"));
+        lines.removeLast();  // every line ends with a break
+        return lines;
+    }
+    static std::vector<std::string> Ops() { return Fake().Ops(); }
+    // The first recorded call of `op`.
+    static const T2Call& Call(const std::string& op)
+    {
+        for (const T2Call& c : Fake().calls)
+            if (c.op == op)
+                return c;
+        throw std::runtime_error("no call " + op);
+    }
+
+    std::unique_ptr<CTavelinDlg> dlg;
+    std::vector<bool> busyDuringWaits;
+};
+
+inline const std::vector<unsigned char> kZero8(8, 0), kZero3(3, 0);
+inline const std::vector<unsigned char> kDefaultKeyBytes = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};

@@ -1,0 +1,150 @@
+#include <QPushButton>
+
+#include "PagesFixture.h"
+
+namespace {
+
+using Trace = std::vector<std::string>;
+
+class SimplePage : public PagesTest {
+protected:
+    CPage_comm& Page() { return dlg->SimplePage(); }
+};
+
+struct PresetCase {
+    int button;
+    const char* caption;
+    int32_t dataBase, orientation, snSize, outLength;
+};
+
+class Preset : public SimplePage, public testing::WithParamInterface<PresetCase> {};
+
+TEST_P(Preset, SendsItsRowThenResetsToUidWithTheDefaultKey)
+{
+    const PresetCase c = GetParam();
+    EXPECT_EQ(Page().ItemText(c.button), c.caption);
+
+    Click(Page(), c.button);
+
+    EXPECT_EQ(Ops(), (Trace{"lc_setReadOnlyPara", "Wait", "lc_setBlockReadPara", "Wait"}));
+    const T2Call& para = Call("lc_setReadOnlyPara");
+    EXPECT_EQ(para.ints, (std::vector<int32_t>{kHandle, c.dataBase, c.orientation, c.snSize, c.outLength}));
+    EXPECT_EQ(para.buffers, (std::vector<std::vector<unsigned char>>{kZero8, kZero3, kZero3}));
+    const T2Call& block = Call("lc_setBlockReadPara");
+    EXPECT_EQ(block.ints, (std::vector<int32_t>{kHandle, 255}));
+    EXPECT_EQ(block.buffers.at(0), kDefaultKeyBytes);
+    EXPECT_EQ(Fake().calls[1].ints, std::vector<int32_t>{1000});
+    EXPECT_EQ(Fake().calls[3].ints, std::vector<int32_t>{1000});
+    EXPECT_EQ(busyDuringWaits, (std::vector<bool>{true, true}));
+    EXPECT_EQ(Log(), QStringList{"Set ok"});
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSix, Preset,
+                         testing::Values(PresetCase{1040, "8-out-hex-forward", 1, 1, 4, 8},
+                                         PresetCase{1041, "8-out-hex-reverse", 1, 0, 4, 8},
+                                         PresetCase{1042, "10-out-dec-forward", 0, 1, 4, 10},
+                                         PresetCase{1043, "10-out-dec-reverse", 0, 0, 4, 10},
+                                         PresetCase{1044, "14-out-hex-forward", 1, 1, 7, 14},
+                                         PresetCase{1045, "14-out-hex-reverse", 1, 0, 7, 14}));
+
+struct PresetFailure {
+    const char* name;
+    int32_t paraResult, blockResult;
+    Trace ops;
+    const char* log;
+};
+
+class PresetFails : public SimplePage, public testing::WithParamInterface<PresetFailure> {};
+
+TEST_P(PresetFails, LogsOneLineAndStopsWhereTheReaderRefused)
+{
+    const PresetFailure c = GetParam();
+    Fake().readOnlyResults = {c.paraResult};
+    Fake().blockResults = {c.blockResult};
+
+    Click(Page(), 1042);
+
+    EXPECT_EQ(Ops(), c.ops);
+    EXPECT_EQ(Log(), QStringList{QString::fromUtf8(c.log)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PresetFails,
+    testing::Values(PresetFailure{"ParametersRefused", 5, 0, {"lc_setReadOnlyPara"}, "Set return error，code: 0x05"},
+                    PresetFailure{"LibraryErrorOnParameters", 0x3001, 0, {"lc_setReadOnlyPara"},
+                                  "Set return error，code: 0x3001"},
+                    // A refused reset still waits out its second pause.
+                    PresetFailure{"ResetRefused", 0, -1,
+                                  {"lc_setReadOnlyPara", "Wait", "lc_setBlockReadPara", "Wait"},
+                                  "Set return error，code: 0xFFFFFFFF"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(SimplePage, PresetUsesTheHandleItReadFirstThroughout)
+{
+    SetWaitHook([](int) { g_readerLink->handle = 99; });
+    Click(Page(), 1040);
+    EXPECT_EQ(Call("lc_setBlockReadPara").ints.at(0), kHandle);
+}
+
+TEST_F(SimplePage, ClosedLinkLogsOnlyTheGuardForEveryButton)
+{
+    dlg->OnOpenClose();
+    dlg->ClearLog();
+    Fake().calls.clear();
+
+    for (int id : {1040, 1041, 1042, 1043, 1044, 1045, 1049})
+        Click(Page(), id);
+
+    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_EQ(Log(), QStringList(7, "Port is not open"));
+}
+
+TEST_F(SimplePage, InitialisesCaptionsAndDefaults)
+{
+    EXPECT_TRUE(Page().IsInitialised());
+    EXPECT_EQ(Page().ItemText(1052), "4-byte");
+    EXPECT_EQ(Page().ItemText(1053), "7-byte");
+    EXPECT_EQ(Page().ItemText(1049), "Get-Ver");
+    EXPECT_EQ(Page().ItemText(1063), "");
+}
+
+TEST_F(SimplePage, GetVersionShowsTheTextAfterLoggingSuccess)
+{
+    Fake().versionText = "T2 reader v1.0";
+    Click(Page(), 1049);
+
+    EXPECT_EQ(Ops(), Trace{"lc_getver"});
+    const T2Call& call = Call("lc_getver");
+    EXPECT_EQ(call.ints, std::vector<int32_t>{kHandle});
+    EXPECT_EQ(call.buffers.at(0), std::vector<unsigned char>(256, 0)) << "buffer not zero-filled";
+    EXPECT_EQ(Page().ItemText(1063), "T2 reader v1.0");
+    EXPECT_EQ(Log(), QStringList{"Get version success"});
+}
+
+TEST_F(SimplePage, FailedGetVersionKeepsTheOldText)
+{
+    Fake().versionText = "old";
+    Click(Page(), 1049);
+    Fake().getverResults = {1};
+    Fake().versionText = "new";
+    Click(Page(), 1049);
+
+    EXPECT_EQ(Page().ItemText(1063), "old");
+    EXPECT_EQ(Log(), (QStringList{"Get version success", "Get version failed"}));
+}
+
+TEST_F(SimplePage, VersionTextIsBoundedTo255Characters)
+{
+    const struct {
+        size_t length;
+        bool unterminated;
+    } cases[] = {{255, false}, {256, true}};
+    for (const auto& c : cases) {
+        Fake().versionText = std::string(c.length, 'V');
+        Fake().versionUnterminated = c.unterminated;
+        Click(Page(), 1049);
+        EXPECT_EQ(Page().ItemText(1063), QString(255, 'V')) << c.length;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,257 @@
+#include <QComboBox>
+#include <QTest>
+
+#include "PagesFixture.h"
+#include "special/DlgCardSizeDetail1.h"
+
+namespace {
+
+using Trace = std::vector<std::string>;
+
+class SpecialPage : public PagesTest {
+protected:
+    void SetUp() override
+    {
+        PagesTest::SetUp();
+        dlg->Sheet()->setCurrentIndex(1);
+    }
+    CPage_special& Page() { return dlg->SpecialPage(); }
+    void Type(int id, const QString& text)
+    {
+        Edit(Page(), id)->clear();
+        QTest::keyClicks(Edit(Page(), id), text);
+    }
+    // Presses "Set" and returns the integer arguments of the call `op`.
+    std::vector<int32_t> SetAndRead(const std::string& op)
+    {
+        Fake().calls.clear();
+        Click(Page(), 1021);
+        return Call(op).ints;
+    }
+    int32_t SentSnSize() { return SetAndRead("lc_setReadOnlyPara").at(3); }
+    int32_t SentOutLength() { return SetAndRead("lc_setReadOnlyPara").at(4); }
+};
+
+TEST_F(SpecialPage, DefaultsSendAllDecimalReverseDefaultWithoutUidAndDefaultKey)
+{
+    EXPECT_EQ(Page().ItemText(1021), "Set");
+    EXPECT_EQ(Page().ItemText(1015), "USB Without Enter");
+    EXPECT_EQ(Page().ItemText(1062), "(Read UID when address set to 255)");
+    EXPECT_FALSE(Page().Item(1023)->isEnabled());
+    EXPECT_FALSE(Page().Item(1019)->isEnabled());
+    EXPECT_EQ(Page().ItemText(1047), "3A7F19C2E845");
+    auto* blocks = qobject_cast<QComboBox*>(Page().Item(1046));
+    ASSERT_EQ(blocks->count(), 256);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(blocks->itemText(i), QString::number(i));
+
+    Click(Page(), 1021);
+
+    EXPECT_EQ(Ops(), (Trace{"asc_hex", "lc_setReadOnlyPara", "Wait", "lc_setReaderOnlyHead", "Wait",
+                          "lc_setBlockReadPara", "Wait"}));
+    EXPECT_EQ(Call("asc_hex").text, "3A7F19C2E845");
+    EXPECT_EQ(Call("asc_hex").ints, std::vector<int32_t>{6});
+    const T2Call& para = Call("lc_setReadOnlyPara");
+    EXPECT_EQ(para.ints, (std::vector<int32_t>{kHandle, 0, 0, 0, 0}));
+    EXPECT_EQ(para.buffers, (std::vector<std::vector<unsigned char>>{kZero8, kZero3, kZero3}));
+    EXPECT_EQ(Call("lc_setReaderOnlyHead").ints, (std::vector<int32_t>{kHandle, 0}));
+    EXPECT_EQ(Call("lc_setBlockReadPara").ints, (std::vector<int32_t>{kHandle, 255}));
+    EXPECT_EQ(Call("lc_setBlockReadPara").buffers.at(0), kDefaultKeyBytes);
+    EXPECT_EQ(Fake().calls[2].ints, std::vector<int32_t>{100});
+    EXPECT_EQ(Fake().calls[4].ints, std::vector<int32_t>{1000});
+    EXPECT_EQ(Fake().calls[6].ints, std::vector<int32_t>{1000});
+    EXPECT_EQ(busyDuringWaits, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(Log(), QStringList{"Set ok"});
+}
+
+struct Choice {
+    int id;
+    const char* op;
+    size_t arg;  // index in the call's integer arguments
+    int32_t value;
+};
+
+class RadioChoice : public SpecialPage, public testing::WithParamInterface<Choice> {};
+
+TEST_P(RadioChoice, SendsItsValue)
+{
+    const Choice c = GetParam();
+    Click(Page(), c.id);
+    EXPECT_TRUE(Page().IsChecked(c.id));
+    EXPECT_EQ(SetAndRead(c.op).at(c.arg), c.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, RadioChoice,
+    testing::Values(Choice{1001, "lc_setReadOnlyPara", 3, 0}, Choice{1008, "lc_setReadOnlyPara", 3, 4},
+                    Choice{1006, "lc_setReadOnlyPara", 1, 0}, Choice{1007, "lc_setReadOnlyPara", 1, 1},
+                    Choice{1009, "lc_setReadOnlyPara", 1, 2}, Choice{1010, "lc_setReadOnlyPara", 1, 3},
+                    Choice{1011, "lc_setReadOnlyPara", 2, 0}, Choice{1012, "lc_setReadOnlyPara", 2, 1},
+                    Choice{1016, "lc_setReadOnlyPara", 4, 0}, Choice{1017, "lc_setReadOnlyPara", 4, 0},
+                    Choice{1013, "lc_setReaderOnlyHead", 1, 1}, Choice{1014, "lc_setReaderOnlyHead", 1, 0},
+                    Choice{1015, "lc_setReaderOnlyHead", 1, 0}),
+    [](const auto& info) { return std::to_string(info.param.id); });
+
+TEST_F(SpecialPage, FullCustomCombination)
+{
+    for (int id : {1008, 1007, 1012, 1017, 1013})
+        Click(Page(), id);
+    Type(1019, "12");
+    Page().SetSelectedIndex(1046, 17);
+    Page().SetItemText(1047, "00a1B2c3D4fF");
+
+    Click(Page(), 1021);
+
+    EXPECT_EQ(Call("lc_setReadOnlyPara").ints, (std::vector<int32_t>{kHandle, 1, 1, 4, 12}));
+    EXPECT_EQ(Call("lc_setReaderOnlyHead").ints, (std::vector<int32_t>{kHandle, 1}));
+    EXPECT_EQ(Call("lc_setBlockReadPara").ints, (std::vector<int32_t>{kHandle, 17}));
+    EXPECT_EQ(Call("lc_setBlockReadPara").buffers.at(0),
+              (std::vector<unsigned char>{0x00, 0xA1, 0xB2, 0xC3, 0xD4, 0xFF}));
+    EXPECT_EQ(Log(), QStringList{"Set ok"});
+}
+
+TEST_F(SpecialPage, StaticLengthBox)
+{
+    QLineEdit* box = Edit(Page(), 1019);
+    Click(Page(), 1017);
+    EXPECT_TRUE(box->isEnabled());
+    EXPECT_EQ(SentOutLength(), 0) << "empty box";
+
+    Type(1019, "a1b2c3");  // digits only, two at most
+    EXPECT_EQ(box->text(), "12");
+    EXPECT_EQ(SentOutLength(), 12);
+
+    Click(Page(), 1017);
+    EXPECT_EQ(box->selectedText(), "12");
+
+    Click(Page(), 1016);
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(box->text(), "12");
+    EXPECT_EQ(SentOutLength(), 0);
+}
+
+TEST_F(SpecialPage, SelfDefineEnablesDetailAndTurnsZeroIntoFour)
+{
+    EXPECT_EQ(g_cardSizeDetail, 0);
+    Click(Page(), 1008);
+    EXPECT_TRUE(Page().Item(1023)->isEnabled());
+    EXPECT_EQ(g_cardSizeDetail, 4);
+
+    g_cardSizeDetail = 0xF3;  // as the detail dialog leaves it
+    EXPECT_EQ(SentSnSize(), 0xF3);
+    Click(Page(), 1001);
+    EXPECT_EQ(SentSnSize(), 0) << "All sends 0 whatever the detail holds";
+    Click(Page(), 1008);
+    EXPECT_EQ(SentSnSize(), 0xF3) << "a nonzero detail value is kept";
+
+    g_cardSizeDetail = 0;
+    EXPECT_EQ(SentSnSize(), 0) << "a stored 0 is sent until Self-Define is clicked again";
+    Click(Page(), 1008);
+    EXPECT_EQ(SentSnSize(), 4);
+}
+
+struct SetFailure {
+    const char* name;
+    int32_t para, head, block;
+    size_t readerCalls;
+    const char* log;
+};
+
+class SetFails : public SpecialPage, public testing::WithParamInterface<SetFailure> {};
+
+TEST_P(SetFails, LogsItsMessageAndStops)
+{
+    const SetFailure c = GetParam();
+    Fake().readOnlyResults = {c.para};
+    Fake().headResults = {c.head};
+    Fake().blockResults = {c.block};
+
+    Click(Page(), 1021);
+
+    size_t readerCalls = 0;
+    for (const std::string& op : Ops())
+        readerCalls += op.starts_with("lc_");
+    EXPECT_EQ(readerCalls, c.readerCalls);
+    EXPECT_NE(Ops().back(), "Wait") << "no pause after a refusal";
+    EXPECT_EQ(Log(), QStringList{QString::fromUtf8(c.log)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, SetFails,
+    testing::Values(SetFailure{"Parameters", 5, 0, 0, 1, "Set return error，code: 0x05"},
+                    SetFailure{"Header", 0, 0x21, 0, 2, "Set header return error，code: 0x21"},
+                    SetFailure{"BlockAddress", 0, 0, 0x3001, 3, "Set address of reading return error，code: 0x3001"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(SpecialPage, UsesTheHandleItReadFirstThroughout)
+{
+    SetWaitHook([](int) { g_readerLink->handle = 99; });
+    Click(Page(), 1021);
+    EXPECT_EQ(Call("lc_setReaderOnlyHead").ints.at(0), kHandle);
+    EXPECT_EQ(Call("lc_setBlockReadPara").ints.at(0), kHandle);
+}
+
+struct BadKey {
+    const char* name;
+    QString text;
+    std::string sent;  // what asc_hex is handed
+};
+
+class InvalidKey : public SpecialPage, public testing::WithParamInterface<BadKey> {};
+
+TEST_P(InvalidKey, IsRefusedBeforeAnyReaderCall)
+{
+    const BadKey c = GetParam();
+    Page().SetItemText(1047, c.text);
+
+    Click(Page(), 1021);
+
+    EXPECT_EQ(Ops(), Trace{"asc_hex"});
+    EXPECT_EQ(Call("asc_hex").text, c.sent);
+    EXPECT_EQ(Log(), QStringList{"Data or length invalid"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, InvalidKey,
+    testing::Values(BadKey{"Empty", "", ""}, BadKey{"Eleven", "3A7F19C2E84", "3A7F19C2E84"},
+                    BadKey{"Thirteen", "3A7F19C2E8451", "3A7F19C2E8451"},
+                    BadKey{"NonHex", "3A7F19C2E84G", "3A7F19C2E84G"},
+                    BadKey{"NonAscii", QString::fromUtf8("3A7F19C2E84é"), QString::fromUtf8("3A7F19C2E84é").toLocal8Bit().toStdString()},
+                    BadKey{"Spaces", "3A 7F 19 C2 E8 45", "3A 7F 19 C2 E8 45"},
+                    BadKey{"Long127", QString(127, 'A'), std::string(127, 'A')},
+                    BadKey{"Long200CutTo127", QString(200, 'A'), std::string(127, 'A')}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(SpecialPage, ClosedLinkIsReportedBeforeTheKey)
+{
+    dlg->OnOpenClose();
+    dlg->ClearLog();
+    Fake().calls.clear();
+    Page().SetItemText(1047, "not a key");
+
+    Click(Page(), 1021);
+
+    EXPECT_TRUE(Fake().calls.empty());
+    EXPECT_EQ(Log(), QStringList{"Port is not open"});
+}
+
+TEST(SpecialPageStart, InitialisesOnlyWhenItsTabIsFirstShown)
+{
+    Fake().Reset();
+    CTavelinDlg dlg;
+    dlg.show();
+    g_cardSizeDetail = 9;
+    EXPECT_FALSE(dlg.SpecialPage().IsInitialised());
+    EXPECT_EQ(dlg.SpecialPage().ItemText(1021), QString::fromUtf8("设  置"));
+
+    dlg.Sheet()->setCurrentIndex(1);
+
+    EXPECT_TRUE(dlg.SpecialPage().IsInitialised());
+    EXPECT_EQ(dlg.SpecialPage().ItemText(1021), "Set");
+    EXPECT_EQ(g_cardSizeDetail, 0);
+    for (int id : {1001, 1006, 1011, 1016, 1014})
+        EXPECT_TRUE(dlg.SpecialPage().IsChecked(id)) << id;
+    EXPECT_EQ(dlg.SpecialPage().SelectedIndex(1046), 255);
+}
+
+}  // namespace
