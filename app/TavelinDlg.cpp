@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
@@ -79,7 +78,7 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet->addTab(&m_pageComm, m_pageComm.TemplateCaption());
     m_sheet->addTab(&m_pageSpecial, m_pageSpecial.TemplateCaption());
     m_sheet->move(5, 5);
-    m_sheet->resize(m_sheet->sizeHint());
+    m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();
     m_pageComm.Initialise();  // the other page initialises when first shown
     m_sheet->setTabText(0, QStringLiteral("Simple Setting"));
@@ -167,26 +166,11 @@ void CTavelinDlg::OnSysCommand(unsigned command)
     }
 }
 
-void CTavelinDlg::keyPressEvent(QKeyEvent* event)
-{
-    // Enter presses the focused push button; reaching the window, it closes
-    // it, as Esc does.
-    if (IsEnter(event)) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
-            button->click();
-            return;
-        }
-        reject();
-        return;
-    }
-    Dialog::keyPressEvent(event);
-}
-
 bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
 {
-    // The log box does not take Enter for itself.
+    // The log box does not take Enter for itself: it reaches the window, which closes.
     if (watched == m_logBox && event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
-        reject();
+        accept();
         return true;
     }
     return Dialog::eventFilter(watched, event);

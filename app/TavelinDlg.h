@@ -35,7 +35,6 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef _WIN32

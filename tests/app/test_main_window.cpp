@@ -59,9 +59,10 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
     EXPECT_EQ(sheet->pos(), QPoint(5, 5));
     EXPECT_EQ(sheet->tabText(0), "Simple Setting");
     EXPECT_EQ(sheet->tabText(1), "Special Setting");
+    QApplication::processEvents();
     for (QWidget* page : {static_cast<QWidget*>(&dlg->SimplePage()), static_cast<QWidget*>(&dlg->SpecialPage())}) {
-        EXPECT_GE(sheet->currentWidget()->parentWidget()->width(), page->minimumWidth());
-        EXPECT_GE(sheet->currentWidget()->parentWidget()->height(), page->minimumHeight());
+        EXPECT_GE(page->parentWidget()->width(), page->minimumWidth());
+        EXPECT_GE(page->parentWidget()->height(), page->minimumHeight());
     }
     // The sheet stays clear of the log on its right.
     EXPECT_LE(sheet->geometry().right(), dlg->Item(1039)->geometry().left());
@@ -213,7 +214,6 @@ TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
 
     QApplication::sendEvent(dlg->Item(1039), &enter);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(dlg->result(), QDialog::Rejected);
 }
 
 TEST_F(MainWindow, EscapeCloses)
