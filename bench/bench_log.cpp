@@ -1,6 +1,5 @@
 // Cost of one log append as the log grows: the program's append against
 // putting the whole text into the box each time.
-#include <QApplication>
 #include <QPlainTextEdit>
 #include <benchmark/benchmark.h>
 
@@ -41,13 +40,3 @@ void BM_SetWholeText(benchmark::State& state)
 BENCHMARK(BM_SetWholeText)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,0 +1,61 @@
+// An emulated reader published as "USB" in a private device folder, and a
+// real main window whose link is open on it through the real library.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ReaderLink.h"
+#include "TavelinDlg.h"
+#include "emulator.h"
+
+class EmulatedReader {
+public:
+    EmulatedReader()
+    {
+        char folder[] = "/tmp/tavelin-pages.XXXXXX";
+        if (mkdtemp(folder))
+            m_root = folder;
+        setenv("XDG_RUNTIME_DIR", m_root.c_str(), 1);
+    }
+    ~EmulatedReader()
+    {
+        if (dlg && g_readerLink->handle != -1)
+            dlg->OnOpenClose();  // frees the library's handle for the next test
+        dlg.reset();
+        reader.Stop();
+        if (!m_root.empty())
+            std::filesystem::remove_all(m_root);
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+    EmulatedReader(const EmulatedReader&) = delete;
+    EmulatedReader& operator=(const EmulatedReader&) = delete;
+
+    // Starts the reader and opens the link at `baud` with "Open"; the
+    // error, or empty on success.
+    std::string Start(int baud)
+    {
+        std::string error;
+        if (m_root.empty())
+            return "no temporary folder";
+        if (!reader.Start("USB", &error))
+            return error;
+        dlg = std::make_unique<CTavelinDlg>();
+        dlg->show();
+        dlg->SetSelectedIndex(1037, 0);
+        dlg->SetSelectedIndex(1038, baud == 9600 ? 0 : 1);
+        dlg->OnOpenClose();
+        if (dlg->LogText() != "Reader link ok\r\n")
+            return "link not opened: " + dlg->LogText().toStdString();
+        dlg->ClearLog();
+        return {};
+    }
+
+    emulator::Emulator reader;
+    std::unique_ptr<CTavelinDlg> dlg;
+
+private:
+    std::string m_root;
+};
