@@ -57,12 +57,12 @@ protected:
     void Confirm(CDlgCardSizeDetail1& d)
     {
         WhenModal<QMessageBox>([this](QMessageBox& box) {
-            box_.count++;
-            box_.text = box.text();
-            box_.title = box.windowTitle();
-            box_.icon = box.icon();
-            box_.buttons = box.standardButtons();
-            box_.owner = box.parentWidget();
+            seen.count++;
+            seen.text = box.text();
+            seen.title = box.windowTitle();
+            seen.icon = box.icon();
+            seen.buttons = box.standardButtons();
+            seen.owner = box.parentWidget();
             box.button(QMessageBox::Ok)->click();
         });
         Click(d, 1);
@@ -72,7 +72,7 @@ protected:
         QTest::keyClicks(Edit(d, id), text);
     }
 
-    BoxSeen box_;
+    BoxSeen seen;
 };
 
 struct SizeCase {
@@ -92,18 +92,21 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
         dialog = &d;
         if (c.radio) {
             Click(d, c.radio);
-            Type(d, c.radio == 1042 ? 1041 : 1043, c.typed);
+            const int shown = c.radio == 1042 ? 1041 : 1043, hidden = c.radio == 1042 ? 1043 : 1041;
+            EXPECT_FALSE(d.Item(shown)->isHidden());
+            EXPECT_TRUE(d.Item(hidden)->isHidden());
+            Type(d, shown, c.typed);
         }
         Confirm(d);
     });
 
     EXPECT_EQ(g_cardSizeDetail, c.stored);
-    EXPECT_EQ(box_.count, 1);
-    EXPECT_EQ(box_.text, "Set ok");
-    EXPECT_EQ(box_.title, "Paramter set ok");
-    EXPECT_EQ(box_.icon, QMessageBox::Information);
-    EXPECT_EQ(box_.buttons, QMessageBox::Ok);
-    EXPECT_EQ(box_.owner, dialog);
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.text, "Set ok");
+    EXPECT_EQ(seen.title, "Paramter set ok");
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.owner, dialog);
     EXPECT_TRUE(Log().isEmpty()) << "the dialog writes no log line";
 }
 
@@ -117,40 +120,31 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DetailOk,
                                          SizeCase{"NoRadioKeepsTheValue", 0, "", 4}),
                          [](const auto& info) { return info.param.name; });
 
-TEST_F(DetailDialog, RadiosSwapTheBoxes)
-{
-    RunDetail([&](CDlgCardSizeDetail1& d) {
-        Click(d, 1042);
-        EXPECT_FALSE(d.Item(1041)->isHidden());
-        EXPECT_TRUE(d.Item(1043)->isHidden());
-        Click(d, 1044);
-        EXPECT_TRUE(d.Item(1041)->isHidden());
-        EXPECT_FALSE(d.Item(1043)->isHidden());
-        d.reject();
-    });
-}
-
 TEST_F(DetailDialog, EscapeLeavesTheValue)
 {
     RunDetail([&](CDlgCardSizeDetail1& d) {
+        Click(d, 1044);
         Click(d, 1042);
+        EXPECT_TRUE(d.Item(1043)->isHidden()) << "the front hides the back box";
         Type(d, 1041, "9");
+        Click(d, 1044);
+        EXPECT_TRUE(d.Item(1041)->isHidden()) << "the back hides the front box";
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_EQ(g_cardSizeDetail, 4);
-    EXPECT_EQ(box_.count, 0);
+    EXPECT_EQ(seen.count, 0);
 }
 
 TEST_F(DetailDialog, EnterAtStartConfirms)
 {
     RunDetail([&](CDlgCardSizeDetail1& d) {
         WhenModal<QMessageBox>([this](QMessageBox& box) {
-            box_.count++;
+            seen.count++;
             box.button(QMessageBox::Ok)->click();
         });
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_Return);
     });
-    EXPECT_EQ(box_.count, 1);
+    EXPECT_EQ(seen.count, 1);
     EXPECT_EQ(g_cardSizeDetail, 4);
 }
 
