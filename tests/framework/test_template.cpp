@@ -84,34 +84,10 @@ TEST(LoadTemplate, FailsNamingTheTemplate)
     }
 }
 
-TEST(LoadTemplate, DialogFieldsAndCache)
-{
-    const DialogTemplate& t = LoadTemplate(102);
-    EXPECT_EQ(&t, &LoadTemplate(102));
-    EXPECT_EQ(t.dluSize, QSize(471, 308));
-    EXPECT_EQ(t.fontFace, QStringLiteral("微软雅黑"));
-    EXPECT_EQ(t.caption, QStringLiteral("ID/IC卡读取格式设置工具"));
-    EXPECT_TRUE(t.systemMenu);
-    EXPECT_FALSE(LoadTemplate(133).systemMenu);
-    EXPECT_EQ(LoadTemplate(100).pointSize, 9);
-}
-
 TEST(LoadString, TableEntries)
 {
     EXPECT_EQ(LoadString(101), QStringLiteral("关于 Tavelin(&A)..."));
     EXPECT_TRUE(LoadString(4242).isEmpty());
-}
-
-TEST(Wait, HookReplacesTheSleep)
-{
-    std::vector<int> waits;
-    SetWaitHook([&](int ms) { waits.push_back(ms); });
-    Wait(100);
-    Wait(1000);
-    SetWaitHook(nullptr);
-    Wait(0);
-    Wait(-5);  // never an endless sleep
-    EXPECT_EQ(waits, (std::vector<int>{100, 1000}));
 }
 
 }  // namespace
