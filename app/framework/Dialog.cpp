@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
+constexpr int kOkId = 1;
+constexpr int kCancelId = 2;
 
 // Arrow keys move through the radios of a group and check the one reached,
 // as in a dialog of the platform; Qt's own arrow handling skips radios that
@@ -343,8 +343,8 @@ Dialog::Dialog(int templateId, QWidget* parent)
                                          : Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
     // OK and Cancel end the dialog through accept()/reject(), which subclasses override.
-    OnClicked(IDOK, [this] { accept(); });
-    OnClicked(IDCANCEL, [this] { reject(); });
+    OnClicked(kOkId, [this] { accept(); });
+    OnClicked(kCancelId, [this] { reject(); });
 }
 
 void Dialog::showEvent(QShowEvent* event)

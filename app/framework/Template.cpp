@@ -154,7 +154,8 @@ DialogTemplate ParseTemplate(int id)
     return t;
 }
 
-int MulDiv(int a, int b, int c)
+// a * b / c rounded to nearest, halves away from zero, as the platform's MulDiv.
+int Scale(int a, int b, int c)
 {
     const qint64 product = qint64(a) * b;
     return int((product + (product < 0 ? -c : c) / 2) / c);
@@ -204,6 +205,6 @@ QRect DluToPixels(const QRect& dlu, const QSize& baseUnits)
 {
     const int cx = baseUnits.width();
     const int cy = baseUnits.height();
-    return {MulDiv(dlu.x(), cx, 4), MulDiv(dlu.y(), cy, 8), MulDiv(dlu.width(), cx, 4),
-            MulDiv(dlu.height(), cy, 8)};
+    return {Scale(dlu.x(), cx, 4), Scale(dlu.y(), cy, 8), Scale(dlu.width(), cx, 4),
+            Scale(dlu.height(), cy, 8)};
 }
