@@ -128,6 +128,7 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
         return combo;
     }
     }
+    Q_UNREACHABLE();
     return nullptr;
 }
 
@@ -149,8 +150,6 @@ void DlgItems::Build(QWidget* root, int templateId)
     QList<QLabel*> awaitingBuddy;
     for (const ControlTemplate& c : m_template.controls) {
         QWidget* w = NewControl(c, root);
-        if (!w)
-            continue;
         // A label's mnemonic ('&') leads to the next tab stop after it.
         if (c.tabStop) {
             for (QLabel* label : awaitingBuddy)
