@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "devices.h"
 #include "t2.h"
@@ -432,13 +433,20 @@ void Emulator::Reply(uint8_t command, uint8_t status, std::span<const uint8_t> d
 }
 
 // Like a reader pulled off the cable and plugged in again: clients lose their
-// line, and the entry points at a fresh tty.
+// line, and the entry points at a fresh tty. The fresh one is opened and
+// published before the old one closes, so it has another name and the entry
+// never points at nothing.
 void Emulator::Hangup()
 {
-    CloseTty();
+    int oldMaster = std::exchange(master_, -1);
+    int oldKeepalive = std::exchange(keepalive_, -1);
     std::string why;
     if (!OpenTty(&why) || !Publish(&why))
         Log("cannot come back after hanging up: " + why);
+    close(oldKeepalive);
+    close(oldMaster);
+    std::lock_guard lock(mutex_);
+    ++state_.hangups;
 }
 
 bool Emulator::Wait(int ms)

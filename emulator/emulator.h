@@ -22,7 +22,7 @@ namespace emulator {
 struct Faults {
     bool silent = false;                 // answer nothing
     bool badCrc = false;                 // answer with a wrong checksum
-    std::map<uint8_t, uint8_t> refuse;   // command -> refusal code 0x01..0xFF
+    std::map<uint8_t, uint8_t> refuse{}; // command -> refusal code 0x01..0xFF
     int dropAfterFrames = -1;            // answer this many more requests, then hang up on the next (-1: never; fires once)
     size_t garbageBytes = 0;             // noise sent before every reply
 };
@@ -34,6 +34,7 @@ struct ReaderState {
     t2proto::BlockRead block{255, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
     int requests = 0;   // request frames received
     int badFrames = 0;  // frames dropped for a bad checksum or length
+    int hangups = 0;    // links dropped by the fault, each done once this counts it
 };
 
 // What a reader answers to one request, without any timing or faults:

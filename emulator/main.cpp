@@ -36,11 +36,12 @@ std::optional<long> Number(const std::string& text, long low, long high)
 
 int Usage(const char* problem)
 {
-    if (problem)
-        std::fprintf(stderr, "reader-emulator: %s\n", problem);
-    std::fprintf(problem ? stderr : stdout, kUsage, emulator::Emulator::kDefaultVersion,
-                 emulator::Emulator::kDefaultStoreMs);
-    return problem ? 2 : 0;
+    if (problem) {
+        std::fprintf(stderr, "reader-emulator: %s (see --help)\n", problem);
+        return 2;
+    }
+    std::printf(kUsage, emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs);
+    return 0;
 }
 
 }  // namespace

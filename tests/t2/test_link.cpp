@@ -1,0 +1,571 @@
+// The real libt2 against in-process emulated readers on pseudo-terminals,
+// found through a private device folder.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "emulator.h"
+#include "t2.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using emulator::Emulator;
+using emulator::Faults;
+
+constexpr int32_t kUsb = 100;
+constexpr int32_t kCom3 = 2;
+constexpr auto kBound = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS);
+constexpr auto kSlack = 300ms;  // scheduling on a loaded machine, not the library's own time
+
+const unsigned char kAux8[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+const unsigned char kAuxA[3] = {9, 10, 11};
+const unsigned char kAuxB[3] = {12, 13, 14};
+const unsigned char kKey[6] = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};
+
+int OpenFds()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+struct Timed {
+    int32_t result;
+    Clock::duration took;
+};
+Timed Time(const std::function<int32_t()>& call)
+{
+    auto start = Clock::now();
+    int32_t result = call();
+    return {result, Clock::now() - start};
+}
+
+struct Init {
+    int32_t handle;
+    std::string message;  // what went to standard error
+};
+Init InitCapturingStderr(int32_t port, int32_t baud = 9600)
+{
+    testing::internal::CaptureStderr();
+    int32_t handle = lc_init(port, baud);
+    return {handle, testing::internal::GetCapturedStderr()};
+}
+
+// Waits (a bounded while) until the reader has come back from a hang-up.
+void WaitForHangups(const Emulator& reader, int count)
+{
+    for (auto until = Clock::now() + 2s; reader.State().hangups < count && Clock::now() < until;)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_EQ(reader.State().hangups, count);
+}
+
+bool NoUsbSerialOnThisMachine()
+{
+    return access("/dev/ttyUSB0", F_OK) != 0 && access("/dev/ttyACM0", F_OK) != 0;
+}
+
+class Link : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/t2-test.XXXXXX";
+        ASSERT_TRUE(mkdtemp(folder));
+        root_ = folder;
+        setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        readers_.clear();
+        std::filesystem::remove_all(root_);
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+    Emulator& StartReader(const std::string& port = "USB")
+    {
+        auto& reader = readers_.emplace_back(std::make_unique<Emulator>());
+        std::string error;
+        EXPECT_TRUE(reader->Start(port, &error)) << error;
+        reader->SetStoreMs(5);
+        return *reader;
+    }
+    std::string Folder() const { return root_ + "/tavelin"; }
+
+    std::string root_;
+    std::vector<std::unique_ptr<Emulator>> readers_;
+};
+
+TEST_F(Link, EveryOperationReachesTheReader)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+
+    unsigned char text[256];
+    int32_t length = -1;
+    EXPECT_EQ(lc_getver(h, text, &length), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(text), Emulator::kDefaultVersion);
+    EXPECT_EQ(length, static_cast<int32_t>(strlen(Emulator::kDefaultVersion)));
+
+    EXPECT_EQ(lc_setReadOnlyPara(h, 2, kAux8, 0, 0xF3, 14, kAuxA, kAuxB), 0);
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), 0);
+    EXPECT_EQ(lc_setBlockReadPara(h, 7, kKey), 0);
+
+    auto state = reader.State();
+    EXPECT_EQ(state.readOnly,
+              (t2proto::ReadOnlyParams{2, {1, 2, 3, 4, 5, 6, 7, 8}, 0, 0xF3, 14, {9, 10, 11}, {12, 13, 14}}));
+    EXPECT_EQ(state.headerFlag, 1);
+    EXPECT_EQ(state.block, (t2proto::BlockRead{7, {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45}}));
+    EXPECT_EQ(state.requests, 5);  // with the handshake
+    EXPECT_EQ(state.badFrames, 0);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, ReaderRefusesValuesOutOfRangeAndKeepsWhatItHad)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 115200);
+    ASSERT_GE(h, 0);
+    auto readOnly = [h](int32_t base, int32_t orientation, int32_t size, int32_t out) {
+        return lc_setReadOnlyPara(h, base, kAux8, orientation, size, out, kAuxA, kAuxB);
+    };
+    struct Case {
+        const char* name;
+        std::function<int32_t()> call;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"dataBase 3", [&] { return readOnly(3, 1, 4, 8); }, true},
+        {"dataBase 4", [&] { return readOnly(4, 1, 4, 8); }, false},
+        {"dataBase -1", [&] { return readOnly(-1, 1, 4, 8); }, false},
+        {"orientation 2", [&] { return readOnly(0, 2, 4, 8); }, false},
+        {"snSize 15", [&] { return readOnly(0, 1, 15, 8); }, true},
+        {"snSize 16", [&] { return readOnly(0, 1, 16, 8); }, false},
+        {"snSize 0xEF", [&] { return readOnly(0, 1, 0xEF, 8); }, false},
+        {"snSize 0xF0", [&] { return readOnly(0, 1, 0xF0, 8); }, true},
+        {"snSize 0xFF", [&] { return readOnly(0, 1, 0xFF, 8); }, true},
+        {"snSize -5 OR 0xF0", [&] { return readOnly(0, 1, -5 | 0xF0, 8); }, true},
+        {"snSize -17", [&] { return readOnly(0, 1, -17, 8); }, false},
+        {"snSize 0x100", [&] { return readOnly(0, 1, 0x100, 8); }, false},
+        {"outLength 99", [&] { return readOnly(0, 1, 4, 99); }, true},
+        {"outLength 100", [&] { return readOnly(0, 1, 4, 100); }, false},
+        {"outLength -1", [&] { return readOnly(0, 1, 4, -1); }, false},
+        {"header 2", [&] { return lc_setReaderOnlyHead(h, 2); }, false},
+        {"header -1", [&] { return lc_setReaderOnlyHead(h, -1); }, false},
+        {"block 0", [&] { return lc_setBlockReadPara(h, 0, kKey); }, true},
+        {"block 255", [&] { return lc_setBlockReadPara(h, 255, kKey); }, true},
+        {"block 256", [&] { return lc_setBlockReadPara(h, 256, kKey); }, false},
+        {"block -1", [&] { return lc_setBlockReadPara(h, -1, kKey); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto before = reader.State();
+        int32_t result = c.call();
+        auto after = reader.State();
+        if (c.accepted) {
+            EXPECT_EQ(result, 0);
+            continue;
+        }
+        EXPECT_EQ(result, T2_READER_E_RANGE);
+        EXPECT_EQ(after.readOnly, before.readOnly);
+        EXPECT_EQ(after.headerFlag, before.headerFlag);
+        EXPECT_EQ(after.block, before.block);
+    }
+    EXPECT_EQ(reader.State().block.address, 255);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, SeveralLinksAtOnceEachReachItsOwnReader)
+{
+    Emulator& usb = StartReader("USB");
+    Emulator& com3 = StartReader("COM3");
+    int32_t a = lc_init(kUsb, 9600);
+    int32_t b = lc_init(kCom3, 9600);
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(lc_setBlockReadPara(a, 10, kKey), 0);
+    EXPECT_EQ(lc_setBlockReadPara(b, 20, kKey), 0);
+    EXPECT_EQ(usb.State().block.address, 10);
+    EXPECT_EQ(com3.State().block.address, 20);
+    EXPECT_EQ(lc_exit(a), 0);
+    EXPECT_EQ(lc_setReaderOnlyHead(b, 1), 0);  // the other link lives on
+    EXPECT_EQ(lc_exit(b), 0);
+}
+
+TEST_F(Link, ClosedOrUnknownHandlesAreRefused)
+{
+    StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    ASSERT_EQ(lc_exit(h), 0);
+    unsigned char text[256];
+    for (int32_t handle : {h, -1, 31, 32, 1 << 30}) {
+        SCOPED_TRACE(handle);
+        EXPECT_EQ(lc_getver(handle, text, nullptr), T2_E_BAD_HANDLE);
+        EXPECT_EQ(text[0], 0);
+        EXPECT_EQ(lc_setReadOnlyPara(handle, 0, kAux8, 1, 4, 10, kAuxA, kAuxB), T2_E_BAD_HANDLE);
+        EXPECT_EQ(lc_setReaderOnlyHead(handle, 0), T2_E_BAD_HANDLE);
+        EXPECT_EQ(lc_setBlockReadPara(handle, 255, kKey), T2_E_BAD_HANDLE);
+        EXPECT_EQ(lc_exit(handle), T2_E_BAD_HANDLE);
+    }
+}
+
+TEST_F(Link, NullBuffersAreRefusedBeforeAnythingIsSent)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    int32_t length = -1;
+    EXPECT_EQ(lc_getver(h, nullptr, &length), T2_E_BAD_ARGUMENT);
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(lc_setReadOnlyPara(h, 0, nullptr, 1, 4, 10, kAuxA, kAuxB), T2_E_BAD_ARGUMENT);
+    EXPECT_EQ(lc_setReadOnlyPara(h, 0, kAux8, 1, 4, 10, nullptr, kAuxB), T2_E_BAD_ARGUMENT);
+    EXPECT_EQ(lc_setReadOnlyPara(h, 0, kAux8, 1, 4, 10, kAuxA, nullptr), T2_E_BAD_ARGUMENT);
+    EXPECT_EQ(lc_setBlockReadPara(h, 255, nullptr), T2_E_BAD_ARGUMENT);
+    EXPECT_EQ(reader.State().requests, 1);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, VersionTextIsCutTo255AndAlwaysTerminated)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    for (size_t size : {0, 1, 255, 256, 300, 511}) {
+        SCOPED_TRACE(size);
+        std::string version(size, 'v');
+        reader.SetVersion(version);
+        unsigned char buffer[300];
+        std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+        int32_t length = -1;
+        ASSERT_EQ(lc_getver(h, buffer, &length), 0);
+        size_t kept = std::min<size_t>(size, 255);
+        EXPECT_EQ(length, static_cast<int32_t>(kept));
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer)), version.substr(0, kept));
+        EXPECT_TRUE(std::all_of(buffer + 256, std::end(buffer), [](unsigned char b) { return b == 0xEE; }));
+    }
+    EXPECT_EQ(lc_getver(h, std::array<unsigned char, 256>{}.data(), nullptr), 0);  // length not wanted
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+// Each fault on each operation: its code within the bound, and nothing left open.
+struct FaultCase {
+    const char* name;
+    Faults faults;
+    int32_t expected;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class LinkFault : public Link, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(LinkFault, GivesItsCodeWithinTheBound)
+{
+    const FaultCase& c = GetParam();
+    const std::pair<const char*, std::function<int32_t(int32_t)>> operations[] = {
+        {"getver", [](int32_t h) { unsigned char t[256]; return lc_getver(h, t, nullptr); }},
+        {"readonly", [](int32_t h) { return lc_setReadOnlyPara(h, 0, kAux8, 1, 4, 10, kAuxA, kAuxB); }},
+        {"header", [](int32_t h) { return lc_setReaderOnlyHead(h, 1); }},
+        {"block", [](int32_t h) { return lc_setBlockReadPara(h, 255, kKey); }},
+    };
+    Emulator& reader = StartReader();
+    int fds = OpenFds();
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        int32_t h = lc_init(kUsb, 9600);
+        ASSERT_GE(h, 0);
+        int hangups = reader.State().hangups;
+        reader.SetFaults(c.faults);
+        Timed call = Time([&, &operation = operation] { return operation(h); });
+        EXPECT_EQ(call.result, c.expected);
+        EXPECT_LT(call.took, kBound + kSlack);
+        if (c.expected == T2_E_LINK_LOST) {
+            WaitForHangups(reader, hangups + 1);
+            Timed again = Time([&, &operation = operation] { return operation(h); });
+            EXPECT_EQ(again.result, T2_E_LINK_LOST);
+            EXPECT_LT(again.took, kBound / 4);  // known lost: no waiting
+        }
+        reader.SetFaults({});
+        EXPECT_EQ(lc_exit(h), 0);
+        EXPECT_EQ(OpenFds(), fds);
+    }
+}
+
+Faults Refusing(uint8_t command, uint8_t code)
+{
+    Faults f;
+    f.refuse[command] = code;
+    return f;
+}
+
+Faults RefusingAll(uint8_t code)
+{
+    Faults f;
+    for (uint8_t command : {t2proto::kGetVersion, t2proto::kSetReadOnly, t2proto::kSetHeader, t2proto::kSetBlockRead})
+        f.refuse[command] = code;
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, LinkFault,
+    testing::Values(FaultCase{"silent", {.silent = true}, T2_E_TIMEOUT},
+                    FaultCase{"bad_crc", {.badCrc = true}, T2_E_BAD_CRC},
+                    FaultCase{"hang_up", {.dropAfterFrames = 0}, T2_E_LINK_LOST},
+                    FaultCase{"garbage_before_reply", {.garbageBytes = 40}, 0},
+                    FaultCase{"refused_0x01", RefusingAll(0x01), 0x01},
+                    FaultCase{"refused_0xFF", RefusingAll(0xFF), 0xFF}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Link, RefusalOfOneCommandLeavesTheOthers)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    reader.SetFaults(Refusing(t2proto::kSetReadOnly, 0x05));
+    EXPECT_EQ(lc_setReadOnlyPara(h, 0, kAux8, 1, 4, 10, kAuxA, kAuxB), 0x05);
+    EXPECT_EQ(lc_setBlockReadPara(h, 255, kKey), 0);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, AfterAHangUpTheReaderCanBeOpenedAgain)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    std::string before = reader.TtyPath();
+    reader.SetFaults({.dropAfterFrames = 1});
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), 0);
+    EXPECT_EQ(lc_setBlockReadPara(h, 9, kKey), T2_E_LINK_LOST);
+    EXPECT_EQ(lc_exit(h), 0);
+    EXPECT_NE(reader.TtyPath(), before);
+    h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(lc_setBlockReadPara(h, 9, kKey), 0);
+    EXPECT_EQ(reader.State().block.address, 9);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, ReaderGoingAwayIsSeenAtOnce)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    reader.Stop();
+    Timed call = Time([h] { return lc_setReaderOnlyHead(h, 0); });
+    EXPECT_EQ(call.result, T2_E_LINK_LOST);
+    EXPECT_LT(call.took, kBound / 2);
+    EXPECT_EQ(lc_exit(h), 0);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Folder() + "/USB")));
+}
+
+TEST_F(Link, OpenFailsWithOneLineAndNothingLeftOpen)
+{
+    Emulator& reader = StartReader();
+    int fds = OpenFds();
+    struct Case {
+        const char* name;
+        Faults faults;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"silent reader", {.silent = true}, "no answer from the reader"},
+        {"bad checksum", {.badCrc = true}, "answer garbled"},
+        {"handshake refused", Refusing(t2proto::kHandshake, 0x07), "refused the handshake with code 0x07"},
+        {"hang-up", {.dropAfterFrames = 0}, "went away"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reader.SetFaults(c.faults);
+        auto start = Clock::now();
+        Init init = InitCapturingStderr(kUsb);
+        EXPECT_LT(Clock::now() - start, kBound + kSlack);
+        EXPECT_EQ(init.handle, -1);
+        EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
+        EXPECT_EQ(std::count(init.message.begin(), init.message.end(), '\n'), 1) << init.message;
+        WaitForHangups(reader, c.faults.dropAfterFrames == 0 ? 1 : 0);
+        EXPECT_EQ(OpenFds(), fds);
+    }
+}
+
+TEST_F(Link, ADeviceThatEchoesIsNoReader)
+{
+    // The far side sends back whatever it gets, as a loop-back plug would.
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::filesystem::create_directory(Folder());
+    std::filesystem::permissions(Folder(), std::filesystem::perms::owner_all);
+    std::filesystem::create_symlink(ptsname(master), Folder() + "/COM1");
+    std::atomic<bool> done = false;
+    std::thread echo([&] {
+        char buffer[256];
+        while (!done) {
+            struct pollfd p{master, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+                ssize_t n = read(master, buffer, sizeof buffer);
+                if (n > 0 && write(master, buffer, static_cast<size_t>(n)) != n)
+                    break;
+            } else if (p.revents) {
+                std::this_thread::sleep_for(5ms);  // no one on the other side yet
+            }
+        }
+    });
+    Init init = InitCapturingStderr(0);
+    done = true;
+    echo.join();
+    close(master);
+    EXPECT_EQ(init.handle, -1);
+    EXPECT_NE(init.message.find("answer garbled"), std::string::npos) << init.message;
+}
+
+TEST_F(Link, BusyPortIsRefused)
+{
+    Emulator& reader = StartReader();
+    int other = open(reader.TtyPath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    Init init = InitCapturingStderr(kUsb);
+    EXPECT_EQ(init.handle, -1);
+    EXPECT_NE(init.message.find("busy: held by another program"), std::string::npos) << init.message;
+    close(other);
+    int32_t h = lc_init(kUsb, 9600);
+    EXPECT_GE(h, 0);
+    Init second = InitCapturingStderr(kUsb);  // our own link holds it now
+    EXPECT_EQ(second.handle, -1);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& folder)> arrange;
+        int32_t port;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"port number 9", [](auto&) {}, 9, "no port number 9"},
+        {"port number -1", [](auto&) {}, -1, "no port number -1"},
+        {"port number 101", [](auto&) {}, 101, "no port number 101"},
+        {"entry pointing at nothing",
+         [](const std::string& folder) {
+             std::filesystem::create_directory(folder);
+             std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+             std::filesystem::create_symlink("/dev/pts/no-such-tty", folder + "/COM5");
+         },
+         4, "no such device for COM5"},
+        {"no entry and no USB serial port", [](auto&) {}, kUsb, "no such device for USB"},
+    };
+    int fds = OpenFds();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.port == kUsb && !NoUsbSerialOnThisMachine())
+            continue;
+        c.arrange(Folder());
+        auto start = Clock::now();
+        Init init = InitCapturingStderr(c.port);
+        EXPECT_LT(Clock::now() - start, kBound / 2);  // no reply was waited for
+        EXPECT_EQ(init.handle, -1);
+        EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
+        EXPECT_EQ(std::count(init.message.begin(), init.message.end(), '\n'), 1) << init.message;
+    }
+    EXPECT_EQ(OpenFds(), fds);
+}
+
+TEST_F(Link, DeviceFolderNotPrivateIsIgnored)
+{
+    if (!NoUsbSerialOnThisMachine())
+        GTEST_SKIP() << "a USB serial port here would be found instead";
+    StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);  // the entry works while the folder is private
+    ASSERT_EQ(lc_exit(h), 0);
+    struct Case {
+        const char* name;
+        std::function<bool()> spoil;  // false: cannot be arranged here
+        const char* says;
+    };
+    const Case cases[] = {
+        {"open to others", [&] { return chmod(Folder().c_str(), 0755) == 0; }, "open to group or others"},
+        {"open to the group", [&] { return chmod(Folder().c_str(), 0730) == 0; }, "open to group or others"},
+        {"owned by someone else",
+         [&] { return chmod(Folder().c_str(), 0700) == 0 && geteuid() == 0 && chown(Folder().c_str(), 65534, 65534) == 0; },
+         "not by you"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.spoil())
+            continue;
+        Init init = InitCapturingStderr(kUsb);
+        EXPECT_EQ(init.handle, -1);
+        EXPECT_NE(init.message.find("ignored: "), std::string::npos) << init.message;
+        EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
+        EXPECT_EQ(std::count(init.message.begin(), init.message.end(), '\n'), 1) << init.message;
+    }
+}
+
+// Run in a child as another user: root opens anything, so only a plain user sees the refusal.
+TEST(LinkPermission, DeniedPortNamesTheSerialGroup)
+{
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::string tty = ptsname(master);
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(tty.c_str(), 0), 0);  // our own tty, closed to us
+    }
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        char folder[] = "/tmp/t2-denied.XXXXXX";
+        if (!mkdtemp(folder))
+            _exit(4);
+        std::string dir = std::string(folder) + "/tavelin";
+        mkdir(dir.c_str(), 0700);
+        [[maybe_unused]] int linked = symlink(tty.c_str(), (dir + "/USB").c_str());
+        setenv("XDG_RUNTIME_DIR", folder, 1);
+        dup2(pipeFds[1], 2);
+        int32_t handle = lc_init(kUsb, 9600);
+        std::filesystem::remove_all(folder);
+        _exit(handle == -1 ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string message;
+    char buffer[512];
+    ssize_t n = 0;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        message.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(message.find("permission denied on USB"), std::string::npos) << message;
+    EXPECT_NE(message.find("dialout"), std::string::npos) << message;
+}
+
+}  // namespace
