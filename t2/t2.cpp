@@ -212,7 +212,7 @@ T2_API int32_t T2_CALL lc_getver(int32_t handle, unsigned char* versionText, int
         if (code != 0)
             return code;
         size_t length = std::min<size_t>(text.size(), 255);
-        std::memcpy(versionText, text.data(), length);
+        std::copy_n(text.begin(), length, versionText);
         versionText[length] = 0;
         if (versionLength)
             *versionLength = static_cast<int32_t>(length);
