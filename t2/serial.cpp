@@ -260,9 +260,14 @@ SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point dea
             out.insert(out.end(), buffer, buffer + n);
             return Io::Ok;
         }
-        if (n < 0 && !sp_ && (errno == EAGAIN || errno == EINTR))
-            continue;
-        return Io::Lost;  // readable yet nothing: end of file, or an error
+        // Readable yet nothing: end of file or an error, unless the wake-up
+        // was spurious (libserialport reports "would block" as 0 bytes).
+        bool hungUp = p.revents & (POLLHUP | POLLERR);
+        bool spurious = sp_ ? n == 0 && !hungUp : n < 0 && (errno == EAGAIN || errno == EINTR);
+        if (!spurious)
+            return Io::Lost;
+        if (Clock::now() >= deadline)
+            return Io::Timeout;
     }
 #endif
 }
