@@ -86,7 +86,9 @@ bool CTavelinDlg::OnInitDialog()
     // The sheet comes first in the tab chain, as a child dialog would.
     setTabOrder(m_sheet, Item(1037));
 
-    g_readerLink = new ReaderLink;  // lives as long as the process
+    static ReaderLink link;  // lives as long as the process
+    link = ReaderLink{};
+    g_readerLink = &link;
     g_mainDlg = this;
 
     setWindowTitle(QStringLiteral("ID/IC Card Data-Out Setting Tool"));

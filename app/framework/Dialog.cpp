@@ -278,12 +278,41 @@ int DlgItems::ItemInt(int id) const
     return ParseDlgInt(ItemText(id));
 }
 
+// Run-time captions can be longer than the template's: a label or radio
+// grows into free room on its right, then on its left, never over another
+// control, so the caption is not cut where the layout leaves space.
+static void GrowToFit(QWidget* w)
+{
+    const int need = w->sizeHint().width();
+    QRect r = w->geometry();
+    if (need <= r.width())
+        return;
+    int right = w->parentWidget()->width(), left = 0;
+    for (auto* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect o = other->geometry();
+        if (other == w || qobject_cast<QGroupBox*>(other) || o.bottom() < r.top() || o.top() > r.bottom())
+            continue;
+        if (o.left() > r.left())
+            right = std::min(right, o.left() - 1);
+        else if (o.right() < r.left())
+            left = std::max(left, o.right() + 2);
+    }
+    r.setRight(std::min(right, r.left() + need - 1));
+    if (r.width() < need)
+        r.setLeft(std::max(left, r.right() - need + 1));
+    w->setGeometry(r);
+}
+
 void DlgItems::SetItemText(int id, const QString& text)
 {
     QWidget* w = Item(id);
-    if (auto* label = qobject_cast<QLabel*>(w))
+    if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        GrowToFit(label);
+    } else if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+        radio->setText(text);
+        GrowToFit(radio);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(text);
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(text);

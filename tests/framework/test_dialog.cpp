@@ -281,6 +281,29 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
     EXPECT_EQ(page.ItemInt(1), 0);         // a caption is no number
 }
 
+TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
+{
+    Page page(133);
+    page.show();
+    // Free room on the right (1007, 1009), or only on the left (1061).
+    const QList<std::pair<int, const char*>> captions = {
+        {1007, "Hexadecimal"}, {1009, "Wiegand"}, {1061, "Password"}, {1060, "Addr"}};
+    for (const auto& [id, text] : captions) {
+        page.SetItemText(id, QString::fromUtf8(text));
+        EXPECT_GE(page.Item(id)->width(), page.Item(id)->sizeHint().width()) << id;
+    }
+    const QList<QWidget*> controls = page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden(); };
+    for (QWidget* a : controls) {
+        for (QWidget* b : controls) {
+            if (a != b && solid(a) && solid(b)) {
+                EXPECT_FALSE(a->geometry().intersects(b->geometry())) << Name(a) << " over " << Name(b);
+            }
+        }
+    }
+    page.close();
+}
+
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
 {
     Dialog main(102);
