@@ -391,6 +391,7 @@ TEST_F(Link, OpenFailsWithOneLineAndNothingLeftOpen)
         {"handshake refused", Refusing(t2proto::kHandshake, 0x07), "refused the handshake with code 0x07"},
         {"hang-up", {.dropAfterFrames = 0}, "went away"},
     };
+    int hangups = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         reader.SetFaults(c.faults);
@@ -400,9 +401,14 @@ TEST_F(Link, OpenFailsWithOneLineAndNothingLeftOpen)
         EXPECT_EQ(init.handle, -1);
         EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
         EXPECT_EQ(std::count(init.message.begin(), init.message.end(), '\n'), 1) << init.message;
-        WaitForHangups(reader, c.faults.dropAfterFrames == 0 ? 1 : 0);
+        hangups += c.faults.dropAfterFrames == 0;
+        WaitForHangups(reader, hangups);
         EXPECT_EQ(OpenFds(), fds);
     }
+    reader.SetFaults({});
+    Init odd = InitCapturingStderr(kUsb, 12345);
+    EXPECT_EQ(odd.handle, -1);
+    EXPECT_NE(odd.message.find("cannot set 12345 baud"), std::string::npos) << odd.message;
 }
 
 TEST_F(Link, ADeviceThatEchoesIsNoReader)
