@@ -17,6 +17,7 @@
 #include <memory>
 #include <thread>
 
+#include "DeviceFolder.h"
 #include "emulator.h"
 #include "t2.h"
 
@@ -82,19 +83,8 @@ bool NoUsbSerialOnThisMachine()
 
 class Link : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char folder[] = "/tmp/t2-test.XXXXXX";
-        ASSERT_TRUE(mkdtemp(folder));
-        root_ = folder;
-        setenv("XDG_RUNTIME_DIR", root_.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        readers_.clear();
-        std::filesystem::remove_all(root_);
-        unsetenv("XDG_RUNTIME_DIR");
-    }
+    void SetUp() override { ASSERT_TRUE(folder_.Ok()); }
+    void TearDown() override { readers_.clear(); }
     Emulator& StartReader(const std::string& port = "USB")
     {
         auto& reader = readers_.emplace_back(std::make_unique<Emulator>());
@@ -103,9 +93,9 @@ protected:
         reader->SetStoreMs(5);
         return *reader;
     }
-    std::string Folder() const { return root_ + "/tavelin"; }
+    std::string Folder() const { return folder_.Path(); }
 
-    std::string root_;
+    DeviceFolder folder_;
     std::vector<std::unique_ptr<Emulator>> readers_;
 };
 

@@ -2,33 +2,23 @@
 // real main window whose link is open on it through the real library.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "DeviceFolder.h"
 #include "ReaderLink.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
 
 class EmulatedReader {
 public:
-    EmulatedReader()
-    {
-        char folder[] = "/tmp/tavelin-pages.XXXXXX";
-        if (mkdtemp(folder))
-            m_root = folder;
-        setenv("XDG_RUNTIME_DIR", m_root.c_str(), 1);
-    }
+    EmulatedReader() = default;
     ~EmulatedReader()
     {
         if (dlg && g_readerLink->handle != -1)
             dlg->OnOpenClose();  // frees the library's handle for the next test
         dlg.reset();
         reader.Stop();
-        if (!m_root.empty())
-            std::filesystem::remove_all(m_root);
-        unsetenv("XDG_RUNTIME_DIR");
     }
     EmulatedReader(const EmulatedReader&) = delete;
     EmulatedReader& operator=(const EmulatedReader&) = delete;
@@ -38,7 +28,7 @@ public:
     std::string Start(int baud)
     {
         std::string error;
-        if (m_root.empty())
+        if (!m_folder.Ok())
             return "no temporary folder";
         if (!reader.Start("USB", &error))
             return error;
@@ -57,5 +47,5 @@ public:
     std::unique_ptr<CTavelinDlg> dlg;
 
 private:
-    std::string m_root;
+    DeviceFolder m_folder;
 };

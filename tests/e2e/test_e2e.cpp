@@ -1,0 +1,286 @@
+// The whole road: the real main window and pages, the real reader library,
+// and emulated readers on pseudo-terminals found through a private device
+// folder. Pauses are recorded instead of slept.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+
+#include "DeviceFolder.h"
+#include "ReaderLink.h"
+#include "TavelinDlg.h"
+#include "emulator.h"
+#include "params.h"
+#include "t2.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using emulator::Emulator;
+using emulator::Faults;
+
+// A press may make up to three reader calls; each has the library's bound,
+// plus room for a loaded machine (sanitizer builds).
+constexpr auto kCallBound = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS) + 600ms;
+
+class EndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.Ok());
+        SetWaitHook([this](int ms) { waits.push_back(ms); });
+        dlg = std::make_unique<CTavelinDlg>();
+        dlg->show();
+    }
+    void TearDown() override
+    {
+        dlg.reset();
+        readers.clear();
+        SetWaitHook(nullptr);
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    Emulator& StartReader(const std::string& port = "USB")
+    {
+        auto& reader = readers.emplace_back(std::make_unique<Emulator>());
+        reader->SetLog([](const std::string&) {});
+        std::string error;
+        EXPECT_TRUE(reader->Start(port, &error)) << error;
+        reader->SetStoreMs(0);
+        return *reader;
+    }
+
+    // Presses a button and returns the log line it wrote (exactly one).
+    QString Press(DlgItems& window, int id)
+    {
+        const qsizetype before = dlg->LogText().size();
+        const auto start = Clock::now();
+        qobject_cast<QAbstractButton*>(window.Item(id))->click();
+        const auto took = Clock::now() - start;
+        EXPECT_LT(took, 3 * kCallBound) << "button " << id;
+        const QString added = dlg->LogText().mid(before);
+        EXPECT_EQ(added.count(QStringLiteral("\r\n")), 1) << added.toStdString();
+        EXPECT_TRUE(added.endsWith(QStringLiteral("\r\n")));
+        return added.chopped(2);
+    }
+    QString Open(int portIndex = 0, int baudIndex = 0)
+    {
+        dlg->SetSelectedIndex(1037, portIndex);
+        dlg->SetSelectedIndex(1038, baudIndex);
+        return Press(*dlg, 1029);
+    }
+    CPage_special& Special()
+    {
+        dlg->Sheet()->setCurrentIndex(1);
+        return dlg->SpecialPage();
+    }
+
+    DeviceFolder folder;
+    std::vector<std::unique_ptr<Emulator>> readers;
+    std::unique_ptr<CTavelinDlg> dlg;
+    std::vector<int> waits;
+};
+
+void ExpectReadOnly(const Emulator& reader, int32_t dataBase, int32_t orientation, int32_t snSize, int32_t outLength)
+{
+    const auto held = reader.State().readOnly;
+    EXPECT_EQ(held.dataBase, dataBase);
+    EXPECT_EQ(held.orientation, orientation);
+    EXPECT_EQ(held.snSize, snSize);
+    EXPECT_EQ(held.outLength, outLength);
+}
+
+TEST_F(EndToEnd, EveryPresetConfiguresTheReader)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(0, 1), "Reader link ok");
+    for (const params::Preset& preset : params::kPresets) {
+        waits.clear();
+        EXPECT_EQ(Press(dlg->SimplePage(), preset.buttonId), "Set ok") << preset.caption;
+        ExpectReadOnly(reader, preset.dataBase, preset.orientation, preset.snSize, preset.outLength);
+        EXPECT_EQ(reader.State().block.address, 255);
+        EXPECT_EQ(waits, (std::vector<int>{1000, 1000}));
+    }
+    const auto key = reader.State().block.key;
+    EXPECT_TRUE(std::equal(key.begin(), key.end(), params::kDefaultKey.begin()));
+}
+
+TEST_F(EndToEnd, VersionOfAnyLengthIsShownBounded)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
+    EXPECT_EQ(dlg->SimplePage().ItemText(1063), Emulator::kDefaultVersion);
+
+    for (size_t length : {0u, 255u, 300u}) {
+        reader.SetVersion(std::string(length, 'V'));
+        EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
+        EXPECT_EQ(dlg->SimplePage().ItemText(1063).size(), std::min<qsizetype>(length, 255)) << length;
+    }
+}
+
+TEST_F(EndToEnd, SpecialSetSendsEveryChoice)
+{
+    Emulator& reader = StartReader("COM3");
+    ASSERT_EQ(Open(3, 0), "Reader link ok");
+    CPage_special& page = Special();
+    for (int id : {1007, 1012, 1017, 1013})
+        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+    page.SetItemText(1019, QStringLiteral("12"));
+    page.SetSelectedIndex(1046, 9);
+    page.SetItemText(1047, QStringLiteral("a1b2c3d4e5f6"));
+
+    waits.clear();
+    EXPECT_EQ(Press(page, 1021), "Set ok");
+    ExpectReadOnly(reader, params::Hexadecimal, params::Forward, params::kSnSizeAll, 12);
+    const auto held = reader.State();
+    EXPECT_EQ(held.headerFlag, 1);
+    EXPECT_EQ(held.block.address, 9);
+    EXPECT_EQ(held.block.key, (std::array<uint8_t, 6>{0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6}));
+    EXPECT_EQ(waits, (std::vector<int>{100, 1000, 1000}));
+}
+
+TEST_F(EndToEnd, CloseAndReopen)
+{
+    Emulator& reader = StartReader();
+    EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Port is not open");
+    EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), 1041), "Set ok");
+    ExpectReadOnly(reader, params::Hexadecimal, params::Reverse, 4, 8);
+}
+
+// A fault, the line the user sees, and the same press working once the fault is gone.
+struct FaultCase {
+    const char* name;
+    Faults faults;
+    int button;  // on the Simple page, or 1021 on the Special page
+    const char* line;
+};
+
+class Fault : public EndToEnd, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(Fault, IsReportedAndTheToolStaysUsable)
+{
+    const FaultCase& c = GetParam();
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    DlgItems& page = c.button == 1021 ? static_cast<DlgItems&>(Special()) : dlg->SimplePage();
+
+    reader.SetFaults(c.faults);
+    EXPECT_EQ(Press(page, c.button), c.line);
+    EXPECT_NE(g_readerLink->handle, -1);  // a failed setting leaves the link open
+
+    reader.SetFaults({});
+    if (c.faults.dropAfterFrames >= 0) {
+        EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+        EXPECT_EQ(Open(), "Reader link ok");
+    }
+    EXPECT_EQ(Press(page, c.button), "Set ok");
+}
+
+Faults Silent() { return {.silent = true}; }
+Faults BadCrc() { return {.badCrc = true}; }
+Faults Refuse(uint8_t command, uint8_t code) { return {.refuse = {{command, code}}}; }
+Faults DropAfter(int frames) { return {.dropAfterFrames = frames}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Reader, Fault,
+    testing::Values(
+        FaultCase{"Silent", Silent(), 1040, "Set return error，code: 0x1001"},
+        FaultCase{"BadCrc", BadCrc(), 1042, "Set return error，code: 0x1002"},
+        FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05), 1044, "Set return error，code: 0x05"},
+        FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21), 1045, "Set return error，code: 0x21"},
+        FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), 1021, "Set return error，code: 0x07"},
+        FaultCase{"SpecialHeaderRefused", Refuse(t2proto::kSetHeader, 0x08), 1021,
+                  "Set header return error，code: 0x08"},
+        FaultCase{"SpecialBlockRefused", Refuse(t2proto::kSetBlockRead, 0x09), 1021,
+                  "Set address of reading return error，code: 0x09"},
+        FaultCase{"PresetLinkDropped", DropAfter(1), 1043, "Set return error，code: 0x1003"},
+        FaultCase{"SpecialLinkDropped", DropAfter(2), 1021, "Set address of reading return error，code: 0x1003"}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+TEST_F(EndToEnd, GarbageBeforeRepliesIsSkipped)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    reader.SetFaults({.garbageBytes = 17});
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
+    EXPECT_EQ(Press(Special(), 1021), "Set ok");
+}
+
+TEST_F(EndToEnd, ReaderGoneWhileOpenThenBack)
+{
+    StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    readers.clear();  // the reader is unplugged
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x1003");
+    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+    EXPECT_EQ(Open(), "Reader link failed");
+
+    StartReader();
+    EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
+}
+
+TEST_F(EndToEnd, SilentReaderFailsTheOpen)
+{
+    Emulator& reader = StartReader();
+    reader.SetFaults(Silent());
+    EXPECT_EQ(Open(), "Reader link failed");
+    reader.SetFaults({});
+    EXPECT_EQ(Open(), "Reader link ok");
+}
+
+TEST_F(EndToEnd, PortsThatCannotBeUsed)
+{
+    Emulator& reader = StartReader();
+    const std::string folder = this->folder.Path();
+
+    // Busy: another program holds the device.
+    const int other = open(reader.TtyPath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(Open(), "Reader link failed");
+    close(other);
+    EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+
+    // An entry that leads nowhere.
+    ASSERT_EQ(symlink("/dev/no-such-tty", (folder + "/COM5").c_str()), 0);
+    EXPECT_EQ(Open(5), "Reader link failed");
+
+    // A folder others may write into is not trusted.
+    ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+    EXPECT_EQ(Open(), "Reader link failed");
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+    EXPECT_EQ(Open(), "Reader link ok");
+}
+
+TEST_F(EndToEnd, InvalidKeysNeverReachTheReader)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    CPage_special& page = Special();
+    const int before = reader.State().requests;
+    for (const QString& key : {QString(), QStringLiteral("3A7F19C2E84"), QStringLiteral("3A7F19C2E8451"),
+                               QStringLiteral("3A7F19C2E84G"), QStringLiteral("3A7F19C2E8 5"),
+                               QStringLiteral("3A7F19C2E8４5"), QString(127, 'A'), QString(200, '3')}) {
+        page.SetItemText(1047, key);
+        EXPECT_EQ(Press(page, 1021), "Data or length invalid") << key.toStdString();
+    }
+    EXPECT_EQ(reader.State().requests, before);
+}
+
+}  // namespace
