@@ -73,6 +73,11 @@ struct OpenCase {
     int port, baud;
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os)
+{
+    *os << "port index " << c.portIndex << ", baud index " << c.baudIndex;
+}
+
 class OpenArguments : public MainWindow, public testing::WithParamInterface<OpenCase> {};
 
 TEST_P(OpenArguments, MapsComboChoicesToLibraryArguments)

@@ -9,10 +9,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 
 #include "DeviceFolder.h"
@@ -20,6 +22,7 @@
 #include "TavelinDlg.h"
 #include "emulator.h"
 #include "params.h"
+#include "qt_print.h"
 #include "t2.h"
 
 namespace {
@@ -169,6 +172,11 @@ struct FaultCase {
     const char* line;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Fault : public EndToEnd, public testing::WithParamInterface<FaultCase> {};
 
 TEST_P(Fault, IsReportedAndTheToolStaysUsable)
@@ -281,6 +289,62 @@ TEST_F(EndToEnd, InvalidKeysNeverReachTheReader)
         EXPECT_EQ(Press(page, 1021), "Data or length invalid") << key.toStdString();
     }
     EXPECT_EQ(reader.State().requests, before);
+}
+
+}  // namespace
+
+namespace {
+
+// The emulator program itself, as a user runs it; ready once its entry is published.
+class EmulatorProgram {
+public:
+    explicit EmulatorProgram(const std::string& folder) : m_entry(folder + "/USB")
+    {
+        m_process.start(QStringLiteral(READER_EMULATOR), {QStringLiteral("--store-ms"), QStringLiteral("0")});
+        // Its first line says it is published (over any stale entry).
+        QByteArray said;
+        while (!said.contains("reader on") && m_process.waitForReadyRead(5000))
+            said += m_process.readAllStandardOutput();
+    }
+    ~EmulatorProgram()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    bool Published() const { return std::filesystem::exists(std::filesystem::symlink_status(m_entry)); }
+    QProcess& Process() { return m_process; }
+
+private:
+    std::string m_entry;
+    QProcess m_process;
+};
+
+TEST_F(EndToEnd, EmulatorProgramKilledWhileOpen)
+{
+    {
+        EmulatorProgram program(folder.Path());
+        ASSERT_TRUE(program.Published());
+        ASSERT_EQ(Open(), "Reader link ok");
+        EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set ok");
+        program.Process().kill();  // no chance to tidy up
+        ASSERT_TRUE(program.Process().waitForFinished());
+        EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set return error，code: 0x1003");
+        EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+        EXPECT_EQ(Open(), "Reader link failed");  // its entry is left pointing at nothing
+    }
+    EmulatorProgram again(folder.Path());
+    EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
+}
+
+TEST_F(EndToEnd, EmulatorProgramRemovesItsEntryWhenStopped)
+{
+    EmulatorProgram program(folder.Path());
+    ASSERT_TRUE(program.Published());
+    program.Process().terminate();
+    ASSERT_TRUE(program.Process().waitForFinished());
+    EXPECT_FALSE(program.Published());
+    EXPECT_EQ(Open(), "Reader link failed");
 }
 
 }  // namespace
