@@ -18,9 +18,9 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# build DIR [cmake options...]
+# build DIR [cmake options...]; TARGETS limits what is built.
 build() {
   local dir=$1; shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "$(nproc)" ${TARGETS:+--target $TARGETS}
 }
