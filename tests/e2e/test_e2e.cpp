@@ -170,6 +170,7 @@ struct FaultCase {
     Faults faults;
     int button;  // on the Simple page, or 1021 on the Special page
     const char* line;
+    const char* recovered = "Set ok";
 };
 
 void PrintTo(const FaultCase& c, std::ostream* os)
@@ -195,7 +196,7 @@ TEST_P(Fault, IsReportedAndTheToolStaysUsable)
         EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
         EXPECT_EQ(Open(), "Reader link ok");
     }
-    EXPECT_EQ(Press(page, c.button), "Set ok");
+    EXPECT_EQ(Press(page, c.button), c.recovered);
 }
 
 Faults Silent() { return {.silent = true}; }
@@ -208,6 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FaultCase{"Silent", Silent(), 1040, "Set return error，code: 0x1001"},
         FaultCase{"BadCrc", BadCrc(), 1042, "Set return error，code: 0x1002"},
+        FaultCase{"VersionSilent", Silent(), 1049, "Get version failed", "Get version success"},
         FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05), 1044, "Set return error，code: 0x05"},
         FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21), 1045, "Set return error，code: 0x21"},
         FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), 1021, "Set return error，code: 0x07"},
@@ -218,6 +220,18 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"PresetLinkDropped", DropAfter(1), 1043, "Set return error，code: 0x1003"},
         FaultCase{"SpecialLinkDropped", DropAfter(2), 1021, "Set address of reading return error，code: 0x1003"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+TEST_F(EndToEnd, RefusedResetKeepsTheNewFormatAndTheOldBlock)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    const auto before = reader.State().block;
+    reader.SetFaults(Refuse(t2proto::kSetBlockRead, 0x07));
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x07");
+    ExpectReadOnly(reader, params::Hexadecimal, params::Forward, 4, 8);
+    EXPECT_EQ(reader.State().block, before);
+    EXPECT_EQ(waits, (std::vector<int>{1000, 1000}));
+}
 
 TEST_F(EndToEnd, GarbageBeforeRepliesIsSkipped)
 {
