@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextCursor>

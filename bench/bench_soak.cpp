@@ -64,6 +64,18 @@ bool Soak(benchmark::State& state, EmulatedReader& setup, int count, Press press
     return true;
 }
 
+// Opens the link on a reader that stores at once; false (and the benchmark
+// skipped) when that fails.
+bool Ready(benchmark::State& state, EmulatedReader& setup)
+{
+    if (const std::string error = setup.Start(115200); !error.empty()) {
+        state.SkipWithError(error.c_str());
+        return false;
+    }
+    setup.reader.SetStoreMs(0);
+    return true;
+}
+
 bool LastLineIs(const CTavelinDlg& dlg, const char* line)
 {
     return dlg.LogText().endsWith(QString::fromUtf8(line) + QStringLiteral("\r\n"));
@@ -72,11 +84,8 @@ bool LastLineIs(const CTavelinDlg& dlg, const char* line)
 void BM_OpenCloseCycles(benchmark::State& state)
 {
     EmulatedReader setup;
-    if (const std::string error = setup.Start(115200); !error.empty()) {
-        state.SkipWithError(error.c_str());
+    if (!Ready(state, setup))
         return;
-    }
-    setup.reader.SetStoreMs(0);
     setup.dlg->OnOpenClose();  // the fixture leaves it open
     for (auto _ : state) {
         Soak(state, setup, int(state.range(0)), [&] {
@@ -92,11 +101,8 @@ BENCHMARK(BM_OpenCloseCycles)->Arg(10000)->Iterations(1)->Unit(benchmark::kMilli
 void BM_SpecialSetPresses(benchmark::State& state)
 {
     EmulatedReader setup;
-    if (const std::string error = setup.Start(115200); !error.empty()) {
-        state.SkipWithError(error.c_str());
+    if (!Ready(state, setup))
         return;
-    }
-    setup.reader.SetStoreMs(0);
     SetWaitHook([](int) {});
     setup.dlg->Sheet()->setCurrentIndex(1);
     auto* set = qobject_cast<QAbstractButton*>(setup.dlg->SpecialPage().Item(1021));
