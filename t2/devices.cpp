@@ -1,9 +1,16 @@
 #include "devices.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #ifdef _WIN32
-#include <libserialport.h>
+// clang-format off
+#include <windows.h>
+#include <initguid.h>
+#include <devguid.h>
+#include <setupapi.h>
+// clang-format on
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,23 +42,50 @@ std::string DeviceFolderPath() { return {}; }
 
 FolderCheck CheckFolder(const std::string&) { return {FolderState::Absent, {}}; }
 
-// COMn is the system's own name; USB is the first port the system reports on a USB transport.
+namespace {
+
+std::string RegistryText(const BYTE* data, DWORD size)
+{
+    std::string text(reinterpret_cast<const char*>(data), size);
+    return text.substr(0, text.find('\0'));
+}
+
+std::vector<PortInfo> ListPorts()
+{
+    std::vector<PortInfo> ports;
+    HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+    if (set == INVALID_HANDLE_VALUE)
+        return ports;
+    SP_DEVINFO_DATA info{};
+    info.cbSize = sizeof info;
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &info); ++i) {
+        BYTE data[256];
+        DWORD size = sizeof data;
+        PortInfo port;
+        if (HKEY key = SetupDiOpenDevRegKey(set, &info, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+            key != INVALID_HANDLE_VALUE) {
+            if (RegQueryValueExA(key, "PortName", nullptr, nullptr, data, &size) == ERROR_SUCCESS)
+                port.name = RegistryText(data, size);
+            RegCloseKey(key);
+        }
+        if (SetupDiGetDeviceRegistryPropertyA(set, &info, SPDRP_ENUMERATOR_NAME, nullptr, data, sizeof data, &size))
+            port.enumerator = RegistryText(data, size);
+        ports.push_back(std::move(port));
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return ports;
+}
+
+}  // namespace
+
+// COMn is the system's own name; USB is looked up among the ports present.
 Device FindDevice(const std::string& portName)
 {
     if (portName != "USB")
         return {portName, portName, {}};
-    Device device{{}, "any USB serial port", {}};
-    struct sp_port** ports = nullptr;
-    if (sp_list_ports(&ports) == SP_OK) {
-        for (int i = 0; ports[i]; ++i) {
-            if (sp_get_port_transport(ports[i]) == SP_TRANSPORT_USB) {
-                device.path = device.where = sp_get_port_name(ports[i]);
-                break;
-            }
-        }
-        sp_free_port_list(ports);
-    }
-    return device;
+    if (auto port = FirstUsbPort(ListPorts()))
+        return {*port, *port, {}};
+    return {{}, "a USB serial port (none is plugged in)", {}};
 }
 
 #else
@@ -135,5 +169,29 @@ Device FindDevice(const std::string& portName)
 }
 
 #endif
+
+std::optional<std::string> FirstUsbPort(const std::vector<PortInfo>& ports)
+{
+    auto upper = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+        return text;
+    };
+    // COM and a number from 1, nothing else; 0 for any other name.
+    auto number = [&upper](const std::string& name) {
+        std::string digits = upper(name).starts_with("COM") ? name.substr(3) : "";
+        bool whole = !digits.empty() && digits.size() <= 3 && digits[0] != '0' &&
+                     std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
+        return whole ? std::stoi(digits) : 0;
+    };
+    const PortInfo* best = nullptr;
+    for (const auto& port : ports) {
+        // USB-serial drivers enumerate as USB itself or as a bus of their own (FTDIBUS, ...).
+        std::string bus = upper(port.enumerator);
+        bool usb = bus.starts_with("USB") || bus == "FTDIBUS";
+        if (usb && number(port.name) > 0 && (!best || number(port.name) < number(best->name)))
+            best = &port;
+    }
+    return best ? std::optional(best->name) : std::nullopt;
+}
 
 }  // namespace t2dev

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace t2dev {
 
@@ -33,5 +34,16 @@ struct Device {
     std::string note;   // why the device folder was ignored, when it was
 };
 Device FindDevice(const std::string& portName);
+
+// A serial port as the system lists it: its name ("COM4") and the bus
+// driver that enumerated it ("USB", "FTDIBUS", "ACPI", ...).
+struct PortInfo {
+    std::string name;
+    std::string enumerator;
+};
+// What "USB" means on Windows: the lowest-numbered COM port on a USB bus.
+// The system lists ports in no useful order, and the lowest number is the
+// one a user would try first.
+std::optional<std::string> FirstUsbPort(const std::vector<PortInfo>& ports);
 
 }  // namespace t2dev

@@ -2,7 +2,6 @@
 
 #include <libserialport.h>
 
-#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -13,7 +12,6 @@
 
 #include <cerrno>
 #include <cstring>
-#endif
 
 namespace t2 {
 
@@ -33,21 +31,6 @@ std::string SpMessage()
     return message;
 }
 
-#ifdef _WIN32
-SerialLine::Failure FailureOf(int err)
-{
-    switch (err) {
-    case 2:   // ERROR_FILE_NOT_FOUND
-    case 3:   // ERROR_PATH_NOT_FOUND
-        return SerialLine::Failure::NoDevice;
-    case 5:   // ERROR_ACCESS_DENIED: how Windows reports a port another program holds
-    case 32:  // ERROR_SHARING_VIOLATION
-        return SerialLine::Failure::Busy;
-    default:
-        return SerialLine::Failure::Other;
-    }
-}
-#else
 SerialLine::Failure FailureOf(int err)
 {
     switch (err) {
@@ -82,20 +65,17 @@ std::optional<speed_t> Speed(int32_t baud)
     default: return std::nullopt;
     }
 }
-#endif
 
 }  // namespace
 
 std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error)
 {
     std::unique_ptr<SerialLine> line(new SerialLine);
-#ifndef _WIN32
     struct stat st{};
     if (stat(path.c_str(), &st) != 0) {
         error = {FailureOf(errno), std::strerror(errno)};
         return nullptr;
     }
-#endif
     if (sp_get_port_by_name(path.c_str(), &line->sp_) == SP_OK) {
         if (sp_open(line->sp_, SP_MODE_READ_WRITE) != SP_OK) {
             error = {FailureOf(sp_last_error_code()), SpMessage()};
@@ -103,14 +83,8 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
             line->sp_ = nullptr;
             return nullptr;
         }
-#ifndef _WIN32
         sp_get_port_handle(line->sp_, &line->fd_);
-#endif
     } else {
-#ifdef _WIN32
-        error = {Failure::NoDevice, SpMessage()};
-        return nullptr;
-#else
         line->fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (line->fd_ < 0) {
             error = {FailureOf(errno), std::strerror(errno)};
@@ -120,7 +94,6 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
             error = {Failure::Other, "not a serial device"};
             return nullptr;
         }
-#endif
     }
     if (!line->Lock(error) || !line->Configure(baud, error))
         return nullptr;
@@ -130,26 +103,20 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
 
 SerialLine::~SerialLine()
 {
-#ifndef _WIN32
     // The exclusive mark outlives our descriptor while anyone else keeps the
     // tty open (the emulator does), and would shut out the next open.
     if (exclusive_)
         ioctl(fd_, TIOCNXCL);
-#endif
     if (sp_) {
         sp_close(sp_);
         sp_free_port(sp_);
-    }
-#ifndef _WIN32
-    else if (fd_ >= 0) {
+    } else if (fd_ >= 0) {
         close(fd_);
     }
-#endif
 }
 
-bool SerialLine::Lock([[maybe_unused]] OpenError& error)
+bool SerialLine::Lock(OpenError& error)
 {
-#ifndef _WIN32
     // TIOCEXCL keeps out other openers but not root; the lock keeps out
     // every program that asks for it, root included. Lock first, so that a
     // tty marked exclusive always has its holder's lock on it.
@@ -158,8 +125,7 @@ bool SerialLine::Lock([[maybe_unused]] OpenError& error)
         return false;
     }
     exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
-#endif
-    return true;  // Windows opens a port exclusively by itself.
+    return true;
 }
 
 bool SerialLine::Configure(int32_t baud, OpenError& error)
@@ -175,7 +141,6 @@ bool SerialLine::Configure(int32_t baud, OpenError& error)
         sp_free_config(config);
         return ok;
     }
-#ifndef _WIN32
     auto speed = Speed(baud);
     struct termios tio{};
     if (!speed || tcgetattr(fd_, &tio) != 0) {
@@ -192,7 +157,6 @@ bool SerialLine::Configure(int32_t baud, OpenError& error)
         error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1: " + std::strerror(errno)};
         return false;
     }
-#endif
     return true;
 }
 
@@ -210,7 +174,6 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
             done += static_cast<size_t>(n);
             continue;
         }
-#ifndef _WIN32
         ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
@@ -223,7 +186,6 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
             return Io::Lost;
         if (p.revents & (POLLERR | POLLHUP | POLLNVAL))
             return Io::Lost;
-#endif
     }
     return Io::Ok;
 }
@@ -231,18 +193,6 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
 SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point deadline)
 {
     uint8_t buffer[512];
-#ifdef _WIN32
-    unsigned ms = RemainingMs(deadline);
-    if (ms == 0)
-        return Io::Timeout;
-    int n = sp_blocking_read_next(sp_, buffer, sizeof buffer, ms);
-    if (n < 0)
-        return Io::Lost;
-    if (n == 0)
-        return Io::Timeout;
-    out.insert(out.end(), buffer, buffer + n);
-    return Io::Ok;
-#else
     for (;;) {
         struct pollfd p{fd_, POLLIN, 0};
         int ready = poll(&p, 1, static_cast<int>(RemainingMs(deadline)));
@@ -269,7 +219,6 @@ SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point dea
         if (Clock::now() >= deadline)
             return Io::Timeout;
     }
-#endif
 }
 
 void SerialLine::Discard()
@@ -278,9 +227,7 @@ void SerialLine::Discard()
         sp_flush(sp_, SP_BUF_INPUT);
         return;
     }
-#ifndef _WIN32
     tcflush(fd_, TCIFLUSH);
-#endif
 }
 
 }  // namespace t2

@@ -1,5 +1,6 @@
 // One open serial line, 8N1 without flow control, held exclusively, with
-// reads and writes bounded by a deadline.
+// reads and writes bounded by a deadline. serial.cpp holds the POSIX side,
+// serial_win.cpp the Windows one.
 #pragma once
 
 #include <chrono>
@@ -39,8 +40,12 @@ public:
 
 private:
     SerialLine() = default;
-    bool Lock(OpenError& error);
     bool Configure(int32_t baud, OpenError& error);
+
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the port's HANDLE, opened for synchronous I/O
+#else
+    bool Lock(OpenError& error);
 
     // Ports that libserialport knows go through it; it refuses pseudo-terminals
     // (they have no entry under /sys/class/tty and no modem lines), which are
@@ -48,6 +53,7 @@ private:
     struct sp_port* sp_ = nullptr;
     int fd_ = -1;
     bool exclusive_ = false;
+#endif
 };
 
 }  // namespace t2

@@ -16,6 +16,10 @@
 #include "protocol.h"
 #include "serial.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 using t2::Clock;
@@ -43,7 +47,24 @@ std::shared_ptr<Link> Find(int32_t handle)
 
 void Report(const std::string& line)
 {
-    std::fprintf(stderr, "t2: %s\n", line.c_str());
+    std::string text = "t2: " + line + "\n";
+#ifdef _WIN32
+    // A windowed program has no standard error unless it was redirected;
+    // started from a console, it says why in that console.
+    static const HANDLE console = [] {
+        HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+        if ((err && err != INVALID_HANDLE_VALUE) || !AttachConsole(ATTACH_PARENT_PROCESS))
+            return INVALID_HANDLE_VALUE;
+        return CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    }();
+    if (console != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fputs(text.c_str(), stderr);
 }
 
 // Sends one request and waits for its reply until the deadline. 0 with the

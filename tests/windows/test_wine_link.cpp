@@ -1,0 +1,106 @@
+// The Windows side of the reader library against emulated readers that run
+// on the Linux side, each behind a Wine COM port (scripts/windows starts
+// them): COM4 answers, COM5 is silent, COM6 garbles every checksum, COM7
+// refuses "readonly" with 0x05, COM8 sends noise before every reply.
+// TAVELIN_EMULATOR_LOGS is the folder, as a Windows path, of their console
+// output (COMn.log): what each reader received is checked there.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "t2.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int32_t kCom4 = 3, kCom5 = 4, kCom6 = 5, kCom7 = 6, kCom8 = 7, kCom9 = 8;
+const unsigned char kAux8[8] = {};
+const unsigned char kAux3[3] = {};
+const unsigned char kKey[6] = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};
+
+// The reader prints its line once the reply is out: wait a moment for it.
+std::string LastLine(const char* port)
+{
+    const char* folder = std::getenv("TAVELIN_EMULATOR_LOGS");
+    std::string last;
+    for (auto end = Clock::now() + 2s; Clock::now() < end; std::this_thread::sleep_for(20ms)) {
+        std::ifstream log(std::string(folder ? folder : ".") + "\\" + port + ".log");
+        for (std::string line; std::getline(log, line);)
+            last = line;
+        if (last.ends_with("-> ok") || last.find("-> refused") != std::string::npos)
+            break;
+    }
+    return last;
+}
+
+TEST(WineLink, EveryOperationAtBothRates)
+{
+    for (int32_t baud : {9600, 115200}) {
+        SCOPED_TRACE(baud);
+        int32_t h = lc_init(kCom4, baud);
+        ASSERT_GE(h, 0);
+        EXPECT_EQ(LastLine("COM4"), "handshake -> ok");
+
+        unsigned char text[256];
+        int32_t length = -1;
+        EXPECT_EQ(lc_getver(h, text, &length), 0);
+        EXPECT_STREQ(reinterpret_cast<char*>(text), "TR-200 V2.14");
+        EXPECT_EQ(length, 12);
+
+        EXPECT_EQ(lc_setReadOnlyPara(h, 2, kAux8, 0, 0xF3, 14, kAux3, kAux3), 0);
+        EXPECT_EQ(LastLine("COM4"), "readonly dataBase=2 orientation=0 snSize=243 outLength=14 "
+                                    "aux8=0000000000000000 auxA=000000 auxB=000000 -> ok");
+        EXPECT_EQ(lc_setReaderOnlyHead(h, 1), 0);
+        EXPECT_EQ(LastLine("COM4"), "header flag=1 -> ok");
+        EXPECT_EQ(lc_setBlockReadPara(h, 7, kKey), 0);
+        EXPECT_EQ(LastLine("COM4"), "block address=7 key=3A7F19C2E845 -> ok");
+        EXPECT_EQ(lc_exit(h), 0);
+    }
+}
+
+TEST(WineLink, APortHeldIsBusyUntilClosed)
+{
+    int32_t h = lc_init(kCom4, 9600);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(lc_init(kCom4, 9600), -1);
+    EXPECT_EQ(lc_exit(h), 0);
+    h = lc_init(kCom4, 9600);
+    EXPECT_GE(h, 0);
+    lc_exit(h);
+}
+
+TEST(WineLink, FaultsGiveTheirCodeWithinTheBound)
+{
+    // A generous margin over the library's bound: this checks for hangs, not speed.
+    constexpr auto kBound = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS) + 1500ms;
+    auto timed = [&](auto call) {
+        auto start = Clock::now();
+        auto result = call();
+        EXPECT_LT(Clock::now() - start, kBound);
+        return result;
+    };
+    EXPECT_EQ(timed([] { return lc_init(kCom5, 9600); }), -1) << "silent";
+    EXPECT_EQ(timed([] { return lc_init(kCom6, 9600); }), -1) << "bad checksum";
+    EXPECT_EQ(timed([] { return lc_init(kCom9, 9600); }), -1) << "no such port";
+
+    int32_t refusing = lc_init(kCom7, 9600);
+    ASSERT_GE(refusing, 0);
+    EXPECT_EQ(timed([&] { return lc_setReadOnlyPara(refusing, 0, kAux8, 1, 4, 10, kAux3, kAux3); }), 0x05);
+    EXPECT_EQ(lc_setReaderOnlyHead(refusing, 0), 0) << "other commands still answered";
+    lc_exit(refusing);
+
+    int32_t noisy = lc_init(kCom8, 115200);
+    ASSERT_GE(noisy, 0);
+    unsigned char text[256];
+    EXPECT_EQ(timed([&] { return lc_getver(noisy, text, nullptr); }), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(text), "TR-200 V2.14");
+    lc_exit(noisy);
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+// Drives and reads top-level windows under Wine for the end-to-end test, as
+// a user would: keys typed into the window that has the focus, the system
+// menu, the clipboard. Windows are named by a part of their title.
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const wchar_t* text)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// The visible top-level window whose title holds `part`, waiting up to 10 s.
+HWND Find(const std::string& part)
+{
+    struct Search {
+        std::string part;
+        HWND found = nullptr;
+    } search{part};
+    for (int i = 0; i < 100 && !search.found; ++i) {
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                wchar_t title[256];
+                if (IsWindowVisible(hwnd) && GetWindowTextW(hwnd, title, 256) &&
+                    Utf8(title).find(s->part) != std::string::npos) {
+                    s->found = hwnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found)
+            Sleep(100);
+    }
+    if (!search.found)
+        std::fprintf(stderr, "winprobe: no window titled *%s*\n", part.c_str());
+    return search.found;
+}
+
+void Key(WORD vk, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// "tab", "shift+tab", "ctrl+a", "down", ...: false for an unknown name.
+bool Type(std::string name)
+{
+    static const std::map<std::string, WORD> keys = {
+        {"tab", VK_TAB},   {"space", VK_SPACE}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"up", VK_UP},
+        {"down", VK_DOWN}, {"left", VK_LEFT},   {"right", VK_RIGHT},  {"home", VK_HOME}, {"end", VK_END},
+    };
+    std::vector<WORD> held;
+    for (size_t plus; (plus = name.find('+')) != std::string::npos; name.erase(0, plus + 1)) {
+        std::string modifier = name.substr(0, plus);
+        held.push_back(modifier == "ctrl" ? VK_CONTROL : modifier == "shift" ? VK_SHIFT : VK_MENU);
+    }
+    WORD vk = 0;
+    if (auto it = keys.find(name); it != keys.end())
+        vk = it->second;
+    else if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        vk = static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+    else
+        return false;
+    for (WORD m : held)
+        Key(m, false);
+    Key(vk, false);
+    Key(vk, true);
+    for (auto m = held.rbegin(); m != held.rend(); ++m)
+        Key(*m, true);
+    Sleep(150);  // let the program take it in before the next key
+    return true;
+}
+
+// A left click at a point of the window's client area, given as fractions of its size.
+void Click(HWND window, double fx, double fy)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT at{static_cast<LONG>(client.right * fx), static_cast<LONG>(client.bottom * fy)};
+    ClientToScreen(window, &at);
+    INPUT input[2] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof input[0]);
+    Sleep(150);
+}
+
+std::string Clipboard()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = Utf8(chars);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+int Usage()
+{
+    std::fputs("usage: winprobe find TITLE | keys TITLE KEY... | click TITLE FX FY | rect TITLE\n"
+               "                | sysmenu TITLE | syscommand TITLE ID | clipboard | close TITLE\n",
+               stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    std::string verb = argv[1];
+    if (verb == "clipboard") {
+        std::fputs(Clipboard().c_str(), stdout);
+        return 0;
+    }
+    if (argc < 3)
+        return Usage();
+    HWND window = Find(argv[2]);
+    if (!window)
+        return 1;
+    if (verb == "find")
+        return 0;
+    if (verb == "close")
+        return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (verb == "syscommand" && argc == 4)
+        return PostMessageW(window, WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
+    if (verb == "rect") {
+        // As ImageMagick's -crop takes it, frame included.
+        RECT r{};
+        GetWindowRect(window, &r);
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        return 0;
+    }
+    if (verb == "click" && argc == 5) {
+        SetForegroundWindow(window);
+        Click(window, std::strtod(argv[3], nullptr), std::strtod(argv[4], nullptr));
+        return 0;
+    }
+    if (verb == "sysmenu") {
+        // One line per item: its command number and its text.
+        HMENU menu = GetSystemMenu(window, FALSE);
+        for (int i = 0, n = menu ? GetMenuItemCount(menu) : 0; i < n; ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+            std::printf("0x%04X %s\n", GetMenuItemID(menu, i), Utf8(text).c_str());
+        }
+        return 0;
+    }
+    if (verb == "keys") {
+        SetForegroundWindow(window);
+        Sleep(200);
+        for (int i = 3; i < argc; ++i)
+            if (!Type(argv[i])) {
+                std::fprintf(stderr, "winprobe: no key named %s\n", argv[i]);
+                return 2;
+            }
+        return 0;
+    }
+    return Usage();
+}
