@@ -19,11 +19,11 @@ WireBytes PresetWireBytes(const params::Preset& p)
 {
     const t2proto::ReadOnlyParams readOnly{p.dataBase, {}, p.orientation, p.snSize, p.outLength, {}, {}};
     const t2proto::BlockRead block{params::kBlockUid, params::kDefaultKey};
-    const uint8_t ok[] = {t2proto::kStatusOk};
-    return {t2proto::Encode(t2proto::kSetReadOnly, t2proto::EncodeReadOnly(readOnly)).size() +
-                t2proto::Encode(t2proto::kSetBlockRead, t2proto::EncodeBlockRead(block)).size(),
-            t2proto::Encode(t2proto::kSetReadOnly | t2proto::kReplyBit, ok).size() +
-                t2proto::Encode(t2proto::kSetBlockRead | t2proto::kReplyBit, ok).size()};
+    const std::vector<uint8_t> ok = {t2proto::kStatusOk};
+    return {t2proto::Encode({t2proto::kSetReadOnly, t2proto::EncodeReadOnly(readOnly)}).size() +
+                t2proto::Encode({t2proto::kSetBlockRead, t2proto::EncodeBlockRead(block)}).size(),
+            t2proto::Encode({t2proto::kSetReadOnly | t2proto::kReplyBit, ok}).size() +
+                t2proto::Encode({t2proto::kSetBlockRead | t2proto::kReplyBit, ok}).size()};
 }
 
 void BM_PresetPress(benchmark::State& state)

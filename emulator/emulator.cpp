@@ -73,7 +73,8 @@ std::string RangeProblem(const t2proto::ReadOnlyParams& p)
     return {};
 }
 
-void WriteAll(int fd, std::span<const uint8_t> bytes)
+// Gives up on what a client leaves unread for a second, and at once on `wake`.
+void WriteAll(int fd, int wake, std::span<const uint8_t> bytes)
 {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -84,11 +85,18 @@ void WriteAll(int fd, std::span<const uint8_t> bytes)
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
-        // A client that reads nothing for a second gets no more of this reply.
-        struct pollfd p{fd, POLLOUT, 0};
-        if (poll(&p, 1, 1000) <= 0)
+        struct pollfd p[2] = {{fd, POLLOUT, 0}, {wake, POLLIN, 0}};
+        if (poll(p, 2, 1000) <= 0 || p[1].revents)
             return;
     }
+}
+
+std::string ReadLink(int folder, const std::string& name)
+{
+    std::string target(4096, '\0');
+    ssize_t n = readlinkat(folder, name.c_str(), target.data(), target.size() - 1);
+    target.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return target;
 }
 
 }  // namespace
@@ -206,16 +214,20 @@ void Emulator::Stop()
         [[maybe_unused]] ssize_t n = write(wake_[1], "x", 1);
         thread_.join();
     }
-    std::string entry = EntryPath();
-    if (!entry.empty()) {
-        // Only our own entry: another emulator may have published over it since.
-        std::string target(4096, '\0');
-        ssize_t n = readlink(entry.c_str(), target.data(), target.size() - 1);
-        if (n > 0 && target.substr(0, static_cast<size_t>(n)) == TtyPath()) {
-            unlink(entry.c_str());
-            Log("stopped; removed " + entry);
+    if (folder_ && !EntryPath().empty()) {
+        // Taken aside in one step, so that what is checked is what is removed:
+        // a newer reader may have published over ours, and its entry goes back.
+        int dir = folder_.get();
+        std::string aside = "." + portName_ + ".stopping." + std::to_string(getpid());
+        if (renameat(dir, portName_.c_str(), dir, aside.c_str()) == 0) {
+            bool ours = ReadLink(dir, aside) == TtyPath();
+            if (ours || renameat2(dir, aside.c_str(), dir, portName_.c_str(), RENAME_NOREPLACE) != 0)
+                unlinkat(dir, aside.c_str(), 0);
+            if (ours)
+                Log("stopped; removed " + EntryPath());
         }
     }
+    folder_ = {};
     CloseTty();
     for (int& fd : wake_) {
         if (fd >= 0)
@@ -307,25 +319,28 @@ void Emulator::CloseTty()
 bool Emulator::Publish(std::string* error)
 {
     std::string folder = t2dev::DeviceFolderPath();
-    if (t2dev::CheckFolder(folder).state == t2dev::FolderState::Absent)
-        mkdir(folder.c_str(), 0700);
-    t2dev::FolderCheck check = t2dev::CheckFolder(folder);
-    if (check.state != t2dev::FolderState::Usable) {
-        *error = "cannot use device folder " + folder + ": " + check.why;
-        return false;
+    if (!folder_) {
+        mkdir(folder.c_str(), 0700);  // when missing; whatever is there is checked next
+        t2dev::FolderCheck check = t2dev::OpenFolder(folder);
+        if (check.state != t2dev::FolderState::Usable) {
+            *error = "cannot use device folder " + folder + ": " + check.why;
+            return false;
+        }
+        folder_ = std::move(check.folder);
     }
-    std::string entry = folder + "/" + portName_;
-    std::string temporary = folder + "/." + portName_ + "." + std::to_string(getpid());
-    std::string tty = TtyPath();
-    unlink(temporary.c_str());
-    // Replaced in one step, so a client never finds the entry missing.
-    if (symlink(tty.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), entry.c_str()) != 0) {
-        *error = "cannot publish " + entry + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
+    int dir = folder_.get();
+    std::string temporary = "." + portName_ + "." + std::to_string(getpid());
+    unlinkat(dir, temporary.c_str(), 0);
+    // Replaced in one step, so a client never finds the entry missing, and a
+    // stale entry of a reader that died leads to this one from now on.
+    if (symlinkat(TtyPath().c_str(), dir, temporary.c_str()) != 0 ||
+        renameat(dir, temporary.c_str(), dir, portName_.c_str()) != 0) {
+        *error = "cannot publish " + folder + "/" + portName_ + ": " + std::strerror(errno);
+        unlinkat(dir, temporary.c_str(), 0);
         return false;
     }
     std::lock_guard lock(mutex_);
-    entry_ = entry;
+    entry_ = folder + "/" + portName_;
     return true;
 }
 
@@ -347,7 +362,10 @@ void Emulator::Run()
         if (n <= 0)
             continue;
         decoder_.Feed({buffer, static_cast<size_t>(n)});
-        while (auto event = decoder_.Next()) {
+        while (!stopping_) {
+            auto event = decoder_.Next();
+            if (!event)
+                break;
             if (event->kind == t2proto::Decoder::Kind::Frame) {
                 Handle(event->frame);
                 continue;
@@ -393,7 +411,7 @@ void Emulator::Handle(const t2proto::Frame& request)
         return;
     }
     if (auto refusal = faults.refuse.find(request.command); refusal != faults.refuse.end()) {
-        Reply(request.command, refusal->second, {}, faults);
+        Reply(request, refusal->second, {}, faults);
         Log(name + " -> refused " + Code(refusal->second) + " (fault)");
         return;
     }
@@ -406,7 +424,7 @@ void Emulator::Handle(const t2proto::Frame& request)
         state_.headerFlag = next.headerFlag;
         state_.block = next.block;
     }
-    Reply(request.command, answer.status, answer.data, faults);
+    Reply(request, answer.status, answer.data, faults);
     std::string suffix;
     if (faults.garbageBytes)
         suffix += " after " + std::to_string(faults.garbageBytes) + " garbage bytes";
@@ -415,7 +433,8 @@ void Emulator::Handle(const t2proto::Frame& request)
     Log(answer.log + (suffix.empty() ? "" : " (fault: sent" + suffix + ")"));
 }
 
-void Emulator::Reply(uint8_t command, uint8_t status, std::span<const uint8_t> data, const Faults& faults)
+void Emulator::Reply(const t2proto::Frame& request, uint8_t status, std::span<const uint8_t> data,
+                     const Faults& faults)
 {
     std::vector<uint8_t> bytes;
     // Noise free of the start marker's first byte, so it reads as plain garbage.
@@ -425,11 +444,15 @@ void Emulator::Reply(uint8_t command, uint8_t status, std::span<const uint8_t> d
     }
     std::vector<uint8_t> payload{status};
     payload.insert(payload.end(), data.begin(), data.end());
-    std::vector<uint8_t> frame = t2proto::Encode(command | t2proto::kReplyBit, payload);
-    if (faults.badCrc)
-        frame.back() ^= 0xFF;
-    bytes.insert(bytes.end(), frame.begin(), frame.end());
-    WriteAll(master_, bytes);
+    std::vector<uint8_t> frame =
+        t2proto::Encode({static_cast<uint8_t>(request.command | t2proto::kReplyBit), payload, request.sequence});
+    std::vector<uint8_t> broken = frame;
+    broken.back() ^= 0xFF;
+    if (faults.brokenFirst)
+        bytes.insert(bytes.end(), broken.begin(), broken.end());
+    const auto& sent = faults.badCrc ? broken : frame;
+    bytes.insert(bytes.end(), sent.begin(), sent.end());
+    WriteAll(master_, wake_[0], bytes);
 }
 
 // Like a reader pulled off the cable and plugged in again: clients lose their

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "devices.h"
 #include "frame.h"
 #include "protocol.h"
 
@@ -22,6 +23,7 @@ namespace emulator {
 struct Faults {
     bool silent = false;                 // answer nothing
     bool badCrc = false;                 // answer with a wrong checksum
+    bool brokenFirst = false;            // send a copy with a wrong checksum before every reply
     std::map<uint8_t, uint8_t> refuse{}; // command -> refusal code 0x01..0xFF
     int dropAfterFrames = -1;            // answer this many more requests, then hang up on the next (-1: never; fires once)
     size_t garbageBytes = 0;             // noise sent before every reply
@@ -79,7 +81,7 @@ private:
     bool Publish(std::string* error);
     void Run();
     void Handle(const t2proto::Frame& request);
-    void Reply(uint8_t command, uint8_t status, std::span<const uint8_t> data, const Faults& faults);
+    void Reply(const t2proto::Frame& request, uint8_t status, std::span<const uint8_t> data, const Faults& faults);
     void Hangup();
     bool Wait(int ms);  // false when stopping
     void Log(const std::string& line);
@@ -95,6 +97,7 @@ private:
 
     std::function<void(const std::string&)> log_;
     std::string portName_;
+    t2dev::Fd folder_;  // the device folder, checked once and used for every entry change
     int master_ = -1;
     int keepalive_ = -1;  // our own slave descriptor: clients come and go without the master seeing a hang-up
     int wake_[2] = {-1, -1};

@@ -56,7 +56,7 @@ extern "C" {
 
 /*
  * Opens the reader on `port` (0..8 = COM1..COM9, 100 = USB) at `baud`
- * (8N1), exclusively, and checks that a reader answers.
+ * (9600 or 115200; 8N1), exclusively, and checks that a reader answers.
  * Returns a small non-negative handle, or -1 on any failure; on failure
  * nothing stays open and one line with the reason goes to standard error.
  */
@@ -94,7 +94,9 @@ T2_API int32_t T2_CALL lc_setReaderOnlyHead(int32_t handle, int32_t headerFlag);
 
 /*
  * Converts `text` of exactly 2 * `count` hexadecimal digits (either case,
- * nothing else) into `count` bytes at `out`, first byte first.
+ * nothing else) into `count` bytes at `out`, first byte first. `text` is
+ * zero-terminated: up to 2 * `count` + 1 characters are read, the last to
+ * see that the text ends there.
  * 0 when valid; nonzero otherwise, and then `out` is left untouched.
  */
 T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t count);

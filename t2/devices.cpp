@@ -12,6 +12,7 @@
 #include <setupapi.h>
 // clang-format on
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,10 +38,6 @@ bool IsPortName(std::string_view name)
 }
 
 #ifdef _WIN32
-
-std::string DeviceFolderPath() { return {}; }
-
-FolderCheck CheckFolder(const std::string&) { return {FolderState::Absent, {}}; }
 
 namespace {
 
@@ -99,21 +96,23 @@ std::string DeviceFolderPath()
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/tavelin-" + std::to_string(geteuid());
 }
 
-FolderCheck CheckFolder(const std::string& path)
+FolderCheck OpenFolder(const std::string& path)
 {
+    Fd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st{};
-    if (lstat(path.c_str(), &st) != 0)
-        return {errno == ENOENT ? FolderState::Absent : FolderState::Unsafe, std::strerror(errno)};
-    if (!S_ISDIR(st.st_mode))
-        return {FolderState::Unsafe, "not a directory"};
+    if (!folder || fstat(folder.get(), &st) != 0) {
+        if (errno == ENOENT)
+            return {FolderState::Absent, {}, {}};
+        return {FolderState::Unsafe, errno == ELOOP || errno == ENOTDIR ? "not a directory" : std::strerror(errno), {}};
+    }
     if (st.st_uid != geteuid())
-        return {FolderState::Unsafe, "owned by user id " + std::to_string(st.st_uid) + ", not by you"};
+        return {FolderState::Unsafe, "owned by user id " + std::to_string(st.st_uid) + ", not by you", {}};
     if (st.st_mode & 077) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-        return {FolderState::Unsafe, std::string("open to group or others (mode ") + mode + "); chmod 700 it"};
+        return {FolderState::Unsafe, std::string("open to group or others (mode ") + mode + "); chmod 700 it", {}};
     }
-    return {FolderState::Usable, {}};
+    return {FolderState::Usable, {}, std::move(folder)};
 }
 
 namespace {
@@ -128,26 +127,23 @@ bool Exists(const std::string& path)
 std::optional<Device> FromFolder(const std::string& portName, std::string& note)
 {
     std::string folder = DeviceFolderPath();
-    FolderCheck check = CheckFolder(folder);
+    FolderCheck check = OpenFolder(folder);
     if (check.state == FolderState::Unsafe)
         note = "device folder " + folder + " ignored: " + check.why;
     if (check.state != FolderState::Usable)
         return std::nullopt;
 
     std::string entry = folder + "/" + portName;
-    struct stat st{};
-    if (lstat(entry.c_str(), &st) != 0)
-        return std::nullopt;
-    if (!S_ISLNK(st.st_mode))
-        return Device{entry, entry, {}};
     std::string target(4096, '\0');
-    ssize_t n = readlink(entry.c_str(), target.data(), target.size() - 1);
-    if (n <= 0)
-        return Device{entry, entry, {}};
-    target.resize(static_cast<size_t>(n));
-    if (target[0] != '/')
-        target = folder + "/" + target;
-    return Device{target, entry + " -> " + target, {}};
+    ssize_t n = readlinkat(check.folder.get(), portName.c_str(), target.data(), target.size() - 1);
+    if (n < 0 && errno == ENOENT)
+        return std::nullopt;
+    target.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    // Only an absolute target stays what was read here; anything else would
+    // be looked up through the folder's path again.
+    if (!target.starts_with('/'))
+        return Device{{}, entry + " (not a symbolic link to a device's absolute path)", {}, true};
+    return Device{target, entry + " -> " + target, {}, true};
 }
 
 }  // namespace

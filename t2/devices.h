@@ -7,7 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace t2dev {
 
@@ -15,25 +20,58 @@ namespace t2dev {
 std::optional<std::string> PortName(int32_t port);
 bool IsPortName(std::string_view name);
 
+struct Device {
+    std::string path;   // what to open; empty when nothing was found
+    std::string where;  // for messages: the path, or the folder entry and its target
+    std::string note;   // why the device folder was ignored, when it was
+    // Found in the device folder: it must then be the user's own tty, since a
+    // leftover entry may lead to a tty number someone else has since taken.
+    bool inFolder = false;
+};
+Device FindDevice(const std::string& portName);
+
+#ifndef _WIN32
+
+// A descriptor that closes itself.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 // $XDG_RUNTIME_DIR/tavelin, or <tmpdir>/tavelin-<uid> where that is unset.
-// Not used on Windows (empty there).
 std::string DeviceFolderPath();
 
 enum class FolderState { Absent, Usable, Unsafe };
 struct FolderCheck {
     FolderState state;
     std::string why;  // for Unsafe: what is wrong and how to mend it
+    Fd folder;        // for Usable: the folder, open
 };
 // A folder is trusted only when it is a real directory owned by the user
 // and closed to group and others: anyone else could point "USB" anywhere.
-FolderCheck CheckFolder(const std::string& path);
+// It is opened once, without following a link, and checked through that
+// handle; entries are then looked up relative to the handle, so a folder
+// swapped after the check is never used.
+FolderCheck OpenFolder(const std::string& path);
 
-struct Device {
-    std::string path;   // what to open; empty when nothing was found
-    std::string where;  // for messages: the path, or the folder entry and its target
-    std::string note;   // why the device folder was ignored, when it was
-};
-Device FindDevice(const std::string& portName);
+#endif
 
 // A serial port as the system lists it: its name ("COM4") and the bus
 // driver that enumerated it ("USB", "FTDIBUS", "ACPI", ...).

@@ -14,8 +14,9 @@ uint16_t Crc16(std::span<const uint8_t> bytes, uint16_t crc)
     return crc;
 }
 
-std::vector<uint8_t> Encode(uint8_t command, std::span<const uint8_t> payload)
+std::vector<uint8_t> Encode(const Frame& frame)
 {
+    const auto& payload = frame.payload;
     if (payload.size() > kMaxPayload)
         return {};
     std::vector<uint8_t> out;
@@ -24,7 +25,8 @@ std::vector<uint8_t> Encode(uint8_t command, std::span<const uint8_t> payload)
     out.push_back(kMarker1);
     out.push_back(static_cast<uint8_t>(payload.size()));
     out.push_back(static_cast<uint8_t>(payload.size() >> 8));
-    out.push_back(command);
+    out.push_back(frame.command);
+    out.push_back(frame.sequence);
     out.insert(out.end(), payload.begin(), payload.end());
     uint16_t crc = Crc16(std::span(out).subspan(2));
     out.push_back(static_cast<uint8_t>(crc));
@@ -72,7 +74,7 @@ std::optional<Decoder::Event> Decoder::Next()
         ++start_;
         return Event{Kind::BadCrc, {}};
     }
-    Event event{Kind::Frame, {head[4], std::vector<uint8_t>(head + kHeaderSize, crcBytes)}};
+    Event event{Kind::Frame, {head[4], std::vector<uint8_t>(head + kHeaderSize, crcBytes), head[5]}};
     start_ += kHeaderSize + length + kCrcSize;
     return event;
 }

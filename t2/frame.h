@@ -13,8 +13,8 @@ namespace t2proto {
 
 constexpr uint8_t kMarker0 = 0xA5;
 constexpr uint8_t kMarker1 = 0x5A;
-// Marker, 16-bit length, command.
-constexpr size_t kHeaderSize = 5;
+// Marker, 16-bit length, command, sequence.
+constexpr size_t kHeaderSize = 6;
 constexpr size_t kCrcSize = 2;
 // Largest payload either side sends or accepts; a reply needs a status byte
 // plus up to 300 bytes of version text, with room to spare.
@@ -26,11 +26,14 @@ uint16_t Crc16(std::span<const uint8_t> bytes, uint16_t crc = 0xFFFF);
 struct Frame {
     uint8_t command = 0;
     std::vector<uint8_t> payload;
+    // Set by the sender of a request and echoed in its reply, so that a reply
+    // is never taken for another request's.
+    uint8_t sequence = 0;
     bool operator==(const Frame&) const = default;
 };
 
 // The whole frame on the wire; empty when the payload exceeds kMaxPayload.
-std::vector<uint8_t> Encode(uint8_t command, std::span<const uint8_t> payload);
+std::vector<uint8_t> Encode(const Frame& frame);
 
 // Takes received bytes in any chunking and yields what they hold, in order.
 // Bytes before a start marker are skipped. After a bad CRC or an oversize

@@ -21,6 +21,14 @@ enum Command : uint8_t {
 constexpr uint8_t kReplyBit = 0x80;
 constexpr uint8_t kStatusOk = 0x00;
 
+// The line speeds a reader runs at. Checked before a port is opened, on
+// every platform: a serial driver would take other values its own way (keep
+// the old speed, hang up for 0, set a custom rate).
+constexpr bool IsBaudRate(int32_t baud)
+{
+    return baud == 9600 || baud == 115200;
+}
+
 // The handshake reply's data: a reader says what it is, so that a device that
 // merely echoes or chatters does not pass for one.
 inline constexpr std::array<uint8_t, 5> kHandshakeReply = {'T', '2', 'R', 'D', 0x01};

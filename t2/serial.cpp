@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace t2 {
@@ -53,22 +54,31 @@ SerialLine::Failure FailureOf(int err)
 std::optional<speed_t> Speed(int32_t baud)
 {
     switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
     case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
     case 115200: return B115200;
-    case 230400: return B230400;
     default: return std::nullopt;
     }
 }
 
+// Checked on the open descriptor: a path may lead elsewhere by the time it is opened.
+std::string Untrusted(int fd, bool ownOnly)
+{
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !isatty(fd))
+        return "not a serial device";
+    if (ownOnly && (st.st_uid != geteuid() || (st.st_mode & S_IWOTH))) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        return "refused: a device-folder entry must lead to a tty of your own that others cannot write to "
+               "(this one: owner user id " + std::to_string(st.st_uid) + ", mode " + mode + ")";
+    }
+    return {};
+}
+
 }  // namespace
 
-std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error)
+std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error,
+                                             [[maybe_unused]] bool ownOnly)
 {
     std::unique_ptr<SerialLine> line(new SerialLine);
     struct stat st{};
@@ -90,10 +100,10 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
             error = {FailureOf(errno), std::strerror(errno)};
             return nullptr;
         }
-        if (!isatty(line->fd_)) {
-            error = {Failure::Other, "not a serial device"};
-            return nullptr;
-        }
+    }
+    if (std::string why = Untrusted(line->fd_, ownOnly); !why.empty()) {
+        error = {Failure::Other, why};
+        return nullptr;
     }
     if (!line->Lock(error) || !line->Configure(baud, error))
         return nullptr;
@@ -110,12 +120,13 @@ SerialLine::~SerialLine()
     if (sp_) {
         sp_close(sp_);
         sp_free_port(sp_);
-    } else if (fd_ >= 0) {
+    }
+    else if (fd_ >= 0) {
         close(fd_);
     }
 }
 
-bool SerialLine::Lock(OpenError& error)
+bool SerialLine::Lock([[maybe_unused]] OpenError& error)
 {
     // TIOCEXCL keeps out other openers but not root; the lock keeps out
     // every program that asks for it, root included. Lock first, so that a
@@ -125,7 +136,7 @@ bool SerialLine::Lock(OpenError& error)
         return false;
     }
     exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
-    return true;
+    return true;  // Windows opens a port exclusively by itself.
 }
 
 bool SerialLine::Configure(int32_t baud, OpenError& error)
@@ -165,15 +176,8 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
     size_t done = 0;
     while (done < bytes.size()) {
         unsigned ms = RemainingMs(deadline);
-        if (ms == 0)
-            return Io::Timeout;  // 0 would mean "no limit" to libserialport
-        if (sp_) {
-            int n = sp_blocking_write(sp_, bytes.data() + done, bytes.size() - done, ms);
-            if (n < 0)
-                return Io::Lost;
-            done += static_cast<size_t>(n);
-            continue;
-        }
+        // Straight to the descriptor on libserialport's ports too: its blocking
+        // write waits in select(), which aborts for a descriptor past FD_SETSIZE.
         ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
@@ -181,6 +185,10 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return Io::Lost;
+        if (ms == 0) {
+            tcflush(fd_, TCOFLUSH);
+            return Io::Timeout;
+        }
         struct pollfd p{fd_, POLLOUT, 0};
         if (poll(&p, 1, static_cast<int>(ms)) < 0 && errno != EINTR)
             return Io::Lost;

@@ -27,11 +27,15 @@ public:
     };
 
     // The line, or nothing with `error` filled in; nothing stays open on failure.
-    static std::unique_ptr<SerialLine> Open(const std::string& path, int32_t baud, OpenError& error);
+    // `ownOnly`: refuse a device that is not the user's own or that others
+    // may write to (one reached through the device folder).
+    static std::unique_ptr<SerialLine> Open(const std::string& path, int32_t baud, OpenError& error,
+                                            bool ownOnly = false);
     ~SerialLine();
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
+    // On a timeout, what is left unsent is dropped, not sent ahead of the next write.
     Io Write(std::span<const uint8_t> bytes, Clock::time_point deadline);
     // Appends what arrives to `out`, waiting until the deadline for at least one byte.
     Io Read(std::vector<uint8_t>& out, Clock::time_point deadline);

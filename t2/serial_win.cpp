@@ -38,7 +38,8 @@ std::string SystemMessage(DWORD err)
 
 }  // namespace
 
-std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error)
+// No device folder here: every port is the system's own.
+std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error, bool)
 {
     // The device namespace reaches COM10 and above too, which the bare name does not.
     std::string device = path.starts_with("\\\\.\\") ? path : "\\\\.\\" + path;
@@ -102,8 +103,10 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD ms = RemainingMs(deadline);
-        if (ms == 0)
+        if (ms == 0) {
+            PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
             return Io::Timeout;  // 0 would mean "no limit" to the port
+        }
         COMMTIMEOUTS timeouts{};
         timeouts.WriteTotalTimeoutConstant = ms;
         DWORD n = 0;

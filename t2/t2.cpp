@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,6 +32,7 @@ constexpr auto kReplyTimeout = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS);
 struct Link {
     std::mutex mutex;  // one request on the line at a time
     std::unique_ptr<SerialLine> line;
+    std::string path;  // the device it is open on
     t2proto::Decoder decoder;
     bool lost = false;  // once the line went away every call says so at once
 };
@@ -38,6 +40,8 @@ struct Link {
 std::mutex tableMutex;
 std::array<std::shared_ptr<Link>, kMaxLinks> links;
 int32_t nextSlot = 0;  // handles go round the table, so a closed one is not soon reused
+// Shared by all links, so that no reply left over from another link's request matches either.
+std::atomic<uint8_t> nextSequence = 0;
 
 std::shared_ptr<Link> Find(int32_t handle)
 {
@@ -67,30 +71,46 @@ void Report(const std::string& line)
     std::fputs(text.c_str(), stderr);
 }
 
+// Whether a link of ours is open on the device.
+bool HeldHere(const std::string& path)
+{
+    std::lock_guard lock(tableMutex);
+    return std::any_of(links.begin(), links.end(), [&](const auto& link) { return link && link->path == path; });
+}
+
 // Sends one request and waits for its reply until the deadline. 0 with the
 // reply's data, the reader's refusal code, or a T2_E_* code.
 int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, std::vector<uint8_t>& data,
                  Clock::time_point deadline)
 {
     using Io = SerialLine::Io;
+    using Kind = t2proto::Decoder::Kind;
     if (link.lost)
         return T2_E_LINK_LOST;
     auto failed = [&link](Io io) {
         link.lost = io == Io::Lost;
         return link.lost ? T2_E_LINK_LOST : T2_E_TIMEOUT;
     };
+    const uint8_t sequence = nextSequence++;
     link.line->Discard();
     link.decoder.Reset();
-    if (Io io = link.line->Write(t2proto::Encode(command, payload), deadline); io != Io::Ok)
+    if (Io io = link.line->Write(t2proto::Encode({command, {payload.begin(), payload.end()}, sequence}), deadline);
+        io != Io::Ok)
         return failed(io);
+    // Noise on the line can break a frame ahead of the reply, so a broken
+    // frame counts only if no good reply follows before the deadline.
+    int32_t broken = T2_E_TIMEOUT;
     std::vector<uint8_t> received;
     for (;;) {
         while (auto event = link.decoder.Next()) {
-            if (event->kind == t2proto::Decoder::Kind::BadCrc)
-                return T2_E_BAD_CRC;
+            if (event->kind != Kind::Frame) {
+                broken = event->kind == Kind::BadCrc ? T2_E_BAD_CRC : T2_E_BAD_REPLY;
+                continue;
+            }
             const auto& reply = event->frame;
-            if (event->kind != t2proto::Decoder::Kind::Frame || reply.command != (command | t2proto::kReplyBit) ||
-                reply.payload.empty())
+            if (reply.sequence != sequence)
+                continue;  // a late or repeated reply to an earlier request
+            if (reply.command != (command | t2proto::kReplyBit) || reply.payload.empty())
                 return T2_E_BAD_REPLY;
             if (reply.payload[0] != t2proto::kStatusOk)
                 return reply.payload[0];
@@ -98,7 +118,10 @@ int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, 
             return 0;
         }
         received.clear();
-        if (Io io = link.line->Read(received, deadline); io != Io::Ok)
+        Io io = link.line->Read(received, deadline);
+        if (io == Io::Timeout)
+            return broken;
+        if (io != Io::Ok)
             return failed(io);
         link.decoder.Feed(received);
     }
@@ -157,6 +180,10 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
         Report("no port number " + std::to_string(port) + ": use 0..8 for COM1..COM9 or 100 for USB");
         return -1;
     }
+    if (!t2proto::IsBaudRate(baud)) {
+        Report("no baud rate " + std::to_string(baud) + " on " + *name + ": use 9600 or 115200");
+        return -1;
+    }
     t2dev::Device device = t2dev::FindDevice(*name);
     std::string at = *name + " (" + device.where + ")";
     auto fail = [&device](const std::string& reason) {
@@ -168,13 +195,15 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
 
     SerialLine::OpenError error;
     auto link = std::make_shared<Link>();
-    link->line = SerialLine::Open(device.path, baud, error);
+    link->path = device.path;
+    link->line = SerialLine::Open(device.path, baud, error, device.inFolder);
     if (!link->line) {
         switch (error.failure) {
         case SerialLine::Failure::NoDevice:
             return fail("no such device for " + at + ": " + error.detail);
         case SerialLine::Failure::Busy:
-            return fail(at + " is busy: held by another program");
+            return fail(at + (HeldHere(device.path) ? " is already open in this program"
+                                                    : " is busy: held by another program"));
         case SerialLine::Failure::Denied:
             return fail("permission denied on " + at +
                         ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, "

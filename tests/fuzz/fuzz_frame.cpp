@@ -1,6 +1,6 @@
 // Frame decoder fuzzer: any bytes, in any chunking, never crash the decoder;
-// every frame it yields survives a round trip, and payload layouts decode
-// only at their exact size.
+// every frame it yields survives a round trip with its command, sequence and
+// payload, and payload layouts decode only at their exact size.
 #include <cstdlib>
 
 #include "frame.h"
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (frame.payload.size() > t2proto::kMaxPayload)
                 std::abort();
             t2proto::Decoder again;
-            again.Feed(t2proto::Encode(frame.command, frame.payload));
+            again.Feed(t2proto::Encode(frame));
             auto copy = again.Next();
             if (!copy || copy->kind != t2proto::Decoder::Kind::Frame || !(copy->frame == frame))
                 std::abort();

@@ -1,16 +1,24 @@
 // The emulated reader's answers and its device-folder entry.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
+
+#include "DeviceFolder.h"
 
 #include "emulator.h"
 #include "t2.h"
 
 namespace {
 
+using namespace std::chrono_literals;
 using emulator::Emulator;
 using Bytes = std::vector<uint8_t>;
 
@@ -70,6 +78,32 @@ TEST(Emulator, PublishesOnlyIntoAPrivateFolderAndRemovesOnlyItsOwnEntry)
     }
     std::filesystem::remove_all(root);
     unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Replies pile up unread until the tty's buffer is full; stopping must not
+// wait for them.
+TEST(Emulator, StopsWhileAClientLeavesItsRepliesUnread)
+{
+    DeviceFolder folder;
+    Emulator reader;
+    reader.SetVersion(std::string(500, 'v'));
+    std::string error;
+    ASSERT_TRUE(reader.Start("USB", &error)) << error;
+    int client = open(reader.TtyPath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(client, 0);
+    const auto request = t2proto::Encode({t2proto::kGetVersion, {}});
+    for (int i = 0; i < 200; ++i)
+        ASSERT_EQ(write(client, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+    for (int i = 0; i < 500 && reader.State().requests < 10; ++i)
+        std::this_thread::sleep_for(10ms);
+
+    auto stopped = std::async(std::launch::async, [&] { reader.Stop(); });
+    bool prompt = stopped.wait_for(10s) == std::future_status::ready;  // a hang, not a speed
+    while (stopped.wait_for(50ms) != std::future_status::ready)
+        tcflush(client, TCIFLUSH);  // so that a stuck reader gets to the end
+    close(client);
+    EXPECT_TRUE(prompt);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.Path() + "/USB")));
 }
 
 }  // namespace

@@ -54,12 +54,12 @@ TEST(Frame, CrcIsCcittFalse)
 
 TEST(Frame, LayoutOnTheWire)
 {
-    Bytes f = t2proto::Encode(0x04, Bytes{0x01, 0x00, 0x00, 0x00});
-    ASSERT_EQ(f.size(), 11u);
-    EXPECT_EQ((Bytes{f.begin(), f.begin() + 5}), (Bytes{0xA5, 0x5A, 0x04, 0x00, 0x04}));
-    uint16_t crc = t2proto::Crc16(std::span(f).subspan(2, 7));
-    EXPECT_EQ(f[9], crc & 0xFF);
-    EXPECT_EQ(f[10], crc >> 8);
+    Bytes f = t2proto::Encode({0x04, Bytes{0x01, 0x00, 0x00, 0x00}, 0x37});
+    ASSERT_EQ(f.size(), 12u);
+    EXPECT_EQ((Bytes{f.begin(), f.begin() + 6}), (Bytes{0xA5, 0x5A, 0x04, 0x00, 0x04, 0x37}));
+    uint16_t crc = t2proto::Crc16(std::span(f).subspan(2, 8));
+    EXPECT_EQ(f[10], crc & 0xFF);
+    EXPECT_EQ(f[11], crc >> 8);
 }
 
 TEST(Frame, RoundTripsEverySizeUpToTheMaximum)
@@ -67,20 +67,20 @@ TEST(Frame, RoundTripsEverySizeUpToTheMaximum)
     for (size_t size : {size_t{0}, size_t{1}, size_t{31}, size_t{301}, t2proto::kMaxPayload}) {
         SCOPED_TRACE(size);
         Decoder decoder;
-        decoder.Feed(t2proto::Encode(0x82, Payload(size)));
+        decoder.Feed(t2proto::Encode({0x82, Payload(size), 0xFE}));
         auto e = decoder.Next();
         ASSERT_TRUE(e);
         EXPECT_EQ(e->kind, Decoder::Kind::Frame);
-        EXPECT_EQ(e->frame, (t2proto::Frame{0x82, Payload(size)}));
+        EXPECT_EQ(e->frame, (t2proto::Frame{0x82, Payload(size), 0xFE}));
         EXPECT_FALSE(decoder.Next());
     }
-    EXPECT_TRUE(t2proto::Encode(0x82, Payload(t2proto::kMaxPayload + 1)).empty());
+    EXPECT_TRUE(t2proto::Encode({0x82, Payload(t2proto::kMaxPayload + 1)}).empty());
 }
 
 TEST(Frame, AnyChunkingGivesTheSameEvents)
 {
-    Bytes stream = Concat({Bytes{0x00, 0xA5, 0x13}, t2proto::Encode(1, Payload(5)), Bytes{0xA5},
-                           t2proto::Encode(2, Payload(300)), t2proto::Encode(3, {})});
+    Bytes stream = Concat({Bytes{0x00, 0xA5, 0x13}, t2proto::Encode({1, Payload(5)}), Bytes{0xA5},
+                           t2proto::Encode({2, Payload(300)}), t2proto::Encode({3, {}})});
     std::vector<std::string> whole = Decode(stream);
     EXPECT_EQ(whole, (std::vector<std::string>{"frame 1/5", "frame 2/300", "frame 3/0"}));
     for (size_t chunk : {1, 2, 3, 5, 7, 64, 299})
@@ -89,7 +89,7 @@ TEST(Frame, AnyChunkingGivesTheSameEvents)
 
 TEST(Frame, ResynchronisesAfterGarbage)
 {
-    const Bytes frame = t2proto::Encode(0x81, Payload(3));
+    const Bytes frame = t2proto::Encode({0x81, Payload(3)});
     struct Case {
         const char* name;
         Bytes garbage;
@@ -115,23 +115,24 @@ TEST(Frame, ResynchronisesAfterGarbage)
 // A broken frame is reported, and the good one behind it is still found.
 TEST(Frame, BrokenFramesAreReportedAndSkipped)
 {
-    const Bytes good = t2proto::Encode(0x83, Payload(2));
+    const Bytes good = t2proto::Encode({0x83, Payload(2)});
     auto broken = [&](size_t index, uint8_t value) {
-        Bytes f = t2proto::Encode(0x85, Payload(4));
+        Bytes f = t2proto::Encode({0x85, Payload(4)});
         f[index] = value;
         return f;
     };
-    Bytes oversize = {0xA5, 0x5A, 0x01, 0x02, 0x02};  // 513 bytes announced
+    Bytes oversize = {0xA5, 0x5A, 0x01, 0x02, 0x02, 0x00};  // 513 bytes announced
     struct Case {
         const char* name;
         Bytes bad;
         const char* event;
     };
     const Case cases[] = {
-        {"checksum low byte", broken(9, 0x00), "bad crc"},
-        {"checksum high byte", broken(10, 0x00), "bad crc"},
+        {"checksum low byte", broken(10, 0x00), "bad crc"},
+        {"checksum high byte", broken(11, 0x00), "bad crc"},
         {"payload byte", broken(6, 0xEE), "bad crc"},
         {"command", broken(4, 0x86), "bad crc"},
+        {"sequence", broken(5, 0x01), "bad crc"},
         {"length beyond the maximum", oversize, "oversize"},
         {"length 0xFFFF", broken(3, 0xFF), "oversize"},
     };
@@ -148,8 +149,8 @@ TEST(Frame, BrokenFramesAreReportedAndSkipped)
 // bytes are in, the checksum fails and the frames are found after all.
 TEST(Frame, TruncatedFrameYieldsNothingAndDoesNotHideWhatFollows)
 {
-    const Bytes full = t2proto::Encode(0x82, Payload(12));
-    const Bytes next = t2proto::Encode(0x83, Payload(1));
+    const Bytes full = t2proto::Encode({0x82, Payload(12)});
+    const Bytes next = t2proto::Encode({0x83, Payload(1)});
     for (size_t cut = 1; cut < full.size(); ++cut) {
         SCOPED_TRACE(cut);
         Bytes truncated(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/select.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -320,6 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase{"bad_crc", {.badCrc = true}, T2_E_BAD_CRC},
                     FaultCase{"hang_up", {.dropAfterFrames = 0}, T2_E_LINK_LOST},
                     FaultCase{"garbage_before_reply", {.garbageBytes = 40}, 0},
+                    FaultCase{"broken_frame_before_reply", {.brokenFirst = true}, 0},
                     FaultCase{"refused_0x01", RefusingAll(0x01), 0x01},
                     FaultCase{"refused_0xFF", RefusingAll(0xFF), 0xFF}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -332,6 +336,18 @@ TEST_F(Link, RefusalOfOneCommandLeavesTheOthers)
     reader.SetFaults(Refusing(t2proto::kSetReadOnly, 0x05));
     EXPECT_EQ(lc_setReadOnlyPara(h, 0, kAux8, 1, 4, 10, kAuxA, kAuxB), 0x05);
     EXPECT_EQ(lc_setBlockReadPara(h, 255, kKey), 0);
+    EXPECT_EQ(lc_exit(h), 0);
+}
+
+TEST_F(Link, ALateReplyIsNeverTakenForTheNextCall)
+{
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    reader.SetStoreMs(T2_REPLY_TIMEOUT_MS + 200);  // its "ok" comes while the next call waits
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), T2_E_TIMEOUT);
+    reader.SetFaults(Refusing(t2proto::kSetHeader, 0x08));
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), 0x08);
     EXPECT_EQ(lc_exit(h), 0);
 }
 
@@ -395,10 +411,23 @@ TEST_F(Link, OpenFailsWithOneLineAndNothingLeftOpen)
         WaitForHangups(reader, hangups);
         EXPECT_EQ(OpenFds(), fds);
     }
-    reader.SetFaults({});
-    Init odd = InitCapturingStderr(kUsb, 12345);
-    EXPECT_EQ(odd.handle, -1);
-    EXPECT_NE(odd.message.find("cannot set 12345 baud"), std::string::npos) << odd.message;
+}
+
+// The same table on a pseudo-terminal and, where there is one, a port that
+// libserialport drives (COM1 is /dev/ttyS0): a driver would keep the old
+// speed for -1, hang up for 0 and set 12345 as a custom rate.
+TEST_F(Link, OnlyTheReadersBaudRatesAreAccepted)
+{
+    Emulator& reader = StartReader();
+    for (int32_t port : {kUsb, 0}) {
+        for (int32_t baud : {-1, 0, 1200, 12345, 38400, 230400}) {
+            SCOPED_TRACE(testing::Message() << "port " << port << ", baud " << baud);
+            Init init = InitCapturingStderr(port, baud);
+            EXPECT_EQ(init.handle, -1);
+            EXPECT_NE(init.message.find("no baud rate " + std::to_string(baud)), std::string::npos) << init.message;
+        }
+    }
+    EXPECT_EQ(reader.State().requests, 0);
 }
 
 TEST_F(Link, ADeviceThatEchoesIsNoReader)
@@ -447,6 +476,7 @@ TEST_F(Link, BusyPortIsRefused)
     EXPECT_GE(h, 0);
     Init second = InitCapturingStderr(kUsb);  // our own link holds it now
     EXPECT_EQ(second.handle, -1);
+    EXPECT_NE(second.message.find("already open in this program"), std::string::npos) << second.message;
     EXPECT_EQ(lc_exit(h), 0);
 }
 
@@ -519,7 +549,79 @@ TEST_F(Link, DeviceFolderNotPrivateIsIgnored)
     }
 }
 
-// Run in a child as another user: root opens anything, so only a plain user sees the refusal.
+// libserialport waits for a port in select(), which takes no descriptor
+// past FD_SETSIZE. COM1 is /dev/ttyS0, a UART with no reader on it: the
+// handshake goes out and no answer comes.
+TEST(LinkRealPort, WorksWithDescriptorsPastTheSelectLimit)
+{
+    int uart = open("/dev/ttyS0", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (uart < 0)
+        GTEST_SKIP() << "no built-in serial port here";
+    close(uart);
+    struct rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_max < FD_SETSIZE + 64)
+        GTEST_SKIP() << "cannot open that many descriptors";
+    DeviceFolder empty;
+    EXPECT_EXIT(
+        {
+            limit.rlim_cur = limit.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            for (int fd = 0; fd >= 0 && fd < FD_SETSIZE + 8;)
+                fd = dup(2);
+            std::exit(lc_init(0, 9600) == -1 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "no answer from the reader");
+}
+
+struct Child {
+    int exitCode;         // -1 when it did not exit by itself
+    std::string stderrText;
+};
+
+// Runs `body` in a child, as another user when we are root (root opens
+// anything, so only a plain user sees a refusal), and waits for it.
+Child RunAsAnotherUser(const std::function<int()>& body)
+{
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return {-1, "no pipe"};
+    pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        dup2(pipeFds[1], 2);
+        _exit(body());
+    }
+    close(pipeFds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return {-1, text};
+    return {WEXITSTATUS(status), text};
+}
+
+// A private device folder of the child's own, with `entries` (name -> target).
+int WithOwnFolder(const std::map<std::string, std::string>& entries, const std::function<int()>& body)
+{
+    char root[] = "/tmp/t2-child.XXXXXX";
+    if (!mkdtemp(root))
+        return 4;
+    std::string dir = std::string(root) + "/tavelin";
+    mkdir(dir.c_str(), 0700);
+    for (const auto& [name, target] : entries)
+        if (symlink(target.c_str(), (dir + "/" + name).c_str()) != 0)
+            return 5;
+    setenv("XDG_RUNTIME_DIR", root, 1);
+    int result = body();
+    std::filesystem::remove_all(root);
+    return result;
+}
+
 TEST(LinkPermission, DeniedPortNamesTheSerialGroup)
 {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -530,38 +632,68 @@ TEST(LinkPermission, DeniedPortNamesTheSerialGroup)
     if (geteuid() != 0) {
         ASSERT_EQ(chmod(tty.c_str(), 0), 0);  // our own tty, closed to us
     }
-    int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(3);
-        char folder[] = "/tmp/t2-denied.XXXXXX";
-        if (!mkdtemp(folder))
-            _exit(4);
-        std::string dir = std::string(folder) + "/tavelin";
-        mkdir(dir.c_str(), 0700);
-        [[maybe_unused]] int linked = symlink(tty.c_str(), (dir + "/USB").c_str());
-        setenv("XDG_RUNTIME_DIR", folder, 1);
-        dup2(pipeFds[1], 2);
-        int32_t handle = lc_init(kUsb, 9600);
-        std::filesystem::remove_all(folder);
-        _exit(handle == -1 ? 0 : 1);
-    }
-    close(pipeFds[1]);
-    std::string message;
-    char buffer[512];
-    ssize_t n = 0;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        message.append(buffer, static_cast<size_t>(n));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
+    Child child = RunAsAnotherUser([&] {
+        return WithOwnFolder({{"USB", tty}}, [] { return lc_init(kUsb, 9600) == -1 ? 0 : 1; });
+    });
     close(master);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-    EXPECT_NE(message.find("permission denied on USB"), std::string::npos) << message;
-    EXPECT_NE(message.find("dialout"), std::string::npos) << message;
+    EXPECT_EQ(child.exitCode, 0);
+    EXPECT_NE(child.stderrText.find("permission denied on USB"), std::string::npos) << child.stderrText;
+    EXPECT_NE(child.stderrText.find("dialout"), std::string::npos) << child.stderrText;
+}
+
+// A reader that died left its entry; another user has since taken its tty
+// number and opened the tty to all. The entry must not lead there.
+TEST(LinkPermission, LeftoverEntryToAnotherUsersTtyIsRefused)
+{
+    DeviceFolder theirs;
+    Emulator other;
+    std::string error;
+    ASSERT_TRUE(other.Start("USB", &error)) << error;
+    const std::string tty = other.TtyPath();
+    ASSERT_EQ(chmod(tty.c_str(), 0666), 0);
+    Child child = RunAsAnotherUser([&] {
+        return WithOwnFolder({{"USB", tty}}, [] { return lc_init(kUsb, 9600) == -1 ? 0 : 1; });
+    });
+    EXPECT_EQ(child.exitCode, 0);
+    EXPECT_NE(child.stderrText.find("refused: a device-folder entry must lead to a tty of your own"),
+              std::string::npos)
+        << child.stderrText;
+    EXPECT_EQ(other.State().requests, 0);
+}
+
+// The folder's parent is open to all (a shared TMPDIR without the sticky
+// bit), and someone keeps swapping the folder with a link to a folder of
+// their own. Whatever the timing, their entry is never used.
+TEST(LinkPermission, FolderSwappedAfterItsCheckIsNeverUsed)
+{
+    if (!NoUsbSerialOnThisMachine())
+        GTEST_SKIP() << "a USB serial port here would be opened";
+    char shared[] = "/tmp/t2-shared.XXXXXX";
+    ASSERT_TRUE(mkdtemp(shared));
+    ASSERT_EQ(chmod(shared, 0777), 0);
+    std::string folder = std::string(shared) + "/tavelin", decoy = std::string(shared) + "/decoy";
+    std::string theirs = std::string(shared) + "/theirs";
+    ASSERT_EQ(mkdir(theirs.c_str(), 0755), 0);
+    ASSERT_EQ(symlink("/dev/t2-theirs", (theirs + "/USB").c_str()), 0);
+    ASSERT_EQ(symlink(theirs.c_str(), decoy.c_str()), 0);
+    std::atomic<bool> done = false;
+    std::thread swapper([&] {
+        while (!done)
+            renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE);
+    });
+    Child child = RunAsAnotherUser([&] {
+        if (mkdir(folder.c_str(), 0700) != 0)
+            return 4;
+        setenv("XDG_RUNTIME_DIR", shared, 1);
+        for (int i = 0; i < 3000; ++i)
+            lc_init(kUsb, 9600);
+        return 0;
+    });
+    done = true;
+    swapper.join();
+    std::filesystem::remove_all(shared);
+    EXPECT_EQ(child.exitCode, 0);
+    EXPECT_EQ(child.stderrText.find("t2-theirs"), std::string::npos);
 }
 
 }  // namespace
