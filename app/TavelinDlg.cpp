@@ -15,6 +15,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#undef LoadString  // the framework's, not the A/W pair
 #endif
 
 namespace {

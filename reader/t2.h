@@ -23,7 +23,9 @@
 #  if defined(T2_BUILDING)
 #    define T2_API __declspec(dllexport)
 #  else
-#    define T2_API __declspec(dllimport)
+/*   No dllimport: calls reach the DLL through its import library all the
+     same, and the program's objects can also link a static stand-in. */
+#    define T2_API
 #  endif
 #else
 #  define T2_CALL

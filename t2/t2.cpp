@@ -193,6 +193,11 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
     if (device.path.empty())
         return fail("no such device for " + *name + ": looked for " + device.where);
 
+    // Asked before opening: not every system refuses a second open of a port
+    // by the same process (Wine does not).
+    if (HeldHere(device.path))
+        return fail(at + " is already open in this program");
+
     SerialLine::OpenError error;
     auto link = std::make_shared<Link>();
     link->path = device.path;
@@ -202,8 +207,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
         case SerialLine::Failure::NoDevice:
             return fail("no such device for " + at + ": " + error.detail);
         case SerialLine::Failure::Busy:
-            return fail(at + (HeldHere(device.path) ? " is already open in this program"
-                                                    : " is busy: held by another program"));
+            return fail(at + " is busy: held by another program");
         case SerialLine::Failure::Denied:
             return fail("permission denied on " + at +
                         ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, "

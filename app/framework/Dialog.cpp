@@ -31,6 +31,10 @@ public:
     using QRadioButton::QRadioButton;
 
 protected:
+    // The whole control takes a click, as the platform's radios do; some
+    // styles (the Windows one) take it only on the mark and the text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
     void keyPressEvent(QKeyEvent* event) override
     {
         const int key = event->key();

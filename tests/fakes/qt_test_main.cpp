@@ -1,11 +1,15 @@
 // Test entry point for widget tests: one QApplication for the whole run,
-// on the offscreen platform unless the caller chose another.
+// on the offscreen platform unless the caller chose another. Windows builds
+// run on the native platform (under Wine, on a virtual screen).
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+#ifndef _WIN32
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

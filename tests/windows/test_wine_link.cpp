@@ -3,7 +3,8 @@
 // them): COM4 answers, COM5 is silent, COM6 garbles every checksum, COM7
 // refuses "readonly" with 0x05, COM8 sends noise before every reply.
 // TAVELIN_EMULATOR_LOGS is the folder, as a Windows path, of their console
-// output (COMn.log): what each reader received is checked there.
+// output (reader-COMn.log; "COMn.log" would name the port itself): what each
+// reader received is checked there.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -30,7 +31,7 @@ std::string LastLine(const char* port)
     const char* folder = std::getenv("TAVELIN_EMULATOR_LOGS");
     std::string last;
     for (auto end = Clock::now() + 2s; Clock::now() < end; std::this_thread::sleep_for(20ms)) {
-        std::ifstream log(std::string(folder ? folder : ".") + "\\" + port + ".log");
+        std::ifstream log(std::string(folder ? folder : ".") + "\\reader-" + port + ".log");
         for (std::string line; std::getline(log, line);)
             last = line;
         if (last.ends_with("-> ok") || last.find("-> refused") != std::string::npos)

@@ -20,14 +20,18 @@ std::string Utf8(const wchar_t* text)
     return out;
 }
 
-// The visible top-level window whose title holds `part`, waiting up to 10 s.
-HWND Find(const std::string& part)
+// The visible top-level window whose title holds `part`, trying for up to
+// `tries` tenths of a second; "*" is the active window (titles in Chinese do
+// not pass the locale intact).
+HWND Find(const std::string& part, int tries = 100)
 {
+    if (part == "*")
+        return GetForegroundWindow();
     struct Search {
         std::string part;
         HWND found = nullptr;
     } search{part};
-    for (int i = 0; i < 100 && !search.found; ++i) {
+    for (int i = 0; i < tries && !search.found; ++i) {
         EnumWindows(
             [](HWND hwnd, LPARAM param) -> BOOL {
                 auto* s = reinterpret_cast<Search*>(param);
@@ -43,8 +47,6 @@ HWND Find(const std::string& part)
         if (!search.found)
             Sleep(100);
     }
-    if (!search.found)
-        std::fprintf(stderr, "winprobe: no window titled *%s*\n", part.c_str());
     return search.found;
 }
 
@@ -123,7 +125,7 @@ std::string Clipboard()
 
 int Usage()
 {
-    std::fputs("usage: winprobe find TITLE | keys TITLE KEY... | click TITLE FX FY | rect TITLE\n"
+    std::fputs("usage: winprobe find TITLE | gone TITLE | keys TITLE KEY... | click TITLE FX FY | rect TITLE\n"
                "                | sysmenu TITLE | syscommand TITLE ID | clipboard | close TITLE\n",
                stderr);
     return 2;
@@ -142,9 +144,17 @@ int main(int argc, char** argv)
     }
     if (argc < 3)
         return Usage();
-    HWND window = Find(argv[2]);
-    if (!window)
+    if (verb == "gone") {
+        for (int i = 0; i < 50; ++i, Sleep(100))
+            if (!Find(argv[2], 1))
+                return 0;
         return 1;
+    }
+    HWND window = Find(argv[2]);
+    if (!window) {
+        std::fprintf(stderr, "winprobe: no window titled *%s*\n", argv[2]);
+        return 1;
+    }
     if (verb == "find")
         return 0;
     if (verb == "close")
