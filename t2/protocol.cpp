@@ -67,6 +67,7 @@ int32_t GetInt32(const uint8_t* in)
 std::vector<uint8_t> EncodeReadOnly(const ReadOnlyParams& p)
 {
     std::vector<uint8_t> out;
+    out.reserve(kReadOnlySize);
     PutInt32(out, p.dataBase);
     PutBytes(out, p.aux8);
     PutInt32(out, p.orientation);
@@ -96,6 +97,7 @@ std::optional<ReadOnlyParams> DecodeReadOnly(std::span<const uint8_t> payload)
 std::vector<uint8_t> EncodeBlockRead(const BlockRead& b)
 {
     std::vector<uint8_t> out;
+    out.reserve(kBlockReadSize);
     PutInt32(out, b.address);
     PutBytes(out, b.key);
     return out;
