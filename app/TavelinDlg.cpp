@@ -10,7 +10,6 @@
 #include <QTextCursor>
 
 #include "AboutDlg.h"
-#include "ReaderLink.h"
 #include "t2.h"
 
 #ifdef _WIN32

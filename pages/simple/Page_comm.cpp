@@ -2,22 +2,9 @@
 
 #include <cstring>
 
-#include "ReaderLink.h"
-#include "TavelinDlg.h"
+#include "common/ReaderLink.h"
 #include "params.h"
 #include "t2.h"
-
-void FillBlockList(DlgItems& page)
-{
-    for (int block = 0; block <= 255; ++block)
-        page.AddString(1046, QString::number(block));
-    page.SetSelectedIndex(1046, params::kBlockUid);
-}
-
-void LogWithCode(const char* message, int32_t result)
-{
-    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
-}
 
 CPage_comm::CPage_comm(QWidget* parent) : Page(132, parent)
 {

@@ -3,10 +3,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "ReaderLink.h"
-#include "TavelinDlg.h"
+#include "common/ReaderLink.h"
 #include "params.h"
-#include "simple/Page_comm.h"
 #include "special/DlgCardSizeDetail1.h"
 #include "t2.h"
 

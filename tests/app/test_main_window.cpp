@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "ReaderLink.h"
+#include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 
