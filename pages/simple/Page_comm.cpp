@@ -22,6 +22,7 @@ bool CPage_comm::OnInitDialog()
     for (const params::Preset& preset : params::kPresets)
         SetItemText(preset.buttonId, preset.caption);
     SetItemText(1049, "Get-Ver");
+    Item(1063)->setAccessibleName(ItemText(1049));  // no label: the button beside it says what it holds
     SetItemText(1047, QString::fromLatin1(params::kDefaultKeyText));
     return true;
 }
