@@ -1,7 +1,7 @@
 // What both setting pages share: the one link to the reader, the message log
-// every reader action writes its line into, and the guard they run before
-// each reader action. The main window owns the link and the log and sets
-// both pointers once, during its initialisation.
+// every reader action writes its line into, the guard they run before each
+// reader action, and two helpers. The main window owns the link and the log
+// and sets both pointers once, during its initialisation.
 #pragma once
 
 #include <QString>

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
