@@ -10,7 +10,6 @@
 #include <QTextCursor>
 
 #include "AboutDlg.h"
-#include "ReaderLink.h"
 #include "t2.h"
 
 #ifdef _WIN32
@@ -62,6 +61,7 @@ bool CTavelinDlg::OnInitDialog()
     SetItemText(1050, QStringLiteral("Baud"));
     SetItemText(1029, QStringLiteral("Open"));
     SetItemText(1030, QStringLiteral("Clear MSG"));
+    m_logBox->setAccessibleName(QStringLiteral("Message log"));
     SetSelectedIndex(1037, 0);
     SetSelectedIndex(1038, 0);
 
@@ -83,8 +83,8 @@ bool CTavelinDlg::OnInitDialog()
     m_pageComm.Initialise();  // the other page initialises when first shown
     m_sheet->setTabText(0, QStringLiteral("Simple Setting"));
     m_sheet->setTabText(1, QStringLiteral("Special Setting"));
-    // The sheet comes first in the tab chain, as a child dialog would.
-    setTabOrder(m_sheet, Item(1037));
+    for (int tab = 0; tab < m_sheet->count(); ++tab)
+        m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
 
     static ReaderLink link;  // lives as long as the process
     link = ReaderLink{};

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "Dialog.h"
+#include "common/ReaderLink.h"
 #include "simple/Page_comm.h"
 #include "special/Page_special.h"
 
@@ -14,13 +15,13 @@ class QComboBox;
 class QPlainTextEdit;
 class QTabWidget;
 
-class CTavelinDlg : public Dialog {
+class CTavelinDlg : public Dialog, public MessageLog {
 public:
     CTavelinDlg();
 
     // Appends `message` (and a line break when `newLine` is nonzero) to the
     // log and brings the newest line into view.
-    void AppendLog(const QString& message, int newLine);
+    void AppendLog(const QString& message, int newLine) override;
     void ClearLog();
     void OnOpenClose();
     int OpenReaderLink();

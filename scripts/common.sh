@@ -5,6 +5,29 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev libserialport-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-wqy-microhei)
 
+# Another program (an unattended upgrade, a second apt) may hold the package
+# manager's locks, and apt-get would then fail at once: wait for them, up to
+# $1 seconds. apt takes them as POSIX locks, which /proc/locks lists by inode.
+wait_for_package_locks() {
+  local lock inode held waited=0
+  while :; do
+    held=
+    for lock in /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock \
+                /var/cache/apt/archives/lock; do
+      inode=$(stat -c %i "$lock" 2>/dev/null) || continue
+      grep -q ":$inode " /proc/locks && held=$lock
+    done
+    [ -z "$held" ] && return 0
+    if [ "$waited" -ge "$1" ]; then
+      echo "Another program still holds $held after $1 s; try again when it has finished." >&2
+      return 1
+    fi
+    [ "$waited" -eq 0 ] && echo "Waiting for another program to release $held (at most $1 s)..."
+    sleep 1
+    waited=$((waited + 1))
+  done
+}
+
 install_missing() {
   local missing=() p
   for p in "${PACKAGES[@]}" "$@"; do
@@ -14,8 +37,11 @@ install_missing() {
   echo "Installing: ${missing[*]}"
   local sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  wait_for_package_locks 600
   "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  wait_for_package_locks 600
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
 # build DIR [cmake options...]; TARGETS limits what is built.

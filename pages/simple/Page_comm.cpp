@@ -2,22 +2,9 @@
 
 #include <cstring>
 
-#include "ReaderLink.h"
-#include "TavelinDlg.h"
+#include "common/ReaderLink.h"
 #include "params.h"
 #include "t2.h"
-
-void FillBlockList(DlgItems& page)
-{
-    for (int block = 0; block <= 255; ++block)
-        page.AddString(1046, QString::number(block));
-    page.SetSelectedIndex(1046, params::kBlockUid);
-}
-
-void LogWithCode(const char* message, int32_t result)
-{
-    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
-}
 
 CPage_comm::CPage_comm(QWidget* parent) : Page(132, parent)
 {
@@ -35,6 +22,7 @@ bool CPage_comm::OnInitDialog()
     for (const params::Preset& preset : params::kPresets)
         SetItemText(preset.buttonId, preset.caption);
     SetItemText(1049, "Get-Ver");
+    Item(1063)->setAccessibleName(ItemText(1049));  // no label: the button beside it says what it holds
     SetItemText(1047, QString::fromLatin1(params::kDefaultKeyText));
     return true;
 }

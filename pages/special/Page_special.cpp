@@ -3,10 +3,8 @@
 #include <initializer_list>
 #include <utility>
 
-#include "ReaderLink.h"
-#include "TavelinDlg.h"
+#include "common/ReaderLink.h"
 #include "params.h"
-#include "simple/Page_comm.h"
 #include "special/DlgCardSizeDetail1.h"
 #include "t2.h"
 
@@ -52,6 +50,9 @@ bool CPage_special::OnInitDialog()
     Page::OnInitDialog();
     for (const auto& caption : kCaptions)
         SetItemText(caption.id, caption.text);
+    LabelItem(1019, 1057);
+    LabelItem(1046, 1060);
+    LabelItem(1047, 1061);
     for (int id : {1001, 1006, 1011, 1016, 1014})
         SetCheck(id, true);
     LimitText(1019, 2);

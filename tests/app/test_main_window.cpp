@@ -3,15 +3,18 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "ReaderLink.h"
+#include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
+#include "qt_print.h"
 
 namespace {
 
@@ -218,6 +221,31 @@ TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
     EXPECT_TRUE(dlg->isVisible());
 
     QApplication::sendEvent(dlg->Item(1039), &enter);
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+// The control with the keyboard focus, by its ID; "tabs" for the sheet's tabs.
+QString Focused()
+{
+    QWidget* w = QApplication::focusWidget();
+    return qobject_cast<QTabBar*>(w) ? QStringLiteral("tabs") : w ? w->objectName() : QString();
+}
+
+TEST_F(MainWindow, OpensOnThePortAndTabWalksTheRowThenThePageThenBack)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    EXPECT_EQ(Focused(), "1037");
+
+    const QStringList walk = {"1038", "1029", "1039", "1030", "tabs", "1040", "1041", "1042",
+                              "1043", "1044", "1045", "1049", "1063", "1037"};
+    QStringList walked;
+    for (qsizetype step = 0; step < walk.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << Focused();
+    }
+    EXPECT_EQ(walked, walk);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // on the port combo, as at start
     EXPECT_FALSE(dlg->isVisible());
 }
 

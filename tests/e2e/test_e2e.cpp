@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "DeviceFolder.h"
-#include "ReaderLink.h"
+#include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
 #include "params.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ReaderLink.h"
+#include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 

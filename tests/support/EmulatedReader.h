@@ -6,7 +6,7 @@
 #include <string>
 
 #include "DeviceFolder.h"
-#include "ReaderLink.h"
+#include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
 

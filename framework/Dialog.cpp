@@ -359,6 +359,18 @@ void DlgItems::FocusAndSelectAll(int id)
     }
 }
 
+void DlgItems::LabelItem(int id, int labelId)
+{
+    QWidget* control = Item(id);
+    auto* label = qobject_cast<QLabel*>(Item(labelId));
+    if (!control || !label)
+        return;
+    for (QLabel* other : m_root->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        if (other->buddy() == control)
+            other->setBuddy(nullptr);
+    label->setBuddy(control);
+}
+
 void DlgItems::OnClicked(int id, std::function<void()> handler)
 {
     if (auto* button = qobject_cast<QAbstractButton*>(Item(id)))

@@ -37,6 +37,10 @@ public:
     void ShowItem(int id, bool visible);
     // Focus, select the whole text, bring the caret into view.
     void FocusAndSelectAll(int id);
+    // Label `labelId` becomes the one label of control `id`: a screen reader
+    // names the control with its text, and its mnemonic leads there. Needed
+    // where the template's order puts another label just before the control.
+    void LabelItem(int id, int labelId);
 
     // Message map: run `handler` when the button `id` is clicked.
     void OnClicked(int id, std::function<void()> handler);

@@ -1,0 +1,28 @@
+#include "common/ReaderLink.h"
+
+#include "Dialog.h"
+#include "params.h"
+
+ReaderLink* g_readerLink = nullptr;
+MessageLog* g_mainDlg = nullptr;
+
+bool EnsurePortOpen()
+{
+    if (g_readerLink->handle == -1) {
+        g_mainDlg->AppendLog(QStringLiteral("Port is not open"), 1);
+        return false;
+    }
+    return true;
+}
+
+void LogWithCode(const char* message, int32_t result)
+{
+    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
+}
+
+void FillBlockList(DlgItems& page)
+{
+    for (int block = 0; block <= 255; ++block)
+        page.AddString(1046, QString::number(block));
+    page.SetSelectedIndex(1046, params::kBlockUid);
+}

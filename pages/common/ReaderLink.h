@@ -1,0 +1,37 @@
+// What both setting pages share: the one link to the reader, the message log
+// every reader action writes its line into, the guard they run before each
+// reader action, and two helpers. The main window owns the link and the log
+// and sets both pointers once, during its initialisation.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class DlgItems;
+
+struct ReaderLink {
+    int32_t handle = -1;  // from lc_init; -1 while closed
+    int32_t port = -1;    // port of the last successful open
+};
+
+// The main window as the pages see it: the owner of the message log.
+class MessageLog {
+public:
+    // Appends `message` (and a line break when `newLine` is nonzero).
+    virtual void AppendLog(const QString& message, int newLine) = 0;
+
+protected:
+    ~MessageLog() = default;
+};
+
+extern ReaderLink* g_readerLink;
+extern MessageLog* g_mainDlg;
+
+// True when the link is open; otherwise logs "Port is not open".
+bool EnsurePortOpen();
+
+// Logs `message` (UTF-8) followed by the library's result as "code: 0x..".
+void LogWithCode(const char* message, int32_t result);
+
+// Fills combo 1046 of `page` with "0".."255" and selects 255.
+void FillBlockList(DlgItems& page);
