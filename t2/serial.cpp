@@ -18,12 +18,6 @@ namespace t2 {
 
 namespace {
 
-unsigned RemainingMs(Clock::time_point deadline)
-{
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<unsigned>(left) : 0;
-}
-
 std::string SpMessage()
 {
     char* text = sp_last_error_message();
@@ -78,7 +72,7 @@ std::string Untrusted(int fd, bool ownOnly)
 }  // namespace
 
 std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error,
-                                             [[maybe_unused]] bool ownOnly)
+                                             bool ownOnly)
 {
     std::unique_ptr<SerialLine> line(new SerialLine);
     struct stat st{};
@@ -126,7 +120,7 @@ SerialLine::~SerialLine()
     }
 }
 
-bool SerialLine::Lock([[maybe_unused]] OpenError& error)
+bool SerialLine::Lock(OpenError& error)
 {
     // TIOCEXCL keeps out other openers but not root; the lock keeps out
     // every program that asks for it, root included. Lock first, so that a
@@ -136,7 +130,7 @@ bool SerialLine::Lock([[maybe_unused]] OpenError& error)
         return false;
     }
     exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
-    return true;  // Windows opens a port exclusively by itself.
+    return true;
 }
 
 bool SerialLine::Configure(int32_t baud, OpenError& error)

@@ -17,6 +17,13 @@ namespace t2 {
 
 using Clock = std::chrono::steady_clock;
 
+// Whole milliseconds left until `deadline`, rounded up; 0 once it has passed.
+inline unsigned RemainingMs(Clock::time_point deadline)
+{
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<unsigned>(left) : 0;
+}
+
 class SerialLine {
 public:
     enum class Io { Ok, Timeout, Lost };

@@ -6,12 +6,6 @@ namespace t2 {
 
 namespace {
 
-DWORD RemainingMs(Clock::time_point deadline)
-{
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<DWORD>(left) : 0;
-}
-
 SerialLine::Failure FailureOf(DWORD err)
 {
     switch (err) {
