@@ -7,9 +7,11 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTextCharFormat>
 #include <QTextCursor>
 
 #include "AboutDlg.h"
+#include "last_error.h"
 #include "t2.h"
 
 #ifdef _WIN32
@@ -97,6 +99,11 @@ bool CTavelinDlg::OnInitDialog()
 
 void CTavelinDlg::AppendLog(const QString& message, int newLine)
 {
+    AppendLog(message, newLine, QString());
+}
+
+void CTavelinDlg::AppendLog(const QString& message, int newLine, const QString& toolTip)
+{
     const QString added = newLine ? message + QStringLiteral("\r\n") : message;
     m_logText += added;
 
@@ -109,7 +116,9 @@ void CTavelinDlg::AppendLog(const QString& message, int newLine)
         // Only the new text goes in, so an append costs the same at any log length.
         QTextCursor end(m_logBox->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QTextCharFormat format;  // its own, not the format of the line before
+        format.setToolTip(toolTip);
+        end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), format);
     }
     m_writingLog = false;
 
@@ -144,9 +153,13 @@ void CTavelinDlg::OnOpenClose()
     BusyCursor busy;
     if (g_readerLink->handle == -1) {
         if (OpenReaderLink() != 0) {
-            AppendLog(QStringLiteral("Reader link failed"), 1);
+            // The line stays as it is; where the library says why, the reason goes beside it.
+            const QString reason = QString::fromStdString(T2LastError());
+            Item(1029)->setToolTip(reason);
+            AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }
+        Item(1029)->setToolTip(QString());
         AppendLog(QStringLiteral("Reader link ok"), 1);
         SetItemText(1029, QStringLiteral("Close"));
     } else {

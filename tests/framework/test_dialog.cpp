@@ -43,10 +43,13 @@ void ExpectNoOverlap(const QWidget& root)
             r.setWidth(std::min(r.width(), w->sizeHint().width()));
         return r;
     };
-    for (QWidget* a : controls)
-        for (QWidget* b : controls)
-            if (a != b && solid(a) && solid(b))
+    for (QWidget* a : controls) {
+        for (QWidget* b : controls) {
+            if (a != b && solid(a) && solid(b)) {
                 EXPECT_FALSE(extent(a).intersects(extent(b))) << Name(&root) << ": " << Name(a) << " over " << Name(b);
+            }
+        }
+    }
 }
 
 // Shows `w`, then presses Tab `count` times, naming each control reached.
