@@ -75,14 +75,14 @@ bool CTavelinDlg::OnInitDialog()
     });
 
     m_sheet = new QTabWidget(this);
-    m_sheet->addTab(&m_pageComm, m_pageComm.TemplateCaption());
-    m_sheet->addTab(&m_pageSpecial, m_pageSpecial.TemplateCaption());
+    // The tabs take their English texts at once: measuring the templates'
+    // Chinese captions first would load CJK glyphs, a large part of start-up.
+    m_sheet->addTab(&m_pageComm, QStringLiteral("Simple Setting"));
+    m_sheet->addTab(&m_pageSpecial, QStringLiteral("Special Setting"));
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();
     m_pageComm.Initialise();  // the other page initialises when first shown
-    m_sheet->setTabText(0, QStringLiteral("Simple Setting"));
-    m_sheet->setTabText(1, QStringLiteral("Special Setting"));
     for (int tab = 0; tab < m_sheet->count(); ++tab)
         m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
 
