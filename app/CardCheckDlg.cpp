@@ -61,10 +61,6 @@ std::string Latin1(const QString& text)
 
 }  // namespace
 
-CCardCheckDlg::CCardCheckDlg(QWidget* parent) : Dialog(135, parent)
-{
-}
-
 bool CCardCheckDlg::OnInitDialog()
 {
     for (const Preset& preset : kPresets)
@@ -96,36 +92,45 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
     Dialog::keyPressEvent(event);
 }
 
-void CCardCheckDlg::Refresh()
+Bytes CCardCheckDlg::CurrentUid(QString& note)
 {
+    note.clear();
     const QString typed = ItemText(1065).trimmed();
-    Bytes uid;
-    QString note;
-    if (!typed.isEmpty()) {
-        const Preset& preset = kPresets[std::max(SelectedIndex(1066), 0)];
-        uid = UidFromPresetText(Latin1(typed), preset);
-        const QString from = QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
-        if (uid.problem.empty()) {
-            note = QStringLiteral("Worked out from %1: the UID's first %2 bytes (a longer UID's other bytes "
-                                  "are not in that text).")
-                       .arg(from)
-                       .arg(uid.bytes.size());
-            if (Bare(typed).size() < preset.outLength)
-                note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
-                            .arg(preset.outLength);
-        } else {
-            note = QStringLiteral("No UID gives %1: %2.").arg(from, QString::fromLatin1(uid.problem));
+    if (typed.isEmpty()) {
+        if (ItemText(1064).trimmed().isEmpty()) {
+            note = QStringLiteral("Type the card's UID in hex, or what the reader types and the preset it was set to.");
+            return {};
         }
-        auto* box = qobject_cast<QLineEdit*>(Item(1064));
-        const QSignalBlocker quiet(box);
-        box->setText(QString::fromLatin1(BytesToHex(uid.bytes, " ")));
-    } else if (ItemText(1064).trimmed().isEmpty()) {
-        note = QStringLiteral("Type the card's UID in hex, or what the reader types and the preset it was set to.");
-    } else {
-        uid = ParseHex(Latin1(ItemText(1064)), kMinUid, kMaxUid);
+        Bytes uid = ParseHex(Latin1(ItemText(1064)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
             note = QStringLiteral("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
+        return uid;
     }
+
+    const Preset& preset = kPresets[std::max(SelectedIndex(1066), 0)];
+    Bytes uid = UidFromPresetText(Latin1(typed), preset);
+    const QString from = QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
+    if (uid.problem.empty()) {
+        note = QStringLiteral("Worked out from %1: the UID's first %2 bytes (a longer UID's other bytes "
+                              "are not in that text).")
+                   .arg(from)
+                   .arg(uid.bytes.size());
+        if (Bare(typed).size() < preset.outLength)
+            note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
+                        .arg(preset.outLength);
+    } else {
+        note = QStringLiteral("No UID gives %1: %2.").arg(from, QString::fromLatin1(uid.problem));
+    }
+    auto* box = qobject_cast<QLineEdit*>(Item(1064));
+    const QSignalBlocker quiet(box);
+    box->setText(QString::fromLatin1(BytesToHex(uid.bytes, " ")));
+    return uid;
+}
+
+void CCardCheckDlg::Refresh()
+{
+    QString note;
+    const Bytes uid = CurrentUid(note);
     SetItemText(1067, note);
 
     struct Row {
