@@ -11,6 +11,7 @@
 #include <QTextCursor>
 
 #include "AboutDlg.h"
+#include "CardCheckDlg.h"
 #include "last_error.h"
 #include "t2.h"
 
@@ -42,10 +43,13 @@ CTavelinDlg::CTavelinDlg()
 bool CTavelinDlg::OnInitDialog()
 {
     m_aboutText = LoadString(101);
+    m_cardCheckText = LoadString(136);
 #ifdef _WIN32
-    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE); menu && !m_aboutText.isEmpty()) {
+    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
+        if (!m_aboutText.isEmpty())
+            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
+        AppendMenuW(menu, MF_STRING, IDM_CARDCHECK, reinterpret_cast<LPCWSTR>(m_cardCheckText.utf16()));
     }
 #else
     // No system menu to extend here: the window's context menu and F1 carry the item.
@@ -77,14 +81,14 @@ bool CTavelinDlg::OnInitDialog()
     });
 
     m_sheet = new QTabWidget(this);
-    m_sheet->addTab(&m_pageComm, m_pageComm.TemplateCaption());
-    m_sheet->addTab(&m_pageSpecial, m_pageSpecial.TemplateCaption());
+    // The tabs take their English texts at once: measuring the templates'
+    // Chinese captions first would load CJK glyphs, a large part of start-up.
+    m_sheet->addTab(&m_pageComm, QStringLiteral("Simple Setting"));
+    m_sheet->addTab(&m_pageSpecial, QStringLiteral("Special Setting"));
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();
     m_pageComm.Initialise();  // the other page initialises when first shown
-    m_sheet->setTabText(0, QStringLiteral("Simple Setting"));
-    m_sheet->setTabText(1, QStringLiteral("Special Setting"));
     for (int tab = 0; tab < m_sheet->count(); ++tab)
         m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
 
@@ -176,6 +180,12 @@ void CTavelinDlg::OnSysCommand(unsigned command)
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
+    } else if ((command & 0xFFF0) == IDM_CARDCHECK) {
+        if (!m_cardCheck)
+            m_cardCheck = new CCardCheckDlg(this);
+        m_cardCheck->show();
+        m_cardCheck->raise();
+        m_cardCheck->activateWindow();
     } else if ((command & 0xFFF0) == kClose) {
         reject();
     }
@@ -193,10 +203,10 @@ bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (m_aboutText.isEmpty())
-        return;
     QMenu menu(this);
-    menu.addAction(m_aboutText, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    if (!m_aboutText.isEmpty())
+        menu.addAction(m_aboutText, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    menu.addAction(m_cardCheckText, this, [this] { OnSysCommand(IDM_CARDCHECK); });
     menu.exec(event->globalPos());
 }
 
@@ -205,7 +215,7 @@ bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintpt
 {
     const auto* msg = static_cast<const MSG*>(message);
     if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND
-        && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        && ((msg->wParam & 0xFFF0) == IDM_ABOUTBOX || (msg->wParam & 0xFFF0) == IDM_CARDCHECK)) {
         OnSysCommand(static_cast<unsigned>(msg->wParam));
         *result = 0;
         return true;

@@ -11,6 +11,7 @@
 #include "simple/Page_comm.h"
 #include "special/Page_special.h"
 
+class CCardCheckDlg;
 class QComboBox;
 class QPlainTextEdit;
 class QTabWidget;
@@ -28,8 +29,10 @@ public:
     void OnOpenClose();
     int OpenReaderLink();
 
-    // System commands: (command AND 0xFFF0) = 0x0010 shows the About box.
+    // System commands: (command AND 0xFFF0) = 0x0010 shows the About box,
+    // 0x0020 the Card Check window.
     void OnSysCommand(unsigned command);
+    CCardCheckDlg* CardCheck() const { return m_cardCheck; }  // null until first opened
 
     const QString& LogText() const { return m_logText; }
     QTabWidget* Sheet() const { return m_sheet; }
@@ -54,8 +57,11 @@ private:
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
     QString m_aboutText;
+    QString m_cardCheckText;
+    CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;
 };
 
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
+constexpr unsigned IDM_CARDCHECK = 0x0020;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "devices.h"
@@ -19,17 +20,6 @@
 namespace emulator {
 
 namespace {
-
-std::string Hex(std::span<const uint8_t> bytes)
-{
-    std::string text;
-    for (uint8_t b : bytes) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
-}
 
 std::string Code(unsigned code)
 {
@@ -49,28 +39,6 @@ std::string Quoted(const std::string& text)
     constexpr size_t kShown = 40;
     std::string shown = text.size() > kShown ? text.substr(0, kShown) + "..." : text;
     return "\"" + shown + "\" (" + std::to_string(text.size()) + " bytes)";
-}
-
-// 0..15 are the first N bytes of the card number, 0xF0..0xFF the last N.
-// A value typed as "-N" arrives sign-extended (-5 OR 0xF0 is -5): a byte-wide
-// reader sees its low byte, so -16..-1 are taken as 0xF0..0xFF.
-bool SnSizeAccepted(int32_t v)
-{
-    return (v >= 0 && v <= 0x0F) || (v >= 0xF0 && v <= 0xFF) || (v >= -16 && v <= -1);
-}
-
-// The first value out of range, or nothing.
-std::string RangeProblem(const t2proto::ReadOnlyParams& p)
-{
-    if (p.dataBase < 0 || p.dataBase > 3)
-        return "dataBase out of range 0..3";
-    if (p.orientation < 0 || p.orientation > 1)
-        return "orientation out of range 0..1";
-    if (!SnSizeAccepted(p.snSize))
-        return "snSize not 0..15, 0xF0..0xFF or -16..-1";
-    if (p.outLength < 0 || p.outLength > 99)
-        return "outLength out of range 0..99";
-    return {};
 }
 
 // Gives up on what a client leaves unread for a second, and at once on `wake`.
@@ -132,8 +100,10 @@ Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::str
             return wrongLength(t2proto::kReadOnlySize);
         a.log += " dataBase=" + std::to_string(p->dataBase) + " orientation=" + std::to_string(p->orientation) +
                  " snSize=" + std::to_string(p->snSize) + " outLength=" + std::to_string(p->outLength) +
-                 " aux8=" + Hex(p->aux8) + " auxA=" + Hex(p->auxA) + " auxB=" + Hex(p->auxB);
-        if (std::string problem = RangeProblem(*p); !problem.empty())
+                 " aux8=" + params::BytesToHex(p->aux8) + " auxA=" + params::BytesToHex(p->auxA) +
+                 " auxB=" + params::BytesToHex(p->auxB);
+        if (std::string problem = params::SettingProblem({p->dataBase, p->orientation, p->snSize, p->outLength});
+            !problem.empty())
             return refuse(T2_READER_E_RANGE, problem);
         state.readOnly = *p;
         a.stores = true;
@@ -156,7 +126,7 @@ Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::str
         auto b = t2proto::DecodeBlockRead(payload);
         if (!b)
             return wrongLength(t2proto::kBlockReadSize);
-        a.log += " address=" + std::to_string(b->address) + " key=" + Hex(b->key);
+        a.log += " address=" + std::to_string(b->address) + " key=" + params::BytesToHex(b->key);
         if (b->address < 0 || b->address > 255)
             return refuse(T2_READER_E_RANGE, "address out of range 0..255");
         state.block = *b;
@@ -263,6 +233,39 @@ Faults Emulator::GetFaults() const
 {
     std::lock_guard lock(mutex_);
     return faults_;
+}
+
+void Emulator::SetBlock(int address, CardBlock block)
+{
+    std::lock_guard lock(mutex_);
+    blocks_[address] = std::move(block);
+}
+
+params::CardText Emulator::PresentCard(std::span<const uint8_t> uid)
+{
+    ReaderState held;
+    std::optional<CardBlock> block;
+    {
+        std::lock_guard lock(mutex_);
+        held = state_;
+        if (auto found = blocks_.find(held.block.address); found != blocks_.end())
+            block = found->second;
+    }
+    const params::CardSettings settings{held.readOnly.dataBase, held.readOnly.orientation, held.readOnly.snSize,
+                                        held.readOnly.outLength, held.headerFlag, held.block.address};
+    const int address = held.block.address;
+    params::CardText out;
+    if (address == params::kBlockUid)
+        out = params::FormatCard(uid, settings);
+    else if (!block)
+        out.problem = "block " + std::to_string(address) + " of the card holds no data (see --block)";
+    else if (block->key != held.block.key)
+        out.problem = "the key sent with Set, " + params::BytesToHex(held.block.key) + ", does not open block " +
+                      std::to_string(address) + " (its key is " + params::BytesToHex(block->key) + ")";
+    else
+        out = params::FormatCard(block->data, settings);
+    Log(out.problem.empty() ? out.text : "card " + params::BytesToHex(uid) + ": types nothing: " + out.problem);
+    return out;
 }
 
 ReaderState Emulator::State() const

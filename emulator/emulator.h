@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "card.h"
 #include "devices.h"
 #include "frame.h"
 #include "protocol.h"
@@ -49,6 +50,12 @@ struct Answer {
 };
 Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::string& version);
 
+// A data block of the cards presented, and the key that opens it.
+struct CardBlock {
+    std::vector<uint8_t> data;  // 1..params::kMaxBlock bytes
+    std::array<uint8_t, 6> key = params::kDefaultKey;
+};
+
 class Emulator {
 public:
     static constexpr const char* kDefaultVersion = "TR-200 V2.14";
@@ -70,6 +77,12 @@ public:
     void SetVersion(std::string text);  // cut to what one reply can carry
     void SetStoreMs(int ms);
     void SetFaults(Faults faults);
+    // Block `address` (0..254) of every card presented from now on.
+    void SetBlock(int address, CardBlock block);
+    // A card with this UID (4..10 bytes) on the reader: logs, on a line of
+    // its own, what the reader types for it under the settings it holds, or
+    // why it types nothing; and returns that.
+    params::CardText PresentCard(std::span<const uint8_t> uid);
     Faults GetFaults() const;
     ReaderState State() const;
     std::string EntryPath() const;  // the published device-folder entry
@@ -92,6 +105,7 @@ private:
     std::string version_ = kDefaultVersion;
     int storeMs_ = kDefaultStoreMs;
     int framesSinceFaults_ = 0;
+    std::map<int, CardBlock> blocks_;
     std::string entry_;
     std::string tty_;
 

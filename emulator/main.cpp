@@ -1,10 +1,16 @@
 // reader-emulator: a card reader on a pseudo-terminal (docs/emulator.md).
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "emulator.h"
 
@@ -15,6 +21,12 @@ constexpr const char* kUsage =
     "  --port NAME        publish as USB (default) or COM1..COM9\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
+    "cards (docs/card-output.md):\n"
+    "  --card UID         present a card (4 to 10 bytes in hex) once the reader is up\n"
+    "  --block N:HEX[:KEY]\n"
+    "                     block N (0..254) of every card holds HEX (1 to 16 bytes),\n"
+    "                     opened by KEY (12 hex digits, default %s)\n"
+    "  on standard input, a line \"card UID\" presents a card, an empty line the last one again\n"
     "faults:\n"
     "  --silent           answer nothing\n"
     "  --bad-crc          answer with a wrong checksum\n"
@@ -40,8 +52,66 @@ int Usage(const char* problem)
         std::fprintf(stderr, "reader-emulator: %s (see --help)\n", problem);
         return 2;
     }
-    std::printf(kUsage, emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs);
+    std::printf(kUsage, emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs,
+                std::string(params::kDefaultKeyText).c_str());
     return 0;
+}
+
+// A line of the console.
+void Say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// "N:HEX[:KEY]" of --block, or nothing with `problem` filled in.
+std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string& value, std::string& problem)
+{
+    const size_t colon = value.find(':');
+    const size_t keyColon = colon == std::string::npos ? colon : value.find(':', colon + 1);
+    const auto address = Number(value.substr(0, colon), 0, params::kBlockUid - 1);
+    if (!address || colon == std::string::npos) {
+        problem = "--block takes N:HEX[:KEY] with N 0..254";
+        return std::nullopt;
+    }
+    emulator::CardBlock block;
+    const params::Bytes data = params::ParseHex(value.substr(colon + 1, keyColon - colon - 1), 1, params::kMaxBlock);
+    if (!data.problem.empty()) {
+        problem = "--block data: " + data.problem;
+        return std::nullopt;
+    }
+    block.data = data.bytes;
+    if (keyColon != std::string::npos) {
+        const params::Bytes key = params::ParseHex(value.substr(keyColon + 1), block.key.size(), block.key.size());
+        if (!key.problem.empty()) {
+            problem = "--block key: " + key.problem;
+            return std::nullopt;
+        }
+        std::copy(key.bytes.begin(), key.bytes.end(), block.key.begin());
+    }
+    return std::pair{static_cast<int>(*address), block};
+}
+
+// Presents the card of a "card UID" line; an empty line presents `last` again.
+void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_t>& last)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (!line.empty()) {
+        constexpr std::string_view kCard = "card ";
+        if (!line.starts_with(kCard)) {
+            Say("not understood: type \"card UID\", e.g. card 00831B78");
+            return;
+        }
+        const params::Bytes uid = params::ParseHex(line.substr(kCard.size()), params::kMinUid, params::kMaxUid);
+        if (!uid.problem.empty()) {
+            Say("card: " + uid.problem);
+            return;
+        }
+        last = uid.bytes;
+    }
+    if (!last.empty())
+        reader.PresentCard(last);
 }
 
 }  // namespace
@@ -52,6 +122,8 @@ int main(int argc, char** argv)
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
     emulator::Faults faults;
+    std::vector<uint8_t> card;
+    std::vector<std::pair<int, emulator::CardBlock>> blocks;
 
     for (int i = 1; i < argc; ++i) {
         std::string_view option = argv[i];
@@ -87,6 +159,17 @@ int main(int argc, char** argv)
             if (!n)
                 return Usage("--garbage takes 0..4096");
             faults.garbageBytes = static_cast<size_t>(*n);
+        } else if (option == "--card") {
+            const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
+            if (!uid.problem.empty())
+                return Usage(("--card: " + uid.problem).c_str());
+            card = uid.bytes;
+        } else if (option == "--block") {
+            std::string problem;
+            auto block = ParseBlock(value, problem);
+            if (!block)
+                return Usage(problem.c_str());
+            blocks.push_back(std::move(*block));
         } else if (option == "--refuse") {
             size_t colon = value.find(':');
             auto command = t2proto::CommandByName(value.substr(0, colon));
@@ -99,7 +182,8 @@ int main(int argc, char** argv)
         }
     }
 
-    // Signals are taken by this thread alone, in sigwait; the reader's thread never sees them.
+    // Signals are taken by this thread alone, through a descriptor it polls
+    // beside standard input; the reader's thread never sees them.
     sigset_t signals;
     sigemptyset(&signals);
     for (int s : {SIGINT, SIGTERM, SIGHUP})
@@ -107,20 +191,45 @@ int main(int argc, char** argv)
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     emulator::Emulator reader;
-    reader.SetLog([](const std::string& line) {
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    });
+    reader.SetLog(Say);
     reader.SetVersion(version);
     reader.SetStoreMs(storeMs);
     reader.SetFaults(faults);
+    for (auto& [address, block] : blocks)
+        reader.SetBlock(address, std::move(block));
     std::string error;
     if (!reader.Start(port, &error)) {
         std::fprintf(stderr, "reader-emulator: %s\n", error.c_str());
         return 1;
     }
-    int received = 0;
-    sigwait(&signals, &received);
+    if (!card.empty())
+        reader.PresentCard(card);
+
+    const int signalled = signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalled < 0) {
+        std::perror("reader-emulator: signalfd");
+        return 1;
+    }
+    bool input = true;
+    std::string pending;
+    for (;;) {
+        struct pollfd fds[2] = {{signalled, POLLIN, 0}, {input ? STDIN_FILENO : -1, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0 || fds[0].revents)
+            break;
+        if (!fds[1].revents)
+            continue;
+        char chunk[512];
+        const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n <= 0) {
+            input = false;  // the reader runs on without it
+            continue;
+        }
+        pending.append(chunk, static_cast<size_t>(n));
+        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
+            HandleLine(reader, pending.substr(0, end), card);
+        if (pending.size() > 4096)
+            pending.clear();  // no line is that long
+    }
     reader.Stop();
     return 0;
 }

@@ -182,9 +182,19 @@ QString LoadString(int id)
 
 QFont TemplateFont(const DialogTemplate& t)
 {
+    // Asked once per face: a face missing under its exact name costs a lookup
+    // through the font configuration's aliases, a good share of start-up.
+    static std::map<QString, bool> installed;
+    const auto isInstalled = [](const QString& face) {
+        auto it = installed.find(face);
+        if (it == installed.end())
+            it = installed.emplace(face, QFontDatabase::families().contains(face) ||
+                                             QFontDatabase::hasFamily(face)).first;
+        return it->second;
+    };
     QFont font;  // the system default, unless a better face is installed
     for (const QString& face : {t.fontFace, kCjkFallbackFace}) {
-        if (QFontDatabase::hasFamily(face)) {
+        if (isInstalled(face)) {
             font.setFamily(face);
             break;
         }

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "AboutDlg.h"
+#include "CardCheckDlg.h"
 #include "TavelinDlg.h"
 #include "special/DlgCardSizeDetail1.h"
 
@@ -121,5 +122,13 @@ int main(int argc, char* argv[])
 
     CAboutDlg about;
     SaveModal(about, dir, QStringLiteral("about.png"));
+
+    main.OnSysCommand(IDM_CARDCHECK);
+    CCardCheckDlg& check = *main.CardCheck();
+    check.SetSelectedIndex(1066, 2);
+    check.SetItemText(1065, QStringLiteral("0008592248"));
+    check.SetItemText(1069, QStringLiteral("131,07032"));
+    QApplication::processEvents();
+    Save(check, dir, QStringLiteral("card-check.png"));
     return 0;
 }

@@ -23,6 +23,7 @@
 #include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
+#include "card.h"
 #include "params.h"
 #include "qt_print.h"
 #include "t2.h"
@@ -328,9 +329,9 @@ namespace {
 // The emulator program itself, as a user runs it; ready once its entry is published.
 class EmulatorProgram {
 public:
-    explicit EmulatorProgram(const std::string& folder) : m_entry(folder + "/USB")
+    explicit EmulatorProgram(const std::string& folder, const QStringList& options = {}) : m_entry(folder + "/USB")
     {
-        m_process.start(QStringLiteral(READER_EMULATOR), {QStringLiteral("--store-ms"), QStringLiteral("0")});
+        m_process.start(QStringLiteral(READER_EMULATOR), QStringList{QStringLiteral("--store-ms"), QStringLiteral("0")} + options);
         // Its first line says it is published (over any stale entry).
         QByteArray said;
         while (!said.contains("reader on") && m_process.waitForReadyRead(5000))
@@ -375,6 +376,54 @@ TEST_F(EndToEnd, EmulatorProgramRemovesItsEntryWhenStopped)
     ASSERT_TRUE(program.Process().waitForFinished());
     EXPECT_FALSE(program.Published());
     EXPECT_EQ(Open(), "Reader link failed");
+}
+
+// What the emulator program prints for a card typed on its standard input:
+// its next line that is not about a request of the link.
+std::string Typed(QProcess& program, const std::string& uid)
+{
+    program.write(("card " + uid + "\n").c_str());
+    for (;;) {
+        if (!program.canReadLine() && !program.waitForReadyRead(5000))
+            return "(nothing printed)";
+        if (!program.canReadLine())
+            continue;
+        const std::string line = program.readLine().trimmed().toStdString();
+        if (line.find(" -> ") == std::string::npos)
+            return line;
+    }
+}
+
+TEST_F(EndToEnd, CardsAreTypedAsTheUserChose)
+{
+    const std::vector<uint8_t> uid = {0x00, 0x83, 0x1B, 0x78};
+    const std::vector<uint8_t> block = {'C', 'a', 'r', 'd', ' ', '7', 0, 0};
+    EmulatorProgram program(folder.Path(), {QStringLiteral("--block"), QStringLiteral("4:4361726420370000")});
+    ASSERT_EQ(Open(), "Reader link ok");
+    auto expect = [&](const std::vector<uint8_t>& data, const params::CardSettings& chosen) {
+        const params::CardText model = params::FormatCard(data, chosen);
+        EXPECT_EQ(model.problem, "");
+        EXPECT_EQ(Typed(program.Process(), "00831B78"), model.text);
+    };
+
+    const params::Preset& preset = params::kPresets[2];
+    EXPECT_EQ(Press(dlg->SimplePage(), preset.buttonId), "Set ok");
+    expect(uid, {preset.dataBase, preset.orientation, preset.snSize, preset.outLength});
+
+    CPage_special& page = Special();
+    for (int id : {1009, 1012, 1013})  // Wiegand, Forward, With
+        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+    EXPECT_EQ(Press(page, 1021), "Set ok");
+    expect(uid, {params::Wiegand, params::Forward, params::kSnSizeAll, 0, params::WithHeader});
+
+    qobject_cast<QAbstractButton*>(page.Item(1010))->click();  // String, of block 4
+    page.SetSelectedIndex(1046, 4);
+    EXPECT_EQ(Press(page, 1021), "Set ok");
+    expect(block, {params::String, params::Forward, params::kSnSizeAll, 0, params::WithHeader, 4});
+
+    page.SetItemText(1047, QStringLiteral("FFFFFFFFFFFF"));
+    EXPECT_EQ(Press(page, 1021), "Set ok");
+    EXPECT_TRUE(Typed(program.Process(), "00831B78").starts_with("card 00831B78: types nothing: the key sent with Set"));
 }
 
 }  // namespace

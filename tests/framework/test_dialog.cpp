@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "AboutDlg.h"
+#include "CardCheckDlg.h"
 #include "Dialog.h"
 #include "TavelinDlg.h"
 #include "qt_print.h"
@@ -36,7 +37,7 @@ std::string Name(const QWidget* w)
 void ExpectNoOverlap(const QWidget& root)
 {
     const QList<QWidget*> controls = root.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden(); };
+    auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden() && !w->isWindow(); };
     auto extent = [](QWidget* w) {
         QRect r = w->geometry();
         if (qobject_cast<QLabel*>(w))
@@ -333,8 +334,9 @@ TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
     about.show();
     CDlgCardSizeDetail1 detail;
     detail.show();
+    main.OnSysCommand(IDM_CARDCHECK);
     for (QWidget* root : std::initializer_list<QWidget*>{&main, &main.SimplePage(), &main.SpecialPage(), &about,
-                                                        &detail}) {
+                                                        &detail, main.CardCheck()}) {
         for (QWidget* w : root->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             int need = 0, room = w->width();
             if (auto* button = qobject_cast<QPushButton*>(w)) {

@@ -1,0 +1,15 @@
+// The yardstick: a bare dialog with one button, on the same toolkit.
+#include <QDialog>
+#include <QPushButton>
+
+#include "first_paint.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QuitOnFirstPaint quit;
+    QDialog dialog;
+    QPushButton button(QStringLiteral("OK"), &dialog);
+    dialog.exec();
+    return 0;
+}

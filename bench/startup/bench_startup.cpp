@@ -1,0 +1,80 @@
+// Start-up of the program against a bare dialog, as whole processes run in
+// turn (A B A B ...), so drift of a shared machine falls on both alike.
+//   bench_startup [PAIRS]   (default 15, after one warm-up pair)
+// Prints each program's median wall time and peak memory, and the median of
+// the pair-by-pair ratios program / bare dialog.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Run {
+    double seconds;
+    double peakMiB;
+};
+
+Run Start(const std::string& program)
+{
+    const auto begin = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        freopen("/dev/null", "w", stderr);  // the toolkit's warnings are not figures
+        execl(program.c_str(), program.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s did not start and end cleanly\n", program.c_str());
+        std::exit(1);
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+    return {took.count(), usage.ru_maxrss / 1024.0};
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const int pairs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    // Both programs sit beside this one.
+    std::string dir = argv[0];
+    dir.erase(dir.find_last_of('/') + 1);
+    const std::string program = dir + "startup_tavelin";
+    const std::string bare = dir + "startup_bare";
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    Start(program);
+    Start(bare);
+    std::vector<double> time[2], memory[2], timeRatio, memoryRatio;
+    for (int i = 0; i < pairs; ++i) {
+        const Run a = Start(program);
+        const Run b = Start(bare);
+        time[0].push_back(a.seconds);
+        time[1].push_back(b.seconds);
+        memory[0].push_back(a.peakMiB);
+        memory[1].push_back(b.peakMiB);
+        timeRatio.push_back(a.seconds / b.seconds);
+        memoryRatio.push_back(a.peakMiB / b.peakMiB);
+    }
+    std::printf("%d pairs, medians    wall s   peak MiB\n", pairs);
+    std::printf("program            %7.3f   %8.1f\n", Median(time[0]), Median(memory[0]));
+    std::printf("bare dialog        %7.3f   %8.1f\n", Median(time[1]), Median(memory[1]));
+    std::printf("ratio              %7.2fx  %7.2fx\n", Median(timeRatio), Median(memoryRatio));
+    return 0;
+}

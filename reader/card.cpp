@@ -1,0 +1,237 @@
+#include "card.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace params {
+
+namespace {
+
+struct SnSizeChoice {
+    bool fromBack;
+    size_t count;  // 0: the whole number
+};
+
+// 0..15 are the first N bytes, 0xF0..0xFF the last N. A value typed as "-N"
+// arrives sign-extended (-5 OR 0xF0 is -5): a byte-wide reader sees its low
+// byte, so -16..-1 are taken as 0xF0..0xFF.
+std::optional<SnSizeChoice> DecodeSnSize(int32_t v)
+{
+    if (v >= -16 && v <= -1)
+        v &= 0xFF;
+    if (v >= 0 && v <= 0x0F)
+        return SnSizeChoice{false, static_cast<size_t>(v)};
+    if (v >= 0xF0 && v <= 0xFF)
+        return SnSizeChoice{true, static_cast<size_t>(v & 0x0F)};
+    return std::nullopt;
+}
+
+std::string OutOfRange(const char* name, int32_t value, const char* range)
+{
+    return "not a valid setting: " + std::string(name) + " " + std::to_string(value) + " is not " + range;
+}
+
+// The bytes as one unsigned big-endian number, in decimal without leading zeros.
+std::string ToDecimal(std::vector<uint8_t> bytes)
+{
+    std::string digits;
+    bool rest = true;
+    while (rest) {
+        unsigned remainder = 0;
+        rest = false;
+        for (uint8_t& b : bytes) {
+            const unsigned part = remainder << 8 | b;
+            b = static_cast<uint8_t>(part / 10);
+            remainder = part % 10;
+            rest = rest || b != 0;
+        }
+        digits.insert(digits.begin(), static_cast<char>('0' + remainder));
+    }
+    return digits;
+}
+
+// Length 0 strips leading zeros (one stays for zero itself); L pads with
+// leading zeros or keeps the last L characters.
+std::string Fit(std::string digits, int32_t length)
+{
+    if (length == kOutLengthDefault) {
+        digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+        return digits;
+    }
+    const auto want = static_cast<size_t>(length);
+    if (digits.size() < want)
+        return std::string(want - digits.size(), '0') + digits;
+    return digits.substr(digits.size() - want);
+}
+
+// -1 for a character that is no digit of `base` (10 or 16).
+int DigitValue(char c, int base)
+{
+    int v = -1;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    return v < base ? v : -1;
+}
+
+// The digits as one number in `base`, into `bytes` big-endian (their size
+// stays); false when it does not fit.
+bool DigitsToBytes(std::string_view digits, int base, std::vector<uint8_t>& bytes)
+{
+    for (char c : digits) {
+        unsigned carry = static_cast<unsigned>(DigitValue(c, base));
+        for (auto b = bytes.rbegin(); b != bytes.rend(); ++b) {
+            const unsigned part = *b * static_cast<unsigned>(base) + carry;
+            *b = static_cast<uint8_t>(part & 0xFF);
+            carry = part >> 8;
+        }
+        if (carry != 0)
+            return false;
+    }
+    return true;
+}
+
+std::string WithoutSpaces(std::string_view text)
+{
+    std::string kept;
+    for (char c : text)
+        if (c != ' ')
+            kept += c;
+    return kept;
+}
+
+// The first character that is no digit of `base`, or nothing.
+std::optional<char> NonDigit(std::string_view text, int base)
+{
+    for (char c : text)
+        if (DigitValue(c, base) < 0)
+            return c;
+    return std::nullopt;
+}
+
+std::string Quoted(char c)
+{
+    return std::string("\"") + c + "\"";
+}
+
+}  // namespace
+
+std::string SettingProblem(const CardSettings& s)
+{
+    if (s.dataBase < Decimal || s.dataBase > String)
+        return OutOfRange("dataBase", s.dataBase, "0..3");
+    if (s.orientation < Reverse || s.orientation > Forward)
+        return OutOfRange("orientation", s.orientation, "0..1");
+    if (!DecodeSnSize(s.snSize))
+        return OutOfRange("snSize", s.snSize, "0..15, 0xF0..0xFF or -16..-1");
+    if (s.outLength < 0 || s.outLength > 99)
+        return OutOfRange("outLength", s.outLength, "0..99");
+    if (s.headerFlag < WithoutHeader || s.headerFlag > WithHeader)
+        return OutOfRange("headerFlag", s.headerFlag, "0..1");
+    if (s.blockAddress < 0 || s.blockAddress > kBlockUid)
+        return OutOfRange("blockAddress", s.blockAddress, "0..255");
+    return {};
+}
+
+CardText FormatCard(std::span<const uint8_t> data, const CardSettings& s)
+{
+    if (std::string problem = SettingProblem(s); !problem.empty())
+        return {{}, problem};
+    const bool uid = s.blockAddress == kBlockUid;
+    if (uid && (data.size() < kMinUid || data.size() > kMaxUid))
+        return {{}, "not a card: a UID has 4 to 10 bytes, not " + std::to_string(data.size())};
+    if (!uid && (data.empty() || data.size() > kMaxBlock))
+        return {{}, "not a data block: it has 1 to 16 bytes, not " + std::to_string(data.size())};
+    if (uid && s.dataBase == String)
+        return {{}, "not a valid setting: String puts out a data block's text, and block address 255 reads the UID"};
+
+    // Chosen from the card's own order, then put in the output's order.
+    const SnSizeChoice size = *DecodeSnSize(s.snSize);
+    const size_t n = size.count == 0 ? data.size() : std::min(size.count, data.size());
+    const auto first = size.fromBack ? data.end() - static_cast<std::ptrdiff_t>(n) : data.begin();
+    std::vector<uint8_t> bytes(first, first + static_cast<std::ptrdiff_t>(n));
+    if (s.orientation == Reverse)
+        std::reverse(bytes.begin(), bytes.end());
+
+    std::string text;
+    switch (s.dataBase) {
+    case Decimal:
+        text = Fit(ToDecimal(bytes), s.outLength);
+        break;
+    case Hexadecimal:
+        text = Fit(BytesToHex(bytes), s.outLength);
+        break;
+    case Wiegand: {
+        // Fewer than three bytes stand as if zeros came first.
+        bytes.insert(bytes.begin(), 3 - std::min<size_t>(bytes.size(), 3), 0);
+        const uint8_t* last = bytes.data() + bytes.size() - 3;
+        char form[16];
+        std::snprintf(form, sizeof form, "%03u,%05u", unsigned(last[0]), unsigned(last[1]) << 8 | last[2]);
+        text = form;
+        break;
+    }
+    default:  // String: no key types a control character
+        for (uint8_t b : bytes)
+            if (b >= 0x20 && b != 0x7F)
+                text += static_cast<char>(b);
+        break;
+    }
+    if (s.headerFlag == WithHeader)
+        text += kEnter;
+    return {text, {}};
+}
+
+Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
+{
+    const std::string digits = WithoutSpaces(text);
+    if (digits.empty())
+        return {{}, "no hex digits"};
+    if (auto c = NonDigit(digits, 16))
+        return {{}, Quoted(*c) + " is not a hex digit"};
+    if (digits.size() % 2 != 0)
+        return {{}, "an odd number of hex digits (" + std::to_string(digits.size()) + "): two make a byte"};
+    const size_t count = digits.size() / 2;
+    if (count < minBytes || count > maxBytes)
+        return {{}, std::to_string(count) + " bytes, not " + std::to_string(minBytes) + " to " + std::to_string(maxBytes)};
+    std::vector<uint8_t> bytes(count);
+    HexToBytes(digits, bytes.data(), count);
+    return {bytes, {}};
+}
+
+Bytes UidFromPresetText(std::string_view text, const Preset& preset)
+{
+    const std::string digits = WithoutSpaces(text);
+    const int base = preset.dataBase == Decimal ? 10 : 16;
+    const auto length = static_cast<size_t>(preset.outLength);
+    if (digits.empty())
+        return {{}, "no text"};
+    if (auto c = NonDigit(digits, base))
+        return {{}, Quoted(*c) + (base == 10 ? " is not a decimal digit" : " is not a hex digit")};
+    if (digits.size() > length)
+        return {{}, "this preset types " + std::to_string(length) + " characters, not " + std::to_string(digits.size())};
+    std::vector<uint8_t> bytes(static_cast<size_t>(preset.snSize));
+    if (!DigitsToBytes(digits, base, bytes))
+        return {{}, "a number larger than " + std::to_string(bytes.size()) + " bytes hold"};
+    if (preset.orientation == Reverse)
+        std::reverse(bytes.begin(), bytes.end());
+    return {bytes, {}};
+}
+
+std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator)
+{
+    std::string text;
+    for (uint8_t b : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", b);
+        if (!text.empty())
+            text += separator;
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace params

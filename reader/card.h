@@ -1,0 +1,59 @@
+// What a reader in keyboard mode types for a card under the read-only output
+// settings (docs/card-output.md), and the way back from a preset's text to
+// the card's UID. Shared by the emulator and the Card Check window.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "params.h"
+
+namespace params {
+
+// The values a reader holds that decide what it types.
+struct CardSettings {
+    int32_t dataBase = Decimal;
+    int32_t orientation = Forward;
+    int32_t snSize = kSnSizeAll;
+    int32_t outLength = kOutLengthDefault;
+    int32_t headerFlag = WithoutHeader;
+    int32_t blockAddress = kBlockUid;
+};
+
+// Where the reader presses Enter in a card's text.
+inline constexpr std::string_view kEnter = "<Enter>";
+
+inline constexpr size_t kMinUid = 4, kMaxUid = 10, kMaxBlock = 16;
+
+struct CardText {
+    std::string text;     // as typed, kEnter where Enter is pressed
+    std::string problem;  // when not empty nothing is typed, and this says why
+};
+
+// `data` is the card's UID (kMinUid..kMaxUid bytes) when the block address is
+// kBlockUid, else the block's bytes (1..kMaxBlock).
+CardText FormatCard(std::span<const uint8_t> data, const CardSettings& settings);
+
+// "not a valid setting: ..." for the first value out of range, or empty.
+std::string SettingProblem(const CardSettings& settings);
+
+struct Bytes {
+    std::vector<uint8_t> bytes;
+    std::string problem;  // when not empty, `bytes` is empty
+};
+
+// Hexadecimal digits, either case, spaces between them allowed, giving
+// minBytes..maxBytes bytes.
+Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes);
+
+// The UID bytes that `preset` reads, worked out from the text it made the
+// reader type; the problem when no UID gives that text.
+Bytes UidFromPresetText(std::string_view text, const Preset& preset);
+
+// Two upper-case digits a byte.
+std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator = {});
+
+}  // namespace params

@@ -1,0 +1,113 @@
+// The Card Check window: opened from the menu that carries About, worked
+// examples of the card-output rules, and bad input answered in the window.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "CardCheckDlg.h"
+#include "TavelinDlg.h"
+#include "fake_t2.h"
+#include "qt_print.h"
+
+namespace {
+
+TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
+{
+    Fake().Reset();
+    auto dlg = std::make_unique<CTavelinDlg>();
+    dlg->show();
+
+    // The context menu's second item, after About, opens the window beside the main one.
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        for (QAction* action : menu->actions())
+            items << action->text();
+        menu->actions().last()->trigger();
+        menu->close();
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), dlg->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(dlg.get(), &click);
+    QApplication::processEvents();
+    EXPECT_EQ(items, QStringList({"关于 Tavelin(&A)...", "Card Check(&K)..."}));
+    CCardCheckDlg* check = dlg->CardCheck();
+    ASSERT_TRUE(check);
+    EXPECT_TRUE(check->isVisible());
+    EXPECT_FALSE(check->isModal());
+    EXPECT_EQ(check->objectName(), "135");
+    EXPECT_EQ(check->windowTitle(), "Card Check");
+
+    // UID, or the reader's text after a preset; the printed number; what the
+    // window says above the rows, the rows marked, and the line below them.
+    const struct {
+        const char* uid;
+        const char* typed;
+        int preset;
+        const char* printed;
+        const char* note;
+        QStringList marked;
+        const char* verdict;
+    } cases[] = {
+        {"00831B78", "", 0, "0008592248", "", {"0008592248 Simple Setting: \"10-out-dec-forward\""},
+         "Given by: Simple Setting: \"10-out-dec-forward\"."},
+        {"00 83 1b 78", "", 0, "131, 07032", "", {"131,07032 Special Setting: All · Wiegand · Forward · Default · WithOut"},
+         "Given by: Special Setting: All · Wiegand · Forward · Default · WithOut."},
+        {"00831B78", "", 0, "08592248", "",
+         {"08592248 Special Setting: Self-Define, Detail 后 3 · Decimal · Forward · Static 8 Chars · WithOut"},
+         "Given by: Special Setting: Self-Define, Detail 后 3 · Decimal · Forward · Static 8 Chars · WithOut."},
+        {"04A2246A1F3B80", "", 0, "803b1f6a24a204", "", {"803B1F6A24A204 Simple Setting: \"14-out-hex-reverse\"",
+          "803B1F6A24A204 Special Setting: All · Hexadecimal · Reverse · Default · WithOut"},
+         "Given by: Simple Setting: \"14-out-hex-reverse\"; Special Setting: All · Hexadecimal · Reverse"},
+        {"00831B78", "", 0, "086,13432", "", {}, "No preset or Special choice listed gives 086,13432."},
+        {"00831B78", "", 0, "", "", {}, "Type the number printed on the card to see which settings give it."},
+        // Worked back from a preset's text: that preset's row gives the text again.
+        {"", "3456789012", 2, "3456789012", "Worked out from \"3456789012\" after \"10-out-dec-forward\": the UID's first 4 bytes",
+         {"3456789012 Simple Setting: \"10-out-dec-forward\"",
+          "3456789012 Special Setting: All · Decimal · Forward · Default · WithOut"},
+         "Given by: Simple Setting: \"10-out-dec-forward\"; Special Setting: All · Decimal · Forward · Default"},
+        {"", "831B78", 0, "", "The preset types 8 characters: the leading zeros left off count as zeros.", {},
+         "Type the number"},
+        {"", "9999999999", 2, "", "No UID gives \"9999999999\" after \"10-out-dec-forward\": a number larger than 4 bytes hold.",
+         {}, ""},
+        {"", "00831B780", 0, "", "this preset types 8 characters, not 9", {}, ""},
+        {"", "00831B78", 2, "", "\"B\" is not a decimal digit", {}, ""},
+        // Bad UIDs: said in the window, no rows.
+        {"00831B7", "", 0, "0008592248", "Not a card's UID: an odd number of hex digits (7): two make a byte.", {}, ""},
+        {"00831BXX", "", 0, "", "Not a card's UID: \"X\" is not a hex digit.", {}, ""},
+        {"00112233445566778899AA", "", 0, "", "Not a card's UID: 11 bytes, not 4 to 10.", {}, ""},
+        {"001122", "", 0, "", "Not a card's UID: 3 bytes, not 4 to 10.", {}, ""},
+        {"", "", 0, "1", "Type the card's UID in hex", {}, ""},
+    };
+    for (const auto& c : cases) {
+        check->SetItemText(1064, c.uid);
+        check->SetItemText(1069, c.printed);
+        check->SetSelectedIndex(1066, c.preset);
+        check->SetItemText(1065, c.typed);
+        const QString rows = check->ItemText(1068);
+        const std::string where = QStringLiteral("%1/%2/%3").arg(c.uid, c.typed, c.printed).toStdString();
+        EXPECT_TRUE(check->ItemText(1067).contains(c.note)) << where << ": " << check->ItemText(1067).toStdString();
+        EXPECT_EQ(rows.isEmpty(), QString(c.verdict).isEmpty()) << where;  // a card has rows and a verdict
+        EXPECT_EQ(check->ItemText(1070).left(QString(c.verdict).size()), c.verdict) << where;
+        QStringList marked;
+        for (const QString& row : rows.split('\n'))
+            if (row.startsWith("► "))
+                marked << row.mid(2).simplified();
+        EXPECT_EQ(marked, c.marked) << where << "\n" << rows.toStdString();
+    }
+    // Both sources: a preset's text fills in the UID box, which a typed UID then overrides.
+    check->SetSelectedIndex(1066, 2);
+    check->SetItemText(1065, "3456789012");
+    EXPECT_EQ(check->ItemText(1064), "CE 0A 6A 14");
+    check->SetItemText(1064, "00831B78");
+    EXPECT_EQ(check->ItemText(1065), "");
+
+    EXPECT_EQ(dlg->LogText(), "");
+    EXPECT_TRUE(Fake().calls.empty());
+    dlg.reset();
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+}  // namespace
