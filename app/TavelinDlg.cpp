@@ -7,10 +7,12 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTextCharFormat>
 #include <QTextCursor>
 
 #include "AboutDlg.h"
 #include "CardCheckDlg.h"
+#include "last_error.h"
 #include "t2.h"
 
 #ifdef _WIN32
@@ -101,6 +103,11 @@ bool CTavelinDlg::OnInitDialog()
 
 void CTavelinDlg::AppendLog(const QString& message, int newLine)
 {
+    AppendLog(message, newLine, QString());
+}
+
+void CTavelinDlg::AppendLog(const QString& message, int newLine, const QString& toolTip)
+{
     const QString added = newLine ? message + QStringLiteral("\r\n") : message;
     m_logText += added;
 
@@ -113,7 +120,9 @@ void CTavelinDlg::AppendLog(const QString& message, int newLine)
         // Only the new text goes in, so an append costs the same at any log length.
         QTextCursor end(m_logBox->document());
         end.movePosition(QTextCursor::End);
-        end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        QTextCharFormat format;  // its own, not the format of the line before
+        format.setToolTip(toolTip);
+        end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), format);
     }
     m_writingLog = false;
 
@@ -148,9 +157,13 @@ void CTavelinDlg::OnOpenClose()
     BusyCursor busy;
     if (g_readerLink->handle == -1) {
         if (OpenReaderLink() != 0) {
-            AppendLog(QStringLiteral("Reader link failed"), 1);
+            // The line stays as it is; where the library says why, the reason goes beside it.
+            const QString reason = QString::fromStdString(T2LastError());
+            Item(1029)->setToolTip(reason);
+            AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }
+        Item(1029)->setToolTip(QString());
         AppendLog(QStringLiteral("Reader link ok"), 1);
         SetItemText(1029, QStringLiteral("Close"));
     } else {

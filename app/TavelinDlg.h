@@ -23,6 +23,8 @@ public:
     // Appends `message` (and a line break when `newLine` is nonzero) to the
     // log and brings the newest line into view.
     void AppendLog(const QString& message, int newLine) override;
+    // The same, with `toolTip` shown over the new text.
+    void AppendLog(const QString& message, int newLine, const QString& toolTip);
     void ClearLog();
     void OnOpenClose();
     int OpenReaderLink();

@@ -3,16 +3,19 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSpacerItem>
 #include <QStyle>
 #include <algorithm>
 #include <chrono>
@@ -23,9 +26,6 @@ namespace {
 constexpr int kOkId = 1;
 constexpr int kCancelId = 2;
 
-// Arrow keys move through the radios of a group and check the one reached,
-// as in a dialog of the platform; Qt's own arrow handling skips radios that
-// are not tab stops.
 class DlgRadio : public QRadioButton {
 public:
     using QRadioButton::QRadioButton;
@@ -34,29 +34,75 @@ protected:
     // The whole control takes a click, as the platform's radios do; some
     // styles (the Windows one) take it only on the mark and the text.
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
 
-    void keyPressEvent(QKeyEvent* event) override
+// The platform's dialog manager moves the focus with the arrow keys among
+// the controls of the focused one's group: from a control that starts a
+// group round to the next one that does (a template without any group start
+// is one group), passing over labels, frames, hidden and disabled controls.
+// A radio reached this way is clicked, so its handler runs. Only buttons hand
+// the arrows on; edits and lists keep them.
+class GroupArrows : public QObject {
+public:
+    using QObject::QObject;
+
+    void Add(QWidget* control, bool groupStart, bool canFocus)
     {
-        const int key = event->key();
-        const int step = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1
-                         : (key == Qt::Key_Up || key == Qt::Key_Left)  ? -1
-                                                                       : 0;
-        if (step == 0 || !group()) {
-            QRadioButton::keyPressEvent(event);
-            return;
-        }
-        const QList<QAbstractButton*> radios = group()->buttons();
-        const qsizetype n = radios.size();
-        const qsizetype self = radios.indexOf(this);
+        m_order.append({control, groupStart, canFocus});
+        if (qobject_cast<QAbstractButton*>(control))
+            control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const int step = (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right) ? 1
+                         : (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left)  ? -1
+                                                                                     : 0;
+        if (step == 0 || (key->modifiers() & ~Qt::KeypadModifier))
+            return false;
+        const QList<Control> group = GroupOf(watched);
+        const qsizetype n = group.size(), self = group.indexOf(watched);
         for (qsizetype k = 1; k < n; ++k) {
-            QAbstractButton* next = radios[(self + step * k + n) % n];
-            if (next->isEnabled() && !next->isHidden()) {
-                next->setFocus(Qt::TabFocusReason);
-                next->click();
+            const Control& next = group[((self + step * k) % n + n) % n];
+            if (!next.canFocus || next.widget->isHidden() || !next.widget->isEnabled())
+                continue;
+            next.widget->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            if (auto* radio = qobject_cast<QRadioButton*>(next.widget); radio && !radio->isChecked())
+                radio->click();
+            break;
+        }
+        return true;
+    }
+
+private:
+    struct Control {
+        QWidget* widget;
+        bool groupStart;
+        bool canFocus;
+        bool operator==(const QObject* w) const { return widget == w; }
+    };
+
+    QList<Control> GroupOf(QObject* control) const
+    {
+        const qsizetype n = m_order.size(), self = m_order.indexOf(control);
+        qsizetype start = 0;
+        for (qsizetype k = 0; k < n; ++k) {
+            if (m_order[(self - k + n) % n].groupStart) {
+                start = (self - k + n) % n;
                 break;
             }
         }
+        QList<Control> group{m_order[start]};
+        for (qsizetype k = 1; k < n && !m_order[(start + k) % n].groupStart; ++k)
+            group << m_order[(start + k) % n];
+        return group;
     }
+
+    QList<Control> m_order;  // template order
 };
 
 // Tab reaches one radio of a group with tab stops: the checked one, or the
@@ -127,6 +173,8 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
     }
     case ControlKind::DropDownList: {
         auto* combo = new QComboBox(root);
+        // Its width hint follows the items, also those added at run time.
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->addItems(c.items);
         combo->setMaxVisibleItems(30);  // as the platform's common controls show
         return combo;
@@ -150,6 +198,7 @@ void DlgItems::Build(QWidget* root, int templateId)
     const QSize units = DialogBaseUnits(font);
 
     QButtonGroup* group = nullptr;
+    auto* arrows = new GroupArrows(root);
     QWidget* previous = nullptr;
     QList<QLabel*> awaitingBuddy;
     for (const ControlTemplate& c : m_template.controls) {
@@ -164,6 +213,9 @@ void DlgItems::Build(QWidget* root, int templateId)
             awaitingBuddy << static_cast<QLabel*>(w);
         if (c.id != -1)
             w->setObjectName(QString::number(c.id));
+        const bool label = c.kind == ControlKind::Static || c.kind == ControlKind::Icon ||
+                           c.kind == ControlKind::GroupBox;
+        arrows->Add(w, c.groupStart, !label);
 
         QRect rect = DluToPixels(c.dlu, units);
         if (c.kind == ControlKind::DropDownList)
@@ -282,9 +334,10 @@ int DlgItems::ItemInt(int id) const
     return ParseDlgInt(ItemText(id));
 }
 
-// Run-time captions can be longer than the template's: a label or radio
+// Run-time captions can be longer than the template's, and a list's items
+// wider than its template width in the font in use: a label, radio or list
 // grows into free room on its right, then on its left, never over another
-// control, so the caption is not cut where the layout leaves space.
+// control, so no text is cut where the layout leaves space.
 static void GrowToFit(QWidget* w)
 {
     const int need = w->sizeHint().width();
@@ -305,6 +358,12 @@ static void GrowToFit(QWidget* w)
     if (r.width() < need)
         r.setLeft(std::max(left, r.right() - need + 1));
     w->setGeometry(r);
+}
+
+void DlgItems::FitLists()
+{
+    for (QComboBox* combo : m_root->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
+        GrowToFit(combo);
 }
 
 void DlgItems::SetItemText(int id, const QString& text)
@@ -382,13 +441,22 @@ Dialog::Dialog(int templateId, QWidget* parent)
 {
     Build(this, templateId);
     setWindowTitle(Template().caption);
-    setWindowFlags(Template().systemMenu ? Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                               Qt::WindowCloseButtonHint
-                                         : Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // Only what works on a fixed-size window: no maximise or minimise, no
+    // resizing frame; the close box and system menu where the template has them.
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
+    if (Template().systemMenu)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    setWindowFlags(flags);
     setFixedSize(size());
     // OK and Cancel end the dialog through accept()/reject(), which subclasses override.
     OnClicked(kOkId, [this] { accept(); });
     OnClicked(kCancelId, [this] { reject(); });
+}
+
+int Dialog::DoModal()
+{
+    return RunModal(*this);
 }
 
 void Dialog::showEvent(QShowEvent* event)
@@ -396,6 +464,7 @@ void Dialog::showEvent(QShowEvent* event)
     if (!m_initialised) {
         m_initialised = true;
         OnInitDialog();
+        FitLists();
     }
     QDialog::showEvent(event);
 }
@@ -437,12 +506,45 @@ void Page::Initialise()
         return;
     m_initialised = true;
     OnInitDialog();
+    FitLists();
 }
 
 void Page::showEvent(QShowEvent* event)
 {
     Initialise();
     QWidget::showEvent(event);
+}
+
+int RunModal(QDialog& dialog)
+{
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    QWidget* parent = dialog.parentWidget();
+    const QPointer<QWidget> owner = focus ? focus->window() : parent ? parent->window() : nullptr;
+    const int result = dialog.exec();
+    if (owner && owner->isVisible()) {
+        if (!owner->isActiveWindow())
+            owner->activateWindow();
+        if (focus)
+            focus->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    return result;
+}
+
+void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    // Qt sizes the box to its text and leaves the title bar a fixed margin,
+    // which a window manager's larger title font, icon and buttons outgrow.
+    // Room for the caption in bold, and for four title-bar squares besides.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+        titleFont.setBold(true);
+        const int square = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+        const int need = QFontMetrics(titleFont).horizontalAdvance(caption) + 4 * square;
+        grid->addItem(new QSpacerItem(need, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    RunModal(box);
 }
 
 void Wait(int ms)

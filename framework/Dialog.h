@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QMessageBox>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -49,6 +50,9 @@ protected:
     // Builds the controls of template `templateId` inside `root` and sizes
     // `root` to the template.
     void Build(QWidget* root, int templateId);
+    // Widens each list to its longest item where there is room; run once the
+    // window has initialised, when the lists hold their items.
+    void FitLists();
     const DialogTemplate& Template() const { return m_template; }
     QWidget* Root() const { return m_root; }
 
@@ -63,7 +67,7 @@ private:
 class Dialog : public QDialog, public DlgItems {
 public:
     explicit Dialog(int templateId, QWidget* parent = nullptr);
-    int DoModal() { return exec(); }
+    int DoModal();
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -90,6 +94,15 @@ protected:
 private:
     bool m_initialised = false;
 };
+
+// Runs `dialog` modally. However it ends, its owner is made the active window
+// again and the control that had the focus gets it back: not every window
+// manager hands the activation back when a modal window closes.
+int RunModal(QDialog& dialog);
+
+// The platform's message box: `text` under `caption` with an OK button,
+// modal to `owner`, wide enough to show the whole caption.
+void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon);
 
 // Waits `ms` milliseconds, blocking the calling (user-interface) thread:
 // input arriving meanwhile is queued and handled afterwards, in order.

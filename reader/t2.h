@@ -103,6 +103,22 @@ T2_API int32_t T2_CALL lc_setReaderOnlyHead(int32_t handle, int32_t headerFlag);
  */
 T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t count);
 
+/*
+ * Not one of the seven: our library's own addition, which a vendor's build
+ * may lack. A program must not import it; it looks it up when it runs
+ * (dlsym on the loaded libt2.so, GetProcAddress on t2.dll) and does without
+ * it where it is missing.
+ *
+ * Returns why the calling thread's latest call into the library failed, as
+ * one line of zero-terminated UTF-8 text without a line break, e.g.
+ * "COM5 (...) is busy: held by another program" (after lc_init, the same
+ * line that goes to standard error); "" when that call succeeded or no call
+ * was made yet. Never null. Takes no arguments and cannot fail.
+ * The text belongs to the library and stays valid until the same thread
+ * calls into the library again; each thread has its own.
+ */
+T2_API const char *T2_CALL t2_last_error(void);
+
 #ifdef __cplusplus
 }
 #endif

@@ -37,6 +37,9 @@ struct Link {
     bool lost = false;  // once the line went away every call says so at once
 };
 
+// Why the calling thread's latest call failed; empty after a success.
+thread_local std::string lastError;
+
 std::mutex tableMutex;
 std::array<std::shared_ptr<Link>, kMaxLinks> links;
 int32_t nextSlot = 0;  // handles go round the table, so a closed one is not soon reused
@@ -148,8 +151,8 @@ int32_t Request(int32_t handle, uint8_t command, std::span<const uint8_t> payloa
     });
 }
 
-// Why the handshake failed, in words a user can act on.
-std::string HandshakeFailure(int32_t code)
+// A failure code in words a user can act on.
+std::string Reason(int32_t code, const char* request = "the request")
 {
     switch (code) {
     case T2_E_TIMEOUT:
@@ -158,15 +161,34 @@ std::string HandshakeFailure(int32_t code)
     case T2_E_BAD_CRC:
         return "answer garbled (bad checksum; check the baud rate)";
     case T2_E_BAD_REPLY:
-        return "answer garbled (not a reader's handshake; is this the reader's port?)";
+        return "answer garbled (not a reader's answer; is this the reader's port?)";
     case T2_E_LINK_LOST:
-        return "the port went away during the handshake";
+        return "the port went away";
+    case T2_E_BAD_HANDLE:
+        return "no open link with this handle";
+    case T2_E_BAD_ARGUMENT:
+        return "an argument is missing or not valid";
     default:
         char text[64];
-        std::snprintf(text, sizeof text, "the reader refused the handshake with code 0x%02X",
+        std::snprintf(text, sizeof text, "the reader refused %s with code 0x%02X", request,
                       static_cast<unsigned>(code));
         return text;
     }
+}
+
+// Every operation's result passes here, so that t2_last_error speaks of the latest call.
+int32_t Outcome(int32_t code)
+{
+    lastError = code == 0 ? std::string() : Reason(code);
+    return code;
+}
+
+// A failed lc_init: the reason goes to standard error and to t2_last_error.
+int32_t InitFailed(const std::string& reason)
+{
+    Report(reason);
+    lastError = reason;
+    return -1;
 }
 
 }  // namespace
@@ -175,20 +197,16 @@ extern "C" {
 
 T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
 {
+    lastError.clear();
     auto name = t2dev::PortName(port);
-    if (!name) {
-        Report("no port number " + std::to_string(port) + ": use 0..8 for COM1..COM9 or 100 for USB");
-        return -1;
-    }
-    if (!t2proto::IsBaudRate(baud)) {
-        Report("no baud rate " + std::to_string(baud) + " on " + *name + ": use 9600 or 115200");
-        return -1;
-    }
+    if (!name)
+        return InitFailed("no port number " + std::to_string(port) + ": use 0..8 for COM1..COM9 or 100 for USB");
+    if (!t2proto::IsBaudRate(baud))
+        return InitFailed("no baud rate " + std::to_string(baud) + " on " + *name + ": use 9600 or 115200");
     t2dev::Device device = t2dev::FindDevice(*name);
     std::string at = *name + " (" + device.where + ")";
     auto fail = [&device](const std::string& reason) {
-        Report(device.note.empty() ? reason : reason + "; " + device.note);
-        return -1;
+        return InitFailed(device.note.empty() ? reason : reason + "; " + device.note);
     };
     if (device.path.empty())
         return fail("no such device for " + *name + ": looked for " + device.where);
@@ -223,7 +241,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
                                  data.end()))
         code = T2_E_BAD_REPLY;
     if (code != 0)
-        return fail(at + ": " + HandshakeFailure(code));
+        return fail(at + ": " + Reason(code, "the handshake"));
 
     std::lock_guard lock(tableMutex);
     for (int32_t i = 0; i < kMaxLinks; ++i) {
@@ -245,12 +263,12 @@ T2_API int32_t T2_CALL lc_exit(int32_t handle)
     {
         std::lock_guard lock(tableMutex);
         if (handle < 0 || handle >= kMaxLinks || !links[handle])
-            return T2_E_BAD_HANDLE;
+            return Outcome(T2_E_BAD_HANDLE);
         link = std::move(links[handle]);
     }
     std::lock_guard lock(link->mutex);  // waits for a call in progress
     link->line.reset();
-    return 0;
+    return Outcome(0);
 }
 
 T2_API int32_t T2_CALL lc_getver(int32_t handle, unsigned char* versionText, int32_t* versionLength)
@@ -258,9 +276,9 @@ T2_API int32_t T2_CALL lc_getver(int32_t handle, unsigned char* versionText, int
     if (versionLength)
         *versionLength = 0;
     if (!versionText)
-        return T2_E_BAD_ARGUMENT;
+        return Outcome(T2_E_BAD_ARGUMENT);
     versionText[0] = 0;
-    return WithLink(handle, [&](Link& link, Clock::time_point deadline) {
+    return Outcome(WithLink(handle, [&](Link& link, Clock::time_point deadline) {
         std::vector<uint8_t> text;
         int32_t code = Transact(link, t2proto::kGetVersion, {}, text, deadline);
         if (code != 0)
@@ -271,7 +289,7 @@ T2_API int32_t T2_CALL lc_getver(int32_t handle, unsigned char* versionText, int
         if (versionLength)
             *versionLength = static_cast<int32_t>(length);
         return 0;
-    });
+    }));
 }
 
 T2_API int32_t T2_CALL lc_setReadOnlyPara(int32_t handle, int32_t dataBase, const unsigned char* aux8,
@@ -279,38 +297,44 @@ T2_API int32_t T2_CALL lc_setReadOnlyPara(int32_t handle, int32_t dataBase, cons
                                           const unsigned char* auxA, const unsigned char* auxB)
 {
     if (!aux8 || !auxA || !auxB)
-        return T2_E_BAD_ARGUMENT;
+        return Outcome(T2_E_BAD_ARGUMENT);
     t2proto::ReadOnlyParams p{dataBase, {}, orientation, snSize, outLength, {}, {}};
     std::memcpy(p.aux8.data(), aux8, p.aux8.size());
     std::memcpy(p.auxA.data(), auxA, p.auxA.size());
     std::memcpy(p.auxB.data(), auxB, p.auxB.size());
-    return Request(handle, t2proto::kSetReadOnly, t2proto::EncodeReadOnly(p));
+    return Outcome(Request(handle, t2proto::kSetReadOnly, t2proto::EncodeReadOnly(p)));
 }
 
 T2_API int32_t T2_CALL lc_setBlockReadPara(int32_t handle, int32_t blockAddress, const unsigned char* key)
 {
     if (!key)
-        return T2_E_BAD_ARGUMENT;
+        return Outcome(T2_E_BAD_ARGUMENT);
     t2proto::BlockRead b{blockAddress, {}};
     std::memcpy(b.key.data(), key, b.key.size());
-    return Request(handle, t2proto::kSetBlockRead, t2proto::EncodeBlockRead(b));
+    return Outcome(Request(handle, t2proto::kSetBlockRead, t2proto::EncodeBlockRead(b)));
 }
 
 T2_API int32_t T2_CALL lc_setReaderOnlyHead(int32_t handle, int32_t headerFlag)
 {
     std::vector<uint8_t> payload;
     t2proto::PutInt32(payload, headerFlag);
-    return Request(handle, t2proto::kSetHeader, payload);
+    return Outcome(Request(handle, t2proto::kSetHeader, payload));
 }
 
 T2_API int32_t T2_CALL asc_hex(const char* text, unsigned char* out, int32_t count)
 {
     if (!text || !out || count <= 0)
-        return T2_E_BAD_ARGUMENT;
+        return Outcome(T2_E_BAD_ARGUMENT);
     // Reads no further than one character past what a valid text holds.
     size_t digits = 2 * static_cast<size_t>(count);
-    return params::HexToBytes({text, strnlen(text, digits + 1)}, out, static_cast<size_t>(count)) ? 0
-                                                                                                   : T2_E_BAD_ARGUMENT;
+    return Outcome(params::HexToBytes({text, strnlen(text, digits + 1)}, out, static_cast<size_t>(count))
+                       ? 0
+                       : T2_E_BAD_ARGUMENT);
+}
+
+T2_API const char* T2_CALL t2_last_error(void)
+{
+    return lastError.c_str();
 }
 
 }  // extern "C"

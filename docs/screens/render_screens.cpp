@@ -1,7 +1,12 @@
 // Renders the program's windows to PNG files in the folder given as the
 // first argument, with the fonts the program uses on this machine.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QMessageBox>
+#include <QPainter>
+#include <QStyleOptionTitleBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,6 +35,59 @@ void SaveModal(Dialog& dialog, const QDir& dir, const QString& name, const std::
     dialog.DoModal();
 }
 
+// The link row with the list `id` dropped down: the list is a window of its
+// own, painted over the main window where it opens.
+void SaveListOpen(CTavelinDlg& main, int id, const QDir& dir, const QString& name)
+{
+    auto* list = qobject_cast<QComboBox*>(main.Item(id));
+    list->setCurrentIndex(list->count() - 1);
+    list->showPopup();
+    QApplication::processEvents();
+    QWidget* popup = list->view()->window();
+    const QRect popupRect(main.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->size());
+    const QRect row = main.Item(1049)->geometry().united(main.Item(1029)->geometry());
+    const QRect area = row.united(popupRect).adjusted(-8, -8, 8, 8);
+    QPixmap canvas(area.size());
+    canvas.fill(main.palette().window().color());
+    QPainter painter(&canvas);
+    painter.drawPixmap(-area.topLeft(), main.grab());
+    painter.drawPixmap(popupRect.topLeft() - area.topLeft(), popup->grab());
+    painter.end();
+    canvas.save(dir.filePath(name));
+    list->hidePopup();
+    list->setCurrentIndex(0);
+}
+
+// The "Set ok" box with a title bar drawn by the style, as a window manager
+// would frame it: offscreen windows have none.
+void SaveSetOkBox(CDlgCardSizeDetail1& detail, const QDir& dir, const QString& name)
+{
+    QTimer::singleShot(0, &detail, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        QStyleOptionTitleBar bar;
+        bar.initFrom(box);
+        bar.text = box->windowTitle();
+        bar.icon = detail.parentWidget()->window()->windowIcon();
+        bar.titleBarFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        bar.subControls = QStyle::SC_All;
+        bar.state |= QStyle::State_Active;
+        bar.titleBarState = Qt::WindowActive;
+        const int height = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, box);
+        bar.rect = QRect(0, 0, box->width(), height);
+        QPixmap canvas(box->width(), height + box->height());
+        QPainter painter(&canvas);
+        painter.setFont(QApplication::font("QMdiSubWindowTitleBar"));
+        box->style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, box);
+        painter.drawPixmap(0, height, box->grab());
+        painter.end();
+        canvas.save(dir.filePath(name));
+        box->accept();
+    });
+    qobject_cast<QAbstractButton*>(detail.Item(1))->click();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -49,12 +107,18 @@ int main(int argc, char* argv[])
     main.Sheet()->setCurrentIndex(1);
     QApplication::processEvents();
     Save(main, dir, QStringLiteral("main-special.png"));
+    SaveListOpen(main, 1038, dir, QStringLiteral("baud-list.png"));
 
     CDlgCardSizeDetail1 detail(&main);
     SaveModal(detail, dir, QStringLiteral("detail.png"), [&] {
         qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
         detail.SetItemText(1041, QStringLiteral("4"));
     });
+    CDlgCardSizeDetail1 confirming(&main);
+    int32_t size = 0;
+    confirming.m_target = &size;
+    QTimer::singleShot(0, &confirming, [&] { SaveSetOkBox(confirming, dir, QStringLiteral("set-ok.png")); });
+    confirming.DoModal();
 
     CAboutDlg about;
     SaveModal(about, dir, QStringLiteral("about.png"));

@@ -1,7 +1,5 @@
 #include "special/DlgCardSizeDetail1.h"
 
-#include <QMessageBox>
-
 #include "params.h"
 
 int32_t g_cardSizeDetail = 0;
@@ -32,7 +30,6 @@ void CDlgCardSizeDetail1::accept()
         *m_target = params::SnSizeFront(ItemInt(1041));
     if (IsChecked(1044))
         *m_target = params::SnSizeBack(ItemInt(1043));
-    QMessageBox box(QMessageBox::Information, "Paramter set ok", "Set ok", QMessageBox::Ok, this);
-    box.exec();
+    MessageBoxOk(this, QStringLiteral("Set ok"), QStringLiteral("Paramter set ok"), QMessageBox::Information);
     Dialog::accept();
 }

@@ -120,6 +120,7 @@ TEST_F(MainWindow, FailedOpenKeepsStateAndRetries)
     Fake().initResults = {-1};
     Press(1029);
     EXPECT_EQ(dlg->ItemText(1029), "Open");
+    EXPECT_EQ(dlg->Item(1029)->toolTip(), "") << "the fake gives no reason";
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
     Press(1029);

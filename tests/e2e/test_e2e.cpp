@@ -9,6 +9,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QProcess>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -266,6 +268,17 @@ TEST_F(EndToEnd, SilentReaderFailsTheOpen)
     EXPECT_EQ(Open(), "Reader link ok");
 }
 
+// The library's reason for the last failed Open, over the Open button and
+// the log's last line alike.
+QString Reason(CTavelinDlg& dlg)
+{
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg.Item(1039));
+    const QTextBlock last = log->document()->lastBlock().previous();  // the text ends with a line break
+    const QString line = last.begin().fragment().charFormat().toolTip();
+    EXPECT_EQ(line, dlg.Item(1029)->toolTip()) << last.text().toStdString();
+    return line;
+}
+
 TEST_F(EndToEnd, PortsThatCannotBeUsed)
 {
     Emulator& reader = StartReader();
@@ -276,13 +289,16 @@ TEST_F(EndToEnd, PortsThatCannotBeUsed)
     ASSERT_GE(other, 0);
     ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
     EXPECT_EQ(Open(), "Reader link failed");
+    EXPECT_TRUE(Reason(*dlg).contains("busy: held by another program")) << Reason(*dlg).toStdString();
     close(other);
     EXPECT_EQ(Open(), "Reader link ok");
+    EXPECT_EQ(dlg->Item(1029)->toolTip(), "");
     EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
 
     // An entry that leads nowhere.
     ASSERT_EQ(symlink("/dev/no-such-tty", (folder + "/COM5").c_str()), 0);
     EXPECT_EQ(Open(5), "Reader link failed");
+    EXPECT_TRUE(Reason(*dlg).startsWith("no such device for COM5")) << Reason(*dlg).toStdString();
 
     // A folder others may write into is not trusted.
     ASSERT_EQ(chmod(folder.c_str(), 0777), 0);

@@ -3,13 +3,20 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "AboutDlg.h"
+#include "CardCheckDlg.h"
 #include "Dialog.h"
+#include "TavelinDlg.h"
 #include "qt_print.h"
+#include "special/DlgCardSizeDetail1.h"
 
 namespace {
 
@@ -22,6 +29,28 @@ protected:
 std::string Name(const QWidget* w)
 {
     return w ? w->objectName().toStdString() : "(none)";
+}
+
+// No two controls overlap; frames surround others, hidden ones do not count,
+// and a label only as far as its text reaches (the main window's "Baud"
+// label runs a unit under its list in the template).
+void ExpectNoOverlap(const QWidget& root)
+{
+    const QList<QWidget*> controls = root.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden() && !w->isWindow(); };
+    auto extent = [](QWidget* w) {
+        QRect r = w->geometry();
+        if (qobject_cast<QLabel*>(w))
+            r.setWidth(std::min(r.width(), w->sizeHint().width()));
+        return r;
+    };
+    for (QWidget* a : controls) {
+        for (QWidget* b : controls) {
+            if (a != b && solid(a) && solid(b)) {
+                EXPECT_FALSE(extent(a).intersects(extent(b))) << Name(&root) << ": " << Name(a) << " over " << Name(b);
+            }
+        }
+    }
 }
 
 // Shows `w`, then presses Tab `count` times, naming each control reached.
@@ -292,16 +321,38 @@ TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
         page.SetItemText(id, QString::fromUtf8(text));
         EXPECT_GE(page.Item(id)->width(), page.Item(id)->sizeHint().width()) << id;
     }
-    const QList<QWidget*> controls = page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden(); };
-    for (QWidget* a : controls) {
-        for (QWidget* b : controls) {
-            if (a != b && solid(a) && solid(b)) {
-                EXPECT_FALSE(a->geometry().intersects(b->geometry())) << Name(a) << " over " << Name(b);
-            }
-        }
-    }
+    ExpectNoOverlap(page);
     page.close();
+}
+
+TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
+{
+    CTavelinDlg main;
+    main.show();
+    main.SpecialPage().Initialise();
+    CAboutDlg about;
+    about.show();
+    CDlgCardSizeDetail1 detail;
+    detail.show();
+    main.OnSysCommand(IDM_CARDCHECK);
+    for (QWidget* root : std::initializer_list<QWidget*>{&main, &main.SimplePage(), &main.SpecialPage(), &about,
+                                                        &detail, main.CardCheck()}) {
+        for (QWidget* w : root->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            int need = 0, room = w->width();
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                need = button->fontMetrics().horizontalAdvance(button->text());
+                room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+            } else if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QComboBox*>(w)) {
+                need = w->sizeHint().width();  // a list's hint is its longest item's
+            }
+            EXPECT_LE(need, room) << Name(root) << "/" << Name(w);
+        }
+        ExpectNoOverlap(*root);
+    }
+    about.close();
+    detail.close();
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)

@@ -1,4 +1,5 @@
 #include <QMessageBox>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -18,7 +19,7 @@ void WhenModal(std::function<void(W&)> act)
         QWidget* modal = QApplication::activeModalWidget();
         if (auto* w = dynamic_cast<W*>(modal))
             return act(*w);
-        ADD_FAILURE() << "expected modal window missing";
+        ADD_FAILURE() << "expected modal window missing, found " << (modal ? modal->metaObject()->className() : "none");
         if (auto* d = qobject_cast<QDialog*>(modal))
             d->reject();
     });
@@ -163,6 +164,121 @@ TEST_F(DetailDialog, ReopensBlankAndTheSetPressSendsTheStoredSize)
     Fake().calls.clear();
     Click(Page(), 1021);
     EXPECT_EQ(Call("lc_setReadOnlyPara").ints.at(3), 0);
+}
+
+// One arrow key on the control `from` of the detail dialog (134) or the
+// Special page's output-length group (133), in this order, each row from
+// where the one before left off.
+struct Arrow {
+    int window;
+    int from;
+    Qt::Key key;
+    int focus;    // the control that has the focus afterwards
+    int checked;  // the checked radio of the group (0: none)
+    int handled;  // the control its radio's handler shows or enables (0: none)
+};
+
+TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
+{
+    const Arrow steps[] = {
+        // No group start: one group of the button, the two boxes and the radios.
+        {134, 1, Qt::Key_Right, 1042, 1042, 1041},   // "前" reached, checked, its box shown
+        {134, 1042, Qt::Key_Down, 1044, 1044, 1043},
+        {134, 1044, Qt::Key_Right, 1, 1044, 1043},    // round the end
+        {134, 1, Qt::Key_Right, 1043, 1044, 1043},    // the hidden box passed over
+        {134, 1, Qt::Key_Left, 1044, 1044, 1043},     // a checked radio stays checked
+        {134, 1044, Qt::Key_Up, 1042, 1042, 1041},
+        // From "Default" to the next group start, labels and frames between.
+        {133, 1021, Qt::Key_Right, 1046, 1016, 0},  // hidden 1022 and disabled 1019 passed over
+        {133, 1021, Qt::Key_Left, 1019, 1017, 1019},  // "Static": its handler focuses its box
+        {133, 1021, Qt::Key_Right, 1019, 1017, 1019},  // enabled now
+        {133, 1017, Qt::Key_Left, 1016, 1016, 0},
+        {133, 1016, Qt::Key_Up, 1047, 1016, 0},  // round to the group's last control
+        {133, 1047, Qt::Key_Left, 1047, 1016, 0},  // an edit keeps its arrows
+    };
+    CDlgCardSizeDetail1 detail(&Page());
+    detail.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&detail));
+    EXPECT_EQ(QApplication::focusWidget(), detail.Item(1));
+    const auto firstOf = [](DlgItems& w, std::initializer_list<int> ids, auto test) {
+        for (int id : ids)
+            if (w.Item(id) && test(w.Item(id)))
+                return id;
+        return 0;
+    };
+    for (const Arrow& s : steps) {
+        if (s.window == 133 && detail.isVisible()) {
+            detail.close();
+            dlg->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        }
+        DlgItems& w = s.window == 134 ? static_cast<DlgItems&>(detail) : Page();
+        w.Item(s.from)->setFocus();
+        QTest::keyClick(w.Item(s.from), s.key);
+        const auto where = testing::Message() << s.window << ": " << s.from << " key " << s.key;
+        EXPECT_EQ(QApplication::focusWidget(), w.Item(s.focus)) << where;
+        EXPECT_EQ(firstOf(w, {1042, 1044, 1016, 1017}, [](QWidget* r) {
+                      return qobject_cast<QAbstractButton*>(r)->isChecked();
+                  }), s.checked) << where;
+        EXPECT_EQ(firstOf(w, {1041, 1043, 1019}, [](QWidget* c) { return !c->isHidden() && c->isEnabled(); }),
+                  s.handled) << where;
+    }
+}
+
+// Makes `window` the active one, as a window manager does with a new window;
+// the offscreen platform does not always.
+bool Activate(QWidget& window)
+{
+    window.activateWindow();
+    return QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; });
+}
+
+// Closing a modal window, with the mouse or with keys, gives the main window
+// the activation back and the focus to the control that opened it.
+TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    QWidget* detailButton = Page().Item(1023);
+    QWidget* openButton = dlg->Item(1029);
+    const auto press = [](QWidget* button, bool mouse) {
+        if (mouse) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Space);
+        }
+    };
+    // Keys go to the focused control of the active window.
+    const auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
+    const auto active = [] { return QApplication::activeWindow(); };
+    for (bool mouse : {true, false}) {
+        SCOPED_TRACE(mouse ? "mouse" : "keys");
+        WhenModal<CDlgCardSizeDetail1>([&](CDlgCardSizeDetail1& d) {
+            ASSERT_TRUE(Activate(d));
+            WhenModal<QMessageBox>([&](QMessageBox& box) {
+                ASSERT_TRUE(Activate(box));
+                // Room in the title bar for the whole caption, an icon and three buttons.
+                const int square = box.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+                const QFontMetrics title(QApplication::font("QMdiSubWindowTitleBar"));
+                EXPECT_GE(box.width(), title.horizontalAdvance(box.windowTitle()) + 4 * square);
+                mouse ? QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton) : enter();
+            });
+            mouse ? QTest::mouseClick(d.Item(1), Qt::LeftButton) : enter();
+        });
+        press(detailButton, mouse);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));
+        EXPECT_EQ(QApplication::focusWidget(), detailButton);
+
+        openButton->setFocus();
+        WhenModal<Dialog>([&](Dialog& about) {
+            ASSERT_TRUE(Activate(about));
+            EXPECT_EQ(about.objectName(), "100");
+            mouse ? QTest::mouseClick(about.Item(1), Qt::LeftButton) : QTest::keyClick(&about, Qt::Key_Escape);
+        });
+        dlg->OnSysCommand(IDM_ABOUTBOX);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));
+        EXPECT_EQ(QApplication::focusWidget(), openButton);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "last_error.h"
 #include "t2.h"
 
 namespace {
@@ -65,14 +66,18 @@ TEST(WineLink, EveryOperationAtBothRates)
     }
 }
 
+// The reason comes through t2_last_error, found in t2.dll at run time.
 TEST(WineLink, APortHeldIsBusyUntilClosed)
 {
     int32_t h = lc_init(kCom4, 9600);
     ASSERT_GE(h, 0);
     EXPECT_EQ(lc_init(kCom4, 9600), -1);
+    EXPECT_NE(T2LastError().find("is already open in this program"), std::string::npos)
+        << T2LastError();
     EXPECT_EQ(lc_exit(h), 0);
     h = lc_init(kCom4, 9600);
     EXPECT_GE(h, 0);
+    EXPECT_EQ(T2LastError(), "");
     lc_exit(h);
 }
 
