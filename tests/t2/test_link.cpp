@@ -579,20 +579,33 @@ struct Child {
 };
 
 // Runs `body` in a child, as another user when we are root (root opens
-// anything, so only a plain user sees a refusal), and waits for it.
-Child RunAsAnotherUser(const std::function<int()>& body)
+// anything, so only a plain user sees a refusal), and waits for it. The child
+// is forked before `prepare` runs here and `body` gets what it returns: a
+// reader started in this process runs a thread, and a child forked while that
+// thread allocates can hang in the allocator.
+Child RunAsAnotherUser(const std::function<int(const std::string&)>& body,
+                       const std::function<std::string()>& prepare = [] { return std::string(); })
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
+    int pipeFds[2], handOver[2];
+    if (pipe(pipeFds) != 0 || pipe(handOver) != 0)
         return {-1, "no pipe"};
     pid_t child = fork();
     if (child == 0) {
+        close(handOver[1]);
+        std::string handed;
+        char c = 0;
+        while (read(handOver[0], &c, 1) == 1)
+            handed += c;
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
         dup2(pipeFds[1], 2);
-        _exit(body());
+        _exit(body(handed));
     }
+    close(handOver[0]);
     close(pipeFds[1]);
+    const std::string handed = prepare();
+    const bool handedOver = write(handOver[1], handed.data(), handed.size()) == ssize_t(handed.size());
+    close(handOver[1]);
     std::string text;
     char buffer[4096];
     ssize_t n = 0;
@@ -600,7 +613,7 @@ Child RunAsAnotherUser(const std::function<int()>& body)
         text.append(buffer, static_cast<size_t>(n));
     close(pipeFds[0]);
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (child < 0 || !handedOver || waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return {-1, text};
     return {WEXITSTATUS(status), text};
 }
@@ -632,7 +645,7 @@ TEST(LinkPermission, DeniedPortNamesTheSerialGroup)
     if (geteuid() != 0) {
         ASSERT_EQ(chmod(tty.c_str(), 0), 0);  // our own tty, closed to us
     }
-    Child child = RunAsAnotherUser([&] {
+    Child child = RunAsAnotherUser([&](const std::string&) {
         return WithOwnFolder({{"USB", tty}}, [] { return lc_init(kUsb, 9600) == -1 ? 0 : 1; });
     });
     close(master);
@@ -648,12 +661,16 @@ TEST(LinkPermission, LeftoverEntryToAnotherUsersTtyIsRefused)
     DeviceFolder theirs;
     Emulator other;
     std::string error;
-    ASSERT_TRUE(other.Start("USB", &error)) << error;
-    const std::string tty = other.TtyPath();
-    ASSERT_EQ(chmod(tty.c_str(), 0666), 0);
-    Child child = RunAsAnotherUser([&] {
-        return WithOwnFolder({{"USB", tty}}, [] { return lc_init(kUsb, 9600) == -1 ? 0 : 1; });
-    });
+    Child child = RunAsAnotherUser(
+        [](const std::string& tty) {
+            return WithOwnFolder({{"USB", tty}}, [] { return lc_init(kUsb, 9600) == -1 ? 0 : 1; });
+        },
+        [&] {
+            if (!other.Start("USB", &error) || chmod(other.TtyPath().c_str(), 0666) != 0)
+                return std::string();
+            return other.TtyPath();
+        });
+    ASSERT_EQ(error, "");
     EXPECT_EQ(child.exitCode, 0);
     EXPECT_NE(child.stderrText.find("refused: a device-folder entry must lead to a tty of your own"),
               std::string::npos)
@@ -681,7 +698,7 @@ TEST(LinkPermission, FolderSwappedAfterItsCheckIsNeverUsed)
         while (!done)
             renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE);
     });
-    Child child = RunAsAnotherUser([&] {
+    Child child = RunAsAnotherUser([&](const std::string&) {
         if (mkdir(folder.c_str(), 0700) != 0)
             return 4;
         setenv("XDG_RUNTIME_DIR", shared, 1);
