@@ -223,6 +223,8 @@ void DlgItems::Build(QWidget* root, int templateId)
         else if (c.kind == ControlKind::Icon)
             rect.setSize(w->sizeHint());  // an icon control takes its icon's size
         w->setGeometry(rect);
+        if (c.kind == ControlKind::DropDownList)
+            w->setFixedWidth(rect.width());  // see GrowToFit
 
         if (!c.tabStop && w->focusPolicy() != Qt::NoFocus)
             w->setFocusPolicy(Qt::ClickFocus);
@@ -357,13 +359,20 @@ static void GrowToFit(QWidget* w)
     r.setRight(std::min(right, r.left() + need - 1));
     if (r.width() < need)
         r.setLeft(std::max(left, r.right() - need + 1));
+    // A list resizes itself to its items a moment after they change; a fixed
+    // width keeps it where it was fitted, not shrunk or over a neighbour.
+    if (qobject_cast<QComboBox*>(w))
+        w->setFixedWidth(r.width());
     w->setGeometry(r);
 }
 
 void DlgItems::FitLists()
 {
+    // A hidden list is fitted when it is shown: measuring every item of a
+    // long list is a noticeable part of start-up.
     for (QComboBox* combo : m_root->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
-        GrowToFit(combo);
+        if (!combo->isHidden())
+            GrowToFit(combo);
 }
 
 void DlgItems::SetItemText(int id, const QString& text)
@@ -400,8 +409,12 @@ void DlgItems::EnableItem(int id, bool enabled)
 
 void DlgItems::ShowItem(int id, bool visible)
 {
-    if (QWidget* w = Item(id))
-        w->setVisible(visible);
+    QWidget* w = Item(id);
+    if (!w)
+        return;
+    w->setVisible(visible);
+    if (visible && qobject_cast<QComboBox*>(w))
+        GrowToFit(w);
 }
 
 void DlgItems::FocusAndSelectAll(int id)

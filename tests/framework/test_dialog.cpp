@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "AboutDlg.h"
 #include "CardCheckDlg.h"
@@ -335,8 +336,17 @@ TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
     CDlgCardSizeDetail1 detail;
     detail.show();
     main.OnSysCommand(IDM_CARDCHECK);
-    for (QWidget* root : std::initializer_list<QWidget*>{&main, &main.SimplePage(), &main.SpecialPage(), &about,
-                                                        &detail, main.CardCheck()}) {
+    const std::initializer_list<QWidget*> roots{&main,  &main.SimplePage(), &main.SpecialPage(),
+                                                &about, &detail,            main.CardCheck()};
+    // A list resizes itself a moment after its items change: it must stay as fitted.
+    std::map<QWidget*, QRect> fitted;
+    for (QWidget* root : roots)
+        for (QComboBox* list : root->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
+            fitted[list] = list->geometry();
+    QTest::qWait(50);
+    for (const auto& [list, geometry] : fitted)
+        EXPECT_EQ(list->geometry(), geometry) << Name(list);
+    for (QWidget* root : roots) {
         for (QWidget* w : root->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             int need = 0, room = w->width();
             if (auto* button = qobject_cast<QPushButton*>(w)) {
