@@ -173,8 +173,6 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
     }
     case ControlKind::DropDownList: {
         auto* combo = new QComboBox(root);
-        // Its width hint follows the items, also those added at run time.
-        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         combo->addItems(c.items);
         combo->setMaxVisibleItems(30);  // as the platform's common controls show
         return combo;
@@ -219,12 +217,13 @@ void DlgItems::Build(QWidget* root, int templateId)
 
         QRect rect = DluToPixels(c.dlu, units);
         if (c.kind == ControlKind::DropDownList)
-            rect.setHeight(w->sizeHint().height());  // the template height is the drop-down's
+            // The template height is the drop-down's. The width hint is left
+            // alone: a list works it out once, when first asked, and its items
+            // come later.
+            rect.setHeight(w->minimumSizeHint().height());
         else if (c.kind == ControlKind::Icon)
             rect.setSize(w->sizeHint());  // an icon control takes its icon's size
         w->setGeometry(rect);
-        if (c.kind == ControlKind::DropDownList)
-            w->setFixedWidth(rect.width());  // see GrowToFit
 
         if (!c.tabStop && w->focusPolicy() != Qt::NoFocus)
             w->setFocusPolicy(Qt::ClickFocus);
@@ -359,10 +358,6 @@ static void GrowToFit(QWidget* w)
     r.setRight(std::min(right, r.left() + need - 1));
     if (r.width() < need)
         r.setLeft(std::max(left, r.right() - need + 1));
-    // A list resizes itself to its items a moment after they change; a fixed
-    // width keeps it where it was fitted, not shrunk or over a neighbour.
-    if (qobject_cast<QComboBox*>(w))
-        w->setFixedWidth(r.width());
     w->setGeometry(r);
 }
 

@@ -338,7 +338,7 @@ TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
     main.OnSysCommand(IDM_CARDCHECK);
     const std::initializer_list<QWidget*> roots{&main,  &main.SimplePage(), &main.SpecialPage(),
                                                 &about, &detail,            main.CardCheck()};
-    // A list resizes itself a moment after its items change: it must stay as fitted.
+    // Nothing moves a fitted list later on, as a list sized to its items would.
     std::map<QWidget*, QRect> fitted;
     for (QWidget* root : roots)
         for (QComboBox* list : root->findChildren<QComboBox*>(Qt::FindDirectChildrenOnly))
