@@ -182,14 +182,13 @@ QString LoadString(int id)
 
 QFont TemplateFont(const DialogTemplate& t)
 {
-    // Asked once per face: a face missing under its exact name costs a lookup
-    // through the font configuration's aliases, a good share of start-up.
+    // Asked once per face: each answer costs a lookup through the font
+    // configuration's aliases, a good share of start-up.
     static std::map<QString, bool> installed;
     const auto isInstalled = [](const QString& face) {
         auto it = installed.find(face);
         if (it == installed.end())
-            it = installed.emplace(face, QFontDatabase::families().contains(face) ||
-                                             QFontDatabase::hasFamily(face)).first;
+            it = installed.emplace(face, QFontDatabase::hasFamily(face)).first;
         return it->second;
     };
     QFont font;  // the system default, unless a better face is installed
