@@ -1,13 +1,4 @@
-# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads,
-# which Qt and std::thread need).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-# Callers add where their own target libraries live (the static Qt).
-list(APPEND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# 64-bit Windows.
+set(TAVELIN_MINGW x86_64-w64-mingw32)
+set(TAVELIN_MINGW_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -23,27 +23,30 @@ std::string Utf8(const wchar_t* text)
 // The visible top-level window whose title holds `part`, trying for up to
 // `tries` tenths of a second; "*" is the active window (titles in Chinese do
 // not pass the locale intact).
+struct Search {
+    std::string part;
+    HWND found = nullptr;
+};
+
+// A function of its own: a lambda has no CALLBACK convention on 32-bit.
+BOOL CALLBACK FindIn(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<Search*>(param);
+    wchar_t title[256];
+    if (IsWindowVisible(hwnd) && GetWindowTextW(hwnd, title, 256) && Utf8(title).find(s->part) != std::string::npos) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND Find(const std::string& part, int tries = 100)
 {
     if (part == "*")
         return GetForegroundWindow();
-    struct Search {
-        std::string part;
-        HWND found = nullptr;
-    } search{part};
+    Search search{part};
     for (int i = 0; i < tries && !search.found; ++i) {
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(param);
-                wchar_t title[256];
-                if (IsWindowVisible(hwnd) && GetWindowTextW(hwnd, title, 256) &&
-                    Utf8(title).find(s->part) != std::string::npos) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindIn, reinterpret_cast<LPARAM>(&search));
         if (!search.found)
             Sleep(100);
     }

@@ -1,0 +1,94 @@
+#include "t2_import.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr const char* kOperations[] = {"lc_init", "lc_exit", "lc_getver", "lc_setReadOnlyPara",
+                                       "lc_setBlockReadPara", "lc_setReaderOnlyHead", "asc_hex"};
+
+#ifdef _WIN64
+constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr const char* kOurBits = "64-bit";
+constexpr const char* kOtherZip = "win32";
+#else
+constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_I386;
+constexpr const char* kOurBits = "32-bit";
+constexpr const char* kOtherZip = "win64";
+#endif
+
+std::string Utf8(const std::wstring& text)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// The folder the program was started from, where its t2.dll belongs.
+std::wstring ProgramFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// Why a t2.dll that would not load cannot be used, from its own header: the
+// loader's codes alone do not tell a 64-bit library from a broken one.
+std::string WhyNotLoaded(const std::wstring& path, DWORD error)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    IMAGE_DOS_HEADER dos{};
+    IMAGE_FILE_HEADER header{};
+    DWORD signature = 0;
+    bool pe = file.read(reinterpret_cast<char*>(&dos), sizeof dos) && dos.e_magic == IMAGE_DOS_SIGNATURE &&
+              file.seekg(dos.e_lfanew) && file.read(reinterpret_cast<char*>(&signature), sizeof signature) &&
+              signature == IMAGE_NT_SIGNATURE && file.read(reinterpret_cast<char*>(&header), sizeof header);
+    if (!pe || !(header.Characteristics & IMAGE_FILE_DLL))
+        return "t2.dll is not a library: replace it with the reader maker's t2.dll.";
+    if (header.Machine != kOurMachine) {
+        const char* bits = header.Machine == IMAGE_FILE_MACHINE_AMD64 ? "64-bit"
+                           : header.Machine == IMAGE_FILE_MACHINE_I386 ? "32-bit"
+                                                                        : "not for this processor";
+        return std::string("t2.dll is a ") + bits + " library and this tavelin.exe is " + kOurBits +
+               ": take the " + kOtherZip + " zip, whose tavelin.exe matches it.";
+    }
+    return "t2.dll cannot be loaded (Windows error " + std::to_string(error) +
+           "): a library it needs may be missing; ask its maker what it needs.";
+}
+
+}  // namespace
+
+std::string T2ImportProblem()
+{
+    const std::wstring folder = ProgramFolder();
+    // The same search as the binding at the first call, so what loads here is what the program gets.
+    HMODULE library = LoadLibraryW(L"t2.dll");
+    if (!library) {
+        DWORD error = GetLastError();
+        std::wstring path = folder + L"t2.dll";
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return "t2.dll is missing beside tavelin.exe in " + Utf8(folder.substr(0, folder.size() - 1)) +
+                   ": put the reader library t2.dll there.";
+        return WhyNotLoaded(path, error);
+    }
+    std::string missing;
+    for (const char* name : kOperations) {
+        if (!GetProcAddress(library, name))
+            missing += (missing.empty() ? "" : ", ") + std::string(name);
+    }
+    // Kept loaded: the program's calls bind to this very module.
+    if (!missing.empty())
+        return "t2.dll lacks " + missing + ": ask the reader maker for a t2.dll with all seven operations.";
+    return {};
+}

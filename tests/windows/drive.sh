@@ -1,0 +1,53 @@
+# Sourced by the scripts that drive the real tavelin.exe under Wine with
+# winprobe ($probe): keys as a user types them, the log read through the clipboard.
+main=ID/IC  # the part of the main window's title free of Chinese (arguments pass through the locale)
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+p() { wine "$probe" "$@"; }
+keys() { p keys "$main" "$@"; }
+
+# What the focused box holds, copied out of it.
+copied() {
+  keys ctrl+a ctrl+c
+  p clipboard | tr -d '\r'
+}
+
+# The message log, through a click on it (at its place in the window), which
+# leaves the focus there for the next steps to start from. The program writes
+# its line a moment after the reader has replied, so the log is read again
+# for a while.
+expect_log() {
+  local want text
+  want=$(printf '%s\n' "$@")
+  for _ in $(seq 20); do
+    p click "$main" 0.88 0.48
+    text=$(copied)
+    [ "$text" = "$want" ] && break
+    sleep 0.25
+  done
+  keys ctrl+end
+  [ "$text" = "$want" ] || fail "the log reads"$'\n'"$text"
+}
+
+# The last line of the log, read as expect_log reads it.
+expect_last_log() {
+  local text
+  for _ in $(seq 40); do
+    p click "$main" 0.88 0.48
+    text=$(copied | tail -n1)
+    [ "$text" = "$1" ] && break
+    sleep 0.25
+  done
+  keys ctrl+end
+  [ "$text" = "$1" ] || fail "the log's last line reads '$text', not '$1'"
+}
+
+# Open or Close, through the port list (a click and Esc put the focus there
+# whatever had it) and two tab stops; DOWNS moves the list first.
+press_open() {
+  p click "$main" 0.161 0.945
+  keys esc "$@" tab tab space
+}
