@@ -19,6 +19,8 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
+/* Ours is __stdcall; on 32-bit Windows a vendor's may be __cdecl, and the
+   program's calls keep the stack either way (t2/import). */
 #  define T2_CALL __stdcall
 #  if defined(T2_BUILDING)
 #    define T2_API __declspec(dllexport)

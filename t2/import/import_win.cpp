@@ -11,13 +11,11 @@ constexpr const char* kOperations[] = {"lc_init", "lc_exit", "lc_getver", "lc_se
                                        "lc_setBlockReadPara", "lc_setReaderOnlyHead", "asc_hex"};
 
 #ifdef _WIN64
-constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_AMD64;
-constexpr const char* kOurBits = "64-bit";
-constexpr const char* kOtherZip = "win32";
+constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_AMD64, kOtherMachine = IMAGE_FILE_MACHINE_I386;
+constexpr const char *kOurBits = "64-bit", *kOtherBits = "32-bit", *kOtherZip = "win32";
 #else
-constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_I386;
-constexpr const char* kOurBits = "32-bit";
-constexpr const char* kOtherZip = "win64";
+constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_I386, kOtherMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr const char *kOurBits = "32-bit", *kOtherBits = "64-bit", *kOtherZip = "win64";
 #endif
 
 std::string Utf8(const std::wstring& text)
@@ -56,15 +54,14 @@ std::string WhyNotLoaded(const std::wstring& path, DWORD error)
               signature == IMAGE_NT_SIGNATURE && file.read(reinterpret_cast<char*>(&header), sizeof header);
     if (!pe || !(header.Characteristics & IMAGE_FILE_DLL))
         return "t2.dll is not a library: replace it with the reader maker's t2.dll.";
-    if (header.Machine != kOurMachine) {
-        const char* bits = header.Machine == IMAGE_FILE_MACHINE_AMD64 ? "64-bit"
-                           : header.Machine == IMAGE_FILE_MACHINE_I386 ? "32-bit"
-                                                                        : "not for this processor";
-        return std::string("t2.dll is a ") + bits + " library and this tavelin.exe is " + kOurBits +
+    if (header.Machine == kOtherMachine)
+        return std::string("t2.dll is a ") + kOtherBits + " library and this tavelin.exe is " + kOurBits +
                ": take the " + kOtherZip + " zip, whose tavelin.exe matches it.";
-    }
-    return "t2.dll cannot be loaded (Windows error " + std::to_string(error) +
-           "): a library it needs may be missing; ask its maker what it needs.";
+    if (header.Machine != kOurMachine)
+        return "t2.dll is for another kind of processor: ask the reader maker for one for Intel or AMD processors.";
+    if (error == ERROR_MOD_NOT_FOUND)
+        return "t2.dll needs a library that is missing here (Windows error 126): ask its maker what it needs.";
+    return "t2.dll cannot be loaded (Windows error " + std::to_string(error) + "): ask its maker why.";
 }
 
 }  // namespace
