@@ -38,7 +38,7 @@ std::wstring ProgramFolder()
         }
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
+    return path.substr(0, path.find_last_of(L"\\/"));
 }
 
 // Why a t2.dll that would not load cannot be used, from its own header: the
@@ -73,9 +73,9 @@ std::string T2ImportProblem()
     HMODULE library = LoadLibraryW(L"t2.dll");
     if (!library) {
         DWORD error = GetLastError();
-        std::wstring path = folder + L"t2.dll";
+        std::wstring path = folder + L"\\t2.dll";
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return "t2.dll is missing beside tavelin.exe in " + Utf8(folder.substr(0, folder.size() - 1)) +
+            return "t2.dll is missing beside tavelin.exe in " + Utf8(folder) +
                    ": put the reader library t2.dll there.";
         return WhyNotLoaded(path, error);
     }

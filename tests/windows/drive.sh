@@ -15,35 +15,23 @@ copied() {
   p clipboard | tr -d '\r'
 }
 
-# The message log, through a click on it (at its place in the window), which
-# leaves the focus there for the next steps to start from. The program writes
-# its line a moment after the reader has replied, so the log is read again
-# for a while.
-expect_log() {
-  local want text
-  want=$(printf '%s\n' "$@")
-  for _ in $(seq 20); do
+# The message log once FILTER (a command it is piped through) gives WANT,
+# read through a click on it (at its place in the window), which leaves the
+# focus there for the next steps to start from. The program writes its line
+# a moment after the reader has replied, so the log is read again for a while.
+await_log() {
+  local filter=$1 want=$2 text
+  for _ in $(seq 40); do
     p click "$main" 0.88 0.48
-    text=$(copied)
+    text=$(copied | $filter)
     [ "$text" = "$want" ] && break
     sleep 0.25
   done
   keys ctrl+end
-  [ "$text" = "$want" ] || fail "the log reads"$'\n'"$text"
+  [ "$text" = "$want" ] || fail "the log reads"$'\n'"$text"$'\n'"expected"$'\n'"$want"
 }
-
-# The last line of the log, read as expect_log reads it.
-expect_last_log() {
-  local text
-  for _ in $(seq 40); do
-    p click "$main" 0.88 0.48
-    text=$(copied | tail -n1)
-    [ "$text" = "$1" ] && break
-    sleep 0.25
-  done
-  keys ctrl+end
-  [ "$text" = "$1" ] || fail "the log's last line reads '$text', not '$1'"
-}
+expect_log() { await_log cat "$(printf '%s\n' "$@")"; }
+expect_last_log() { await_log "tail -n1" "$1"; }
 
 # Open or Close, through the port list (a click and Esc put the focus there
 # whatever had it) and two tab stops; DOWNS moves the list first.
