@@ -11,7 +11,8 @@
  * codes below come from the library (see docs/protocol.md).
  *
  * Calls come from one thread at a time per handle. No call is retried;
- * each returns within the library's reply bound (T2_REPLY_TIMEOUT_MS).
+ * each returns within the library's reply bound (T2_REPLY_TIMEOUT_MS),
+ * whatever the device sends meanwhile.
  */
 #ifndef T2_H
 #define T2_H
@@ -112,7 +113,9 @@ T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t cou
  * it where it is missing.
  *
  * Returns why the calling thread's latest call into the library failed, as
- * one line of zero-terminated UTF-8 text without a line break, e.g.
+ * one line of zero-terminated UTF-8 text without a line break (control
+ * characters and bytes that are not UTF-8, as a device path may hold, are
+ * written \xNN), e.g.
  * "COM5 (...) is busy: held by another program" (after lc_init, the same
  * line that goes to standard error); "" when that call succeeded or no call
  * was made yet. Never null. Takes no arguments and cannot fail.

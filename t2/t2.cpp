@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "devices.h"
 #include "frame.h"
@@ -35,6 +35,9 @@ struct Link {
     std::string path;  // the device it is open on
     t2proto::Decoder decoder;
     bool lost = false;  // once the line went away every call says so at once
+    // A link's own count: other links' requests must not bring a late reply's
+    // sequence round again sooner.
+    uint8_t nextSequence = 0;
 };
 
 // Why the calling thread's latest call failed; empty after a success.
@@ -43,8 +46,6 @@ thread_local std::string lastError;
 std::mutex tableMutex;
 std::array<std::shared_ptr<Link>, kMaxLinks> links;
 int32_t nextSlot = 0;  // handles go round the table, so a closed one is not soon reused
-// Shared by all links, so that no reply left over from another link's request matches either.
-std::atomic<uint8_t> nextSequence = 0;
 
 std::shared_ptr<Link> Find(int32_t handle)
 {
@@ -74,6 +75,43 @@ void Report(const std::string& line)
     std::fputs(text.c_str(), stderr);
 }
 
+// `text` as one line of valid UTF-8: device paths come from the file system
+// and may hold line breaks or bytes of no encoding.
+std::string OneLine(std::string_view text)
+{
+    std::string line;
+    auto escape = [&line](unsigned char c) {
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        line += hex;
+    };
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // A sequence's length from its lead byte, and the range its second
+        // byte must be in to be neither overlong, a surrogate nor past U+10FFFF.
+        size_t length = c >= 0x20 && c < 0x7F ? 1
+                        : c >= 0xC2 && c <= 0xDF ? 2
+                        : c >= 0xE0 && c <= 0xEF ? 3
+                        : c >= 0xF0 && c <= 0xF4 ? 4
+                                                 : 0;
+        const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        bool valid = length > 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = next >= (k == 1 ? low : 0x80) && next <= (k == 1 ? high : 0xBF);
+        }
+        if (valid) {
+            line.append(text.substr(i, length));
+            i += length;
+        } else {
+            escape(c);  // a control character, or a byte of no sequence
+            ++i;
+        }
+    }
+    return line;
+}
+
 // Whether a link of ours is open on the device.
 bool HeldHere(const std::string& path)
 {
@@ -94,7 +132,7 @@ int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, 
         link.lost = io == Io::Lost;
         return link.lost ? T2_E_LINK_LOST : T2_E_TIMEOUT;
     };
-    const uint8_t sequence = nextSequence++;
+    const uint8_t sequence = link.nextSequence++;
     link.line->Discard();
     link.decoder.Reset();
     if (Io io = link.line->Write(t2proto::Encode({command, {payload.begin(), payload.end()}, sequence}), deadline);
@@ -120,6 +158,10 @@ int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, 
             data.assign(reply.payload.begin() + 1, reply.payload.end());
             return 0;
         }
+        // A line that keeps sending would otherwise keep the call past its
+        // bound: a read after the deadline still takes what is waiting.
+        if (Clock::now() >= deadline)
+            return broken;
         received.clear();
         Io io = link.line->Read(received, deadline);
         if (io == Io::Timeout)
@@ -186,8 +228,8 @@ int32_t Outcome(int32_t code)
 // A failed lc_init: the reason goes to standard error and to t2_last_error.
 int32_t InitFailed(const std::string& reason)
 {
-    Report(reason);
-    lastError = reason;
+    lastError = OneLine(reason);
+    Report(lastError);
     return -1;
 }
 
@@ -250,7 +292,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
             links[slot] = std::move(link);
             nextSlot = (slot + 1) % kMaxLinks;
             if (!device.note.empty())
-                Report(device.note);
+                Report(OneLine(device.note));
             return slot;
         }
     }

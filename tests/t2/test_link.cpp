@@ -79,6 +79,14 @@ void WaitForHangups(const Emulator& reader, int count)
     ASSERT_EQ(reader.State().hangups, count);
 }
 
+// A device-folder entry made by hand.
+void Publish(const std::string& folder, const std::string& port, const std::string& target)
+{
+    std::filesystem::create_directory(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    std::filesystem::create_symlink(target, folder + "/" + port);
+}
+
 bool NoUsbSerialOnThisMachine()
 {
     return access("/dev/ttyUSB0", F_OK) != 0 && access("/dev/ttyACM0", F_OK) != 0;
@@ -351,6 +359,33 @@ TEST_F(Link, ALateReplyIsNeverTakenForTheNextCall)
     EXPECT_EQ(lc_exit(h), 0);
 }
 
+// Another link's calls must not bring a late reply's sequence round again.
+TEST_F(Link, ALateReplyIsNeverTakenForACallAfterOtherLinksCalls)
+{
+    Emulator& a = StartReader("USB");
+    StartReader("COM3");
+    int32_t ha = lc_init(kUsb, 9600);
+    int32_t hb = lc_init(kCom3, 9600);
+    ASSERT_GE(ha, 0);
+    ASSERT_GE(hb, 0);
+    unsigned char text[256];
+    auto versions = [&] {
+        auto start = Clock::now();
+        for (int i = 0; i < 255; ++i)
+            EXPECT_EQ(lc_getver(hb, text, nullptr), 0);
+        return Clock::now() - start;
+    };
+    // A's "ok" comes while its next call waits, however long B's calls take.
+    a.SetStoreMs(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      kBound + 2 * versions() + 100ms).count()));
+    EXPECT_EQ(lc_setReaderOnlyHead(ha, 1), T2_E_TIMEOUT);
+    versions();
+    a.SetFaults(Refusing(t2proto::kSetHeader, 0x05));
+    EXPECT_EQ(lc_setReaderOnlyHead(ha, 5), 0x05);
+    EXPECT_EQ(lc_exit(ha), 0);
+    EXPECT_EQ(lc_exit(hb), 0);
+}
+
 TEST_F(Link, AfterAHangUpTheReaderCanBeOpenedAgain)
 {
     Emulator& reader = StartReader();
@@ -430,36 +465,104 @@ TEST_F(Link, OnlyTheReadersBaudRatesAreAccepted)
     EXPECT_EQ(reader.State().requests, 0);
 }
 
+// A device of a test's own making on a pseudo-terminal, published as COM1,
+// whose far side `serve` drives, called whenever the master is ready for
+// `events`, until the object goes.
+class RawDevice {
+public:
+    using Serve = std::function<void(int master)>;
+    RawDevice(const std::string& folder, short events, Serve serve)
+    {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
+            return;
+        Publish(folder, "COM1", ptsname(master_));
+        thread_ = std::thread([this, events, serve] {
+            while (!done_) {
+                struct pollfd p{master_, events, 0};
+                if (poll(&p, 1, 20) > 0 && (p.revents & POLLHUP))
+                    std::this_thread::sleep_for(5ms);  // no one on the other side yet
+                else
+                    serve(master_);
+            }
+        });
+    }
+    ~RawDevice()
+    {
+        done_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (master_ >= 0)
+            close(master_);
+    }
+    bool Ok() const { return thread_.joinable(); }
+
+private:
+    int master_ = -1;
+    std::atomic<bool> done_ = false;
+    std::thread thread_;
+};
+
 TEST_F(Link, ADeviceThatEchoesIsNoReader)
 {
     // The far side sends back whatever it gets, as a loop-back plug would.
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    std::filesystem::create_directory(Folder());
-    std::filesystem::permissions(Folder(), std::filesystem::perms::owner_all);
-    std::filesystem::create_symlink(ptsname(master), Folder() + "/COM1");
-    std::atomic<bool> done = false;
-    std::thread echo([&] {
+    RawDevice echo(Folder(), POLLIN, [](int master) {
         char buffer[256];
-        while (!done) {
-            struct pollfd p{master, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
-                ssize_t n = read(master, buffer, sizeof buffer);
-                if (n > 0 && write(master, buffer, static_cast<size_t>(n)) != n)
-                    break;
-            } else if (p.revents) {
-                std::this_thread::sleep_for(5ms);  // no one on the other side yet
-            }
-        }
+        ssize_t n = read(master, buffer, sizeof buffer);
+        if (n > 0)
+            [[maybe_unused]] ssize_t w = write(master, buffer, static_cast<size_t>(n));
     });
+    ASSERT_TRUE(echo.Ok());
     Init init = InitCapturingStderr(0);
-    done = true;
-    echo.join();
-    close(master);
     EXPECT_EQ(init.handle, -1);
     EXPECT_NE(init.message.find("answer garbled"), std::string::npos) << init.message;
+}
+
+// A device that answers `answered` requests as a reader does, then sends frame
+// starts of the largest length for as long as anyone reads them.
+TEST_F(Link, ADeviceThatKeepsSendingHoldsNoCallPastItsBound)
+{
+    for (int answered : {0, 1}) {
+        SCOPED_TRACE(answered ? "lc_getver" : "lc_init");
+        int requests = 0;
+        t2proto::Decoder decoder;
+        RawDevice streaming(Folder(), POLLIN | POLLOUT, [&](int master) {
+            uint8_t buffer[256];
+            if (ssize_t n = read(master, buffer, sizeof buffer); n > 0)
+                decoder.Feed({buffer, static_cast<size_t>(n)});
+            while (requests < answered) {
+                auto event = decoder.Next();
+                if (!event)
+                    return;
+                const t2proto::Frame& request = event->frame;
+                std::vector<uint8_t> payload = {t2proto::kStatusOk};
+                payload.insert(payload.end(), t2proto::kHandshakeReply.begin(), t2proto::kHandshakeReply.end());
+                auto reply = t2proto::Encode({uint8_t(request.command | t2proto::kReplyBit), payload, request.sequence});
+                [[maybe_unused]] ssize_t w = write(master, reply.data(), reply.size());
+                ++requests;
+            }
+            std::vector<uint8_t> starts;
+            for (int i = 0; i < 1024; ++i)
+                starts.insert(starts.end(), {t2proto::kMarker0, t2proto::kMarker1, 0x00, 0x02});
+            [[maybe_unused]] ssize_t w = write(master, starts.data(), starts.size());
+        });
+        ASSERT_TRUE(streaming.Ok());
+        auto start = Clock::now();
+        Init init = InitCapturingStderr(0);
+        if (answered) {
+            ASSERT_GE(init.handle, 0) << init.message;
+            start = Clock::now();
+            unsigned char text[256];
+            EXPECT_EQ(lc_getver(init.handle, text, nullptr), T2_E_BAD_CRC);
+        } else {
+            EXPECT_NE(init.message.find("answer garbled"), std::string::npos) << init.message;
+        }
+        EXPECT_LT(Clock::now() - start, kBound + kSlack);
+        if (init.handle >= 0) {
+            EXPECT_EQ(lc_exit(init.handle), 0);
+        }
+        std::filesystem::remove(Folder() + "/COM1");
+    }
 }
 
 TEST_F(Link, BusyPortIsRefused)
@@ -493,12 +596,11 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         {"port number -1", [](auto&) {}, -1, "no port number -1"},
         {"port number 101", [](auto&) {}, 101, "no port number 101"},
         {"entry pointing at nothing",
-         [](const std::string& folder) {
-             std::filesystem::create_directory(folder);
-             std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-             std::filesystem::create_symlink("/dev/pts/no-such-tty", folder + "/COM5");
-         },
+         [](const std::string& folder) { Publish(folder, "COM5", "/dev/pts/no-such-tty"); },
          4, "no such device for COM5"},
+        {"entry whose target holds a line break and a byte of no encoding",
+         [](const std::string& folder) { Publish(folder, "COM6", "/dev/pts/\xC3\xBC\nno\xFF"); },
+         5, "/dev/pts/\xC3\xBC\\x0Ano\\xFF"},
         {"no entry and no USB serial port", [](auto&) {}, kUsb, "no such device for USB"},
     };
     int fds = OpenFds();
@@ -513,6 +615,7 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         EXPECT_EQ(init.handle, -1);
         EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
         EXPECT_EQ(std::count(init.message.begin(), init.message.end(), '\n'), 1) << init.message;
+        EXPECT_EQ(init.message, "t2: " + std::string(t2_last_error()) + "\n");
     }
     EXPECT_EQ(OpenFds(), fds);
 }
