@@ -44,7 +44,7 @@ QString SpecialSetting(const CardSettings& s)
         .arg(size, QString::fromLatin1(kBases[s.dataBase]), order, length);
 }
 
-// Letters and digits only, upper case: "131,07032" and "13107032" are one number.
+// Letters and digits only, upper case.
 QString Bare(const QString& text)
 {
     QString bare;
@@ -52,6 +52,37 @@ QString Bare(const QString& text)
         if (c.isLetterOrNumber())
             bare += c.toUpper();
     return bare;
+}
+
+QString From(const QString& typed, const Preset& preset)
+{
+    return QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
+}
+
+// What was worked out from a preset's text: the UID the rows are for, and
+// the others the text allows.
+QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& uids, size_t taken)
+{
+    const auto read = static_cast<size_t>(preset.snSize);
+    auto uid = [read](const std::vector<uint8_t>& bytes) {
+        return bytes.size() == read
+                   ? QStringLiteral("the UID's first %1 bytes (a longer UID's other bytes are not in that text)").arg(read)
+                   : QStringLiteral("a UID of %1 bytes").arg(bytes.size());
+    };
+    QString note = QStringLiteral("Worked out from %1: %2").arg(From(typed, preset), uid(uids.uids[taken]));
+    if (taken > 0)
+        note += QStringLiteral(", the one that gives the printed number");
+    QStringList others;
+    for (size_t i = 0; i < uids.uids.size(); ++i)
+        if (i != taken)
+            others << uid(uids.uids[i]) + ", " + QString::fromLatin1(BytesToHex(uids.uids[i], " "));
+    note += '.';
+    if (!others.isEmpty())
+        note += QStringLiteral(" The text fits too: %1.").arg(others.join(QStringLiteral("; ")));
+    if (Bare(typed).size() < preset.outLength)
+        note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
+                    .arg(preset.outLength);
+    return note;
 }
 
 std::string Latin1(const QString& text)
@@ -92,7 +123,7 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
     Dialog::keyPressEvent(event);
 }
 
-Bytes CCardCheckDlg::CurrentUid(QString& note)
+UidChoices CCardCheckDlg::CurrentUids(QString& note)
 {
     note.clear();
     const QString typed = ItemText(1065).trimmed();
@@ -104,73 +135,66 @@ Bytes CCardCheckDlg::CurrentUid(QString& note)
         Bytes uid = ParseHex(Latin1(ItemText(1064)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
             note = QStringLiteral("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
-        return uid;
+        return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
     }
 
     const Preset& preset = kPresets[std::max(SelectedIndex(1066), 0)];
-    Bytes uid = UidFromPresetText(Latin1(typed), preset);
-    const QString from = QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
-    if (uid.problem.empty()) {
-        note = QStringLiteral("Worked out from %1: the UID's first %2 bytes (a longer UID's other bytes "
-                              "are not in that text).")
-                   .arg(from)
-                   .arg(uid.bytes.size());
-        if (Bare(typed).size() < preset.outLength)
-            note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
-                        .arg(preset.outLength);
-    } else {
-        note = QStringLiteral("No UID gives %1: %2.").arg(from, QString::fromLatin1(uid.problem));
-    }
-    auto* box = qobject_cast<QLineEdit*>(Item(1064));
-    const QSignalBlocker quiet(box);
-    box->setText(QString::fromLatin1(BytesToHex(uid.bytes, " ")));
-    return uid;
+    UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
+    if (!uids.problem.empty())
+        note = QStringLiteral("No UID gives %1: %2.").arg(From(typed, preset), QString::fromLatin1(uids.problem));
+    return uids;
 }
 
 void CCardCheckDlg::Refresh()
 {
-    QString note;
-    const Bytes uid = CurrentUid(note);
-    SetItemText(1067, note);
-
-    struct Row {
-        QString setting;
-        QString output;
-    };
-    QList<Row> rows;
-    if (uid.problem.empty() && !uid.bytes.empty()) {
-        for (const Preset& p : kPresets) {
-            const CardText out = FormatCard(uid.bytes, {p.dataBase, p.orientation, p.snSize, p.outLength});
-            rows.append({QStringLiteral("Simple Setting: \"%1\"").arg(p.caption), QString::fromLatin1(out.text)});
-        }
-        for (const CardSettings& s : kSpecialChoices)
-            rows.append({SpecialSetting(s), QString::fromLatin1(FormatCard(uid.bytes, s).text)});
+    // The presets' rows, then the Special choices'.
+    std::vector<CardSettings> settings;
+    QStringList names;
+    for (const Preset& p : kPresets) {
+        settings.push_back({p.dataBase, p.orientation, p.snSize, p.outLength});
+        names << QStringLiteral("Simple Setting: \"%1\"").arg(p.caption);
     }
+    for (const CardSettings& s : kSpecialChoices) {
+        settings.push_back(s);
+        names << SpecialSetting(s);
+    }
+
+    QString note;
+    const UidChoices uids = CurrentUids(note);
+    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(1069).toStdString());
+    if (const QString typed = ItemText(1065).trimmed(); !typed.isEmpty()) {
+        if (!uids.uids.empty())
+            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(1066), 0)], uids, card.uid);
+        auto* box = qobject_cast<QLineEdit*>(Item(1064));
+        const QSignalBlocker quiet(box);
+        box->setText(uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids.uids[card.uid], " ")));
+    }
+    SetItemText(1067, note);
 
     // The settings line up in a column after the widest output.
     auto* list = qobject_cast<QPlainTextEdit*>(Item(1068));
     const QFontMetrics metrics(list->font());
     int width = 0;
-    for (const Row& row : rows)
-        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► ") + row.output + QStringLiteral("    ")));
+    for (const std::string& output : card.outputs)
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(QString::fromLatin1(output))));
     list->setTabStopDistance(std::max(width, 1));
 
-    const QString printed = Bare(ItemText(1069));
     QStringList lines, matches;
-    for (const Row& row : rows) {
-        const bool match = !printed.isEmpty() && Bare(row.output) == printed;
+    for (size_t k = 0; k < card.outputs.size(); ++k) {
+        const bool match = std::find(card.matches.begin(), card.matches.end(), k) != card.matches.end();
         if (match)
-            matches << row.setting;
-        lines << (match ? QStringLiteral("► ") : QString()) + row.output + '\t' + row.setting;
+            matches << names[int(k)];
+        lines << (match ? QStringLiteral("► ") : QString()) + QString::fromLatin1(card.outputs[k]) + '\t' + names[int(k)];
     }
     SetItemText(1068, lines.join('\n'));
 
+    const QString printed = ItemText(1069).trimmed();
     QString verdict;
     if (!matches.isEmpty())
         verdict = QStringLiteral("Given by: %1.").arg(matches.join(QStringLiteral("; ")));
-    else if (!rows.isEmpty() && !printed.isEmpty())
-        verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(ItemText(1069).trimmed());
-    else if (!rows.isEmpty())
+    else if (!lines.isEmpty() && !printed.isEmpty())
+        verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(printed);
+    else if (!lines.isEmpty())
         verdict = QStringLiteral("Type the number printed on the card to see which settings give it.");
     SetItemText(1070, verdict);
 }

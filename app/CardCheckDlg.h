@@ -16,8 +16,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // The UID from the reader's text and preset when there is one, else from
-    // the UID box; `note` says where it came from, or why there is none.
-    params::Bytes CurrentUid(QString& note);
+    // The UIDs the reader's text allows under its preset when there is one,
+    // else the UID box's; `note` says why there are none.
+    params::UidChoices CurrentUids(QString& note);
     void Refresh();
 };

@@ -1,6 +1,7 @@
 #include "card.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 
@@ -202,23 +203,60 @@ Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
     return {bytes, {}};
 }
 
-Bytes UidFromPresetText(std::string_view text, const Preset& preset)
+UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
 {
     const std::string digits = WithoutSpaces(text);
     const int base = preset.dataBase == Decimal ? 10 : 16;
     const auto length = static_cast<size_t>(preset.outLength);
+    const auto read = static_cast<size_t>(preset.snSize);
     if (digits.empty())
         return {{}, "no text"};
     if (auto c = NonDigit(digits, base))
         return {{}, Quoted(*c) + (base == 10 ? " is not a decimal digit" : " is not a hex digit")};
     if (digits.size() > length)
         return {{}, "this preset types " + std::to_string(length) + " characters, not " + std::to_string(digits.size())};
-    std::vector<uint8_t> bytes(static_cast<size_t>(preset.snSize));
-    if (!DigitsToBytes(digits, base, bytes))
-        return {{}, "a number larger than " + std::to_string(bytes.size()) + " bytes hold"};
-    if (preset.orientation == Reverse)
-        std::reverse(bytes.begin(), bytes.end());
-    return {bytes, {}};
+    UidChoices choices;
+    for (size_t n = kMinUid; n <= read; ++n) {
+        std::vector<uint8_t> bytes(n);
+        if (!DigitsToBytes(digits, base, bytes))
+            continue;
+        if (preset.orientation == Reverse)
+            std::reverse(bytes.begin(), bytes.end());
+        // A UID of 7 bytes or more begins with its maker's code, never 00.
+        if (n >= 7 && bytes[0] == 0)
+            continue;
+        choices.uids.push_back(std::move(bytes));
+    }
+    if (choices.uids.empty())
+        choices.problem = "a number larger than " + std::to_string(read) + " bytes hold";
+    return choices;
+}
+
+CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<const CardSettings> settings,
+                      std::string_view printed)
+{
+    auto bare = [](std::string_view text) {
+        std::string kept;
+        for (char c : text)
+            if (std::isalnum(static_cast<unsigned char>(c)))
+                kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return kept;
+    };
+    const std::string number = bare(printed);
+    CheckedCard first;
+    for (size_t i = 0; i < uids.size(); ++i) {
+        CheckedCard card{i, {}, {}};
+        for (size_t k = 0; k < settings.size(); ++k) {
+            card.outputs.push_back(FormatCard(uids[i], settings[k]).text);
+            if (!number.empty() && bare(card.outputs.back()) == number)
+                card.matches.push_back(k);
+        }
+        if (!card.matches.empty())
+            return card;
+        if (i == 0)
+            first = std::move(card);
+    }
+    return first;
 }
 
 std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator)

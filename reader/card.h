@@ -49,9 +49,29 @@ struct Bytes {
 // minBytes..maxBytes bytes.
 Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes);
 
-// The UID bytes that `preset` reads, worked out from the text it made the
-// reader type; the problem when no UID gives that text.
-Bytes UidFromPresetText(std::string_view text, const Preset& preset);
+struct UidChoices {
+    // Shortest first. The last may stand for a longer UID: when it has as many
+    // bytes as the preset reads, they are the first bytes of the UID.
+    std::vector<std::vector<uint8_t>> uids;
+    std::string problem;  // when not empty, `uids` is empty
+};
+
+// Every UID that makes a reader set to `preset` type `text`. A text padded
+// with zeros fits UIDs of several lengths.
+UidChoices UidsFromPresetText(std::string_view text, const Preset& preset);
+
+struct CheckedCard {
+    size_t uid = 0;                    // the one of the UIDs the outputs are for
+    std::vector<std::string> outputs;  // what each setting types for it
+    std::vector<size_t> matches;       // the settings whose output is the printed number
+};
+
+// What each of `settings` makes a reader type for a card, and which give the
+// number printed on it, letters and digits compared alone ("131,07032" is
+// "13107032"). Of several possible UIDs the first that any setting matches is
+// taken, else the first.
+CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<const CardSettings> settings,
+                      std::string_view printed);
 
 // Two upper-case digits a byte.
 std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator = {});

@@ -80,4 +80,56 @@ TEST(FormatCard, TypesTheWorkedExamplesAndRefusesWhatNoReaderHolds)
     }
 }
 
+// What a preset typed, and every UID that gives it ("|" between them), or
+// the reason none does; 4-byte cards under the 14-character presets most of all.
+TEST(UidsFromPresetText, FindsEveryLengthTheTextAllowsShortestFirst)
+{
+    const struct {
+        std::string_view typed;
+        size_t preset;
+        std::string_view uids;
+    } cases[] = {
+        {"00831B78", 0, "00831B78"},
+        {"781B8300", 1, "00831B78"},
+        {"00000000831B78", 4, "00831B78|0000831B78|000000831B78"},
+        {"831B78", 4, "00831B78|0000831B78|000000831B78"},
+        {"000000781B8300", 5, "00831B78|00831B7800|00831B780000"},
+        {"04A2246A1F3B80", 4, "04A2246A1F3B80"},
+        {"803B1F6A24A204", 5, "04A2246A1F3B80"},
+        {"00000A2246A1F3", 4, "0A2246A1F3|000A2246A1F3"},
+        {"9999999999", 2, "!a number larger than 4 bytes hold"},
+    };
+    for (const auto& c : cases) {
+        const UidChoices choices = UidsFromPresetText(c.typed, kPresets[c.preset]);
+        std::string uids = choices.problem.empty() ? "" : "!" + choices.problem;
+        for (const auto& uid : choices.uids)
+            uids += (uids.empty() ? "" : "|") + BytesToHex(uid);
+        EXPECT_EQ(uids, c.uids) << c.typed << " after " << kPresets[c.preset].caption;
+    }
+}
+
+// Of the UIDs a text allows, the one whose output is the printed number.
+TEST(CheckCard, TakesTheUidThatGivesThePrintedNumber)
+{
+    const std::vector<std::vector<uint8_t>> uids = {{0x00, 0x83, 0x1B, 0x78}, {0x00, 0x00, 0x83, 0x1B, 0x78}};
+    const CardSettings settings[] = {{Decimal, Forward}, {Decimal, Reverse}, {Wiegand, Forward}};
+    const struct {
+        std::string_view printed;
+        size_t uid;
+        std::vector<size_t> matches;
+    } cases[] = {
+        {"", 0, {}},
+        {"8592248", 0, {0}},
+        {"131, 07032", 0, {2}},
+        {"515857645568", 1, {1}},
+        {"1", 0, {}},
+    };
+    for (const auto& c : cases) {
+        const CheckedCard card = CheckCard(uids, settings, c.printed);
+        EXPECT_EQ(card.uid, c.uid) << c.printed;
+        EXPECT_EQ(card.matches, c.matches) << c.printed;
+        EXPECT_EQ(card.outputs.size(), std::size(settings));
+    }
+}
+
 }  // namespace
