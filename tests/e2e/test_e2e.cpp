@@ -396,34 +396,27 @@ std::string Typed(QProcess& program, const std::string& uid)
 
 TEST_F(EndToEnd, CardsAreTypedAsTheUserChose)
 {
-    const std::vector<uint8_t> uid = {0x00, 0x83, 0x1B, 0x78};
-    const std::vector<uint8_t> block = {'C', 'a', 'r', 'd', ' ', '7', 0, 0};
     EmulatorProgram program(folder.Path(), {QStringLiteral("--block"), QStringLiteral("4:4361726420370000")});
     ASSERT_EQ(Open(), "Reader link ok");
-    auto expect = [&](const std::vector<uint8_t>& data, const params::CardSettings& chosen) {
-        const params::CardText model = params::FormatCard(data, chosen);
-        EXPECT_EQ(model.problem, "");
-        EXPECT_EQ(Typed(program.Process(), "00831B78"), model.text);
-    };
+    auto typed = [&] { return Typed(program.Process(), "00831B78"); };
 
-    const params::Preset& preset = params::kPresets[2];
-    EXPECT_EQ(Press(dlg->SimplePage(), preset.buttonId), "Set ok");
-    expect(uid, {preset.dataBase, preset.orientation, preset.snSize, preset.outLength});
+    EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set ok");  // "10-out-dec-forward"
+    EXPECT_EQ(typed(), "0008592248");
 
     CPage_special& page = Special();
     for (int id : {1009, 1012, 1013})  // Wiegand, Forward, With
         qobject_cast<QAbstractButton*>(page.Item(id))->click();
     EXPECT_EQ(Press(page, 1021), "Set ok");
-    expect(uid, {params::Wiegand, params::Forward, params::kSnSizeAll, 0, params::WithHeader});
+    EXPECT_EQ(typed(), "131,07032<Enter>");
 
     qobject_cast<QAbstractButton*>(page.Item(1010))->click();  // String, of block 4
     page.SetSelectedIndex(1046, 4);
     EXPECT_EQ(Press(page, 1021), "Set ok");
-    expect(block, {params::String, params::Forward, params::kSnSizeAll, 0, params::WithHeader, 4});
+    EXPECT_EQ(typed(), "Card 7<Enter>");
 
     page.SetItemText(1047, QStringLiteral("FFFFFFFFFFFF"));
     EXPECT_EQ(Press(page, 1021), "Set ok");
-    EXPECT_TRUE(Typed(program.Process(), "00831B78").starts_with("card 00831B78: types nothing: the key sent with Set"));
+    EXPECT_TRUE(typed().starts_with("card 00831B78: types nothing: the key sent with Set"));
 }
 
 }  // namespace

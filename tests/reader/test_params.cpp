@@ -52,13 +52,4 @@ TEST(HexToBytes, RefusesAnythingElseAndLeavesTheOutputUntouched)
     EXPECT_FALSE(params::HexToBytes("00", nullptr, 1));
 }
 
-TEST(SnSize, BackIsBitwiseOrWith0xF0)
-{
-    EXPECT_EQ(params::SnSizeBack(3), 0xF3);
-    EXPECT_EQ(params::SnSizeBack(0), 0xF0);
-    EXPECT_EQ(params::SnSizeBack(20), 0xF4);  // an OR, not an addition
-    EXPECT_EQ(params::SnSizeBack(-5), -5);    // its bits already hold 0xF0
-    EXPECT_EQ(params::SnSizeFront(7), 7);
-}
-
 }  // namespace
