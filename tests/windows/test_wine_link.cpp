@@ -1,5 +1,5 @@
 // The Windows side of the reader library against emulated readers that run
-// on the Linux side, each behind a Wine COM port (scripts/windows starts
+// on the Linux side, each behind a Wine COM port (the `readers` fixture starts
 // them): COM4 answers, COM5 is silent, COM6 garbles every checksum, COM7
 // refuses "readonly" with 0x05, COM8 sends noise before every reply.
 // TAVELIN_EMULATOR_LOGS is the folder, as a Windows path, of their console
