@@ -1,4 +1,5 @@
 // reader-emulator: a card reader on a pseudo-terminal (docs/emulator.md).
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -136,6 +137,11 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
 
 int main(int argc, char** argv)
 {
+    // Started with 0, 1 or 2 closed, the next files opened (the wake-up pipe,
+    // the tty) would take their numbers, and log lines would go into them.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+            return 1;
     std::string port = "USB";
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <future>
 #include <thread>
@@ -205,6 +206,32 @@ TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
         }
     }
     close(null);
+}
+
+// As a service manager may start it: standard input and output
+// closed, not even /dev/null.
+TEST(EmulatorProgram, RunsWithStandardInputAndOutputClosed)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    const auto started = Clock::now();
+    const pid_t pid = StartProgram({"--store-ms", "0"}, {-1, -1, STDERR_FILENO});
+    ASSERT_GT(pid, 0);
+    const std::string entry = folder.Path() + "/USB";
+    while (!std::filesystem::exists(std::filesystem::symlink_status(entry)) && Clock::now() < started + 5s)
+        std::this_thread::sleep_for(10ms);
+    const int32_t h = lc_init(100, 9600);  // USB
+    EXPECT_GE(h, 0);
+    lc_exit(h);
+    std::this_thread::sleep_for(started + 1s - Clock::now());
+    kill(pid, SIGTERM);
+    int status = -1;
+    struct rusage usage{};
+    ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const auto cpu = std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    EXPECT_LT(cpu, 300ms);  // of a second, nearly all of it idle
 }
 
 }  // namespace
