@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "emulator.h"
@@ -237,6 +238,10 @@ int main(int argc, char** argv)
         return 1;
     }
     bool input = true;
+    constexpr size_t kLongestLine = 4096;
+    const std::string tooLong =
+        "not understood: a line of over " + std::to_string(kLongestLine) + " bytes, ignored to its end";
+    bool skipping = false;  // through the end of a line too long to read
     std::string pending;
     for (;;) {
         struct pollfd fds[2] = {{signalled, POLLIN, 0}, {input ? STDIN_FILENO : -1, POLLIN, 0}};
@@ -251,10 +256,20 @@ int main(int argc, char** argv)
             continue;
         }
         pending.append(chunk, static_cast<size_t>(n));
-        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
-            HandleLine(reader, pending.substr(0, end), card);
-        if (pending.size() > 4096)
-            pending.clear();  // no line is that long
+        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+            if (std::exchange(skipping, false))
+                continue;  // said so when it grew too long
+            if (end > kLongestLine)
+                Say(tooLong);
+            else
+                HandleLine(reader, pending.substr(0, end), card);
+        }
+        if (!skipping && pending.size() > kLongestLine) {
+            Say(tooLong);
+            skipping = true;
+        }
+        if (skipping)
+            pending.clear();
     }
     reader.Stop();
     return 0;

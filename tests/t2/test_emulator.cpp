@@ -234,4 +234,44 @@ TEST(EmulatorProgram, RunsWithStandardInputAndOutputClosed)
     EXPECT_LT(cpu, 300ms);  // of a second, nearly all of it idle
 }
 
+// A line too long to read changes nothing, however it is cut into reads:
+// what follows its first 4096 bytes is no line of its own.
+TEST(EmulatorProgram, OverlongInputLineChangesNothing)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    int in[2], out[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const pid_t pid = StartProgram({"--card", "1A2B3C4D"}, {in[0], out[1], STDERR_FILENO});
+    close(in[0]);
+    close(out[1]);
+    ASSERT_GT(pid, 0);
+    auto send = [&](const std::string& text) {
+        EXPECT_EQ(write(in[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    };
+    const std::pair<size_t, std::string> lines[] = {{4097, "card 04A2246A\n"}, {5000, "card 04A2246A\n"}, {4097, "\n"}};
+    for (const auto& [junk, end] : lines) {
+        send(std::string(junk, 'x'));
+        std::this_thread::sleep_for(100ms);  // read in full before its end comes
+        send(end);
+    }
+    send("card 11223344\n");
+    const std::string said = ReadUntil(out[0], "11223344");
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    close(in[1]);
+    close(out[0]);
+    auto count = [&said](std::string_view text) {
+        size_t n = 0;
+        for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("4A2246A"), 0u) << said;
+    EXPECT_EQ(count("1A2B3C4D"), 1u) << said;  // from --card alone
+    EXPECT_EQ(count("over 4096 bytes"), 3u) << said;
+    EXPECT_EQ(count("11223344"), 1u) << said;
+}
+
 }  // namespace
