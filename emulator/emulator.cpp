@@ -349,13 +349,28 @@ bool Emulator::Publish(std::string* error)
 
 void Emulator::Run()
 {
+    // A frame begun and then left this long without a byte is not coming
+    // whole (a client went away mid-frame); a reader gives up on it too. Some
+    // hundred byte times at 9600 baud, yet well inside the library's reply
+    // bound, so a request caught behind the cut frame is still answered.
+    constexpr int kGapMs = 100;
     uint8_t buffer[1024];
     while (!stopping_) {
         struct pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        const int ready = poll(fds, 2, decoder_.Pending() ? kGapMs : -1);
+        if (ready < 0 && errno != EINTR)
             break;
         if (fds[1].revents)
             break;
+        if (ready == 0) {
+            while (!stopping_ && decoder_.Pending()) {
+                Dropped("cut short (" + std::to_string(decoder_.Pending()) + " bytes, then nothing for " +
+                        std::to_string(kGapMs) + " ms)");
+                decoder_.DropPartial();
+                Drain();
+            }
+            continue;
+        }
         if (!(fds[0].revents & POLLIN)) {
             if (fds[0].revents && !Wait(50))  // nothing to read yet not idle: do not spin
                 break;
@@ -365,22 +380,31 @@ void Emulator::Run()
         if (n <= 0)
             continue;
         decoder_.Feed({buffer, static_cast<size_t>(n)});
-        while (!stopping_) {
-            auto event = decoder_.Next();
-            if (!event)
-                break;
-            if (event->kind == t2proto::Decoder::Kind::Frame) {
-                Handle(event->frame);
-                continue;
-            }
-            {
-                std::lock_guard lock(mutex_);
-                ++state_.badFrames;
-            }
-            Log(event->kind == t2proto::Decoder::Kind::BadCrc ? "frame with a bad checksum ignored"
-                                                               : "frame with an oversize length ignored");
-        }
+        Drain();
     }
+}
+
+void Emulator::Drain()
+{
+    while (!stopping_) {
+        auto event = decoder_.Next();
+        if (!event)
+            break;
+        if (event->kind == t2proto::Decoder::Kind::Frame) {
+            Handle(event->frame);
+            continue;
+        }
+        Dropped(event->kind == t2proto::Decoder::Kind::BadCrc ? "with a bad checksum" : "with an oversize length");
+    }
+}
+
+void Emulator::Dropped(const std::string& why)
+{
+    {
+        std::lock_guard lock(mutex_);
+        ++state_.badFrames;
+    }
+    Log("frame " + why + " ignored");
 }
 
 void Emulator::Handle(const t2proto::Frame& request)

@@ -36,7 +36,7 @@ struct ReaderState {
     int32_t headerFlag = 0;
     t2proto::BlockRead block{255, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
     int requests = 0;   // request frames received
-    int badFrames = 0;  // frames dropped for a bad checksum or length
+    int badFrames = 0;  // frames dropped for a bad checksum or length, or cut short
     int hangups = 0;    // links dropped by the fault, each done once this counts it
 };
 
@@ -93,6 +93,8 @@ private:
     void CloseTty();
     bool Publish(std::string* error);
     void Run();
+    void Drain();  // handles what the decoder holds whole
+    void Dropped(const std::string& why);
     void Handle(const t2proto::Frame& request);
     void Reply(const t2proto::Frame& request, uint8_t status, std::span<const uint8_t> data, const Faults& faults);
     void Hangup();

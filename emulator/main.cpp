@@ -1,15 +1,17 @@
 // reader-emulator: a card reader on a pseudo-terminal (docs/emulator.md).
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "emulator.h"
@@ -32,17 +34,33 @@ constexpr const char* kUsage =
     "  --bad-crc          answer with a wrong checksum\n"
     "  --refuse CMD:CODE  refuse CMD (handshake, version, readonly, header, block) with CODE 1..255\n"
     "  --drop-after N     answer N requests, then hang up on the next (once)\n"
-    "  --garbage N        send N noise bytes before every reply\n";
+    "  --garbage N        send N noise bytes before every reply\n"
+    "numbers are decimal, or hexadecimal after 0x\n";
 
-// A whole decimal or 0x-hexadecimal number within [low, high], or nothing.
-std::optional<long> Number(const std::string& text, long low, long high)
+// A decimal or 0x-hexadecimal number within [low, high], written plainly:
+// no sign, no spaces, and no leading zero, which C's own parsers read as
+// octal. Otherwise nothing, with `problem` naming `option` and the value.
+std::optional<long> Number(std::string_view option, std::string_view text, long low, long high,
+                           std::string& problem)
 {
-    if (text.empty())
+    const bool hex = text.starts_with("0x") || text.starts_with("0X");
+    const std::string_view digits = hex ? text.substr(2) : text;
+    const std::string quoted = std::string(option) + ": \"" + std::string(text) + "\"";
+    long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+    if (digits.empty() || digits[0] == '-' || end != digits.data() + digits.size()) {
+        problem = quoted + " is not a decimal or 0x-hexadecimal number";
         return std::nullopt;
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 0);
-    if (*end != '\0' || value < low || value > high)
+    }
+    if (!hex && digits.size() > 1 && digits[0] == '0') {
+        const size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+        problem = quoted + ": write " + std::string(digits.substr(first)) + ", or 0x.. for hexadecimal";
         return std::nullopt;
+    }
+    if (error == std::errc::result_out_of_range || value < low || value > high) {
+        problem = quoted + " is out of range " + std::to_string(low) + ".." + std::to_string(high);
+        return std::nullopt;
+    }
     return value;
 }
 
@@ -68,12 +86,14 @@ void Say(const std::string& line)
 std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string& value, std::string& problem)
 {
     const size_t colon = value.find(':');
-    const size_t keyColon = colon == std::string::npos ? colon : value.find(':', colon + 1);
-    const auto address = Number(value.substr(0, colon), 0, params::kBlockUid - 1);
-    if (!address || colon == std::string::npos) {
+    if (colon == std::string::npos) {
         problem = "--block takes N:HEX[:KEY] with N 0..254";
         return std::nullopt;
     }
+    const size_t keyColon = value.find(':', colon + 1);
+    const auto address = Number("--block", std::string_view(value).substr(0, colon), 0, params::kBlockUid - 1, problem);
+    if (!address)
+        return std::nullopt;
     emulator::CardBlock block;
     const params::Bytes data = params::ParseHex(value.substr(colon + 1, keyColon - colon - 1), 1, params::kMaxBlock);
     if (!data.problem.empty()) {
@@ -118,6 +138,11 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
 
 int main(int argc, char** argv)
 {
+    // Started with 0, 1 or 2 closed, the next files opened (the wake-up pipe,
+    // the tty) would take their numbers, and log lines would go into them.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+            return 1;
     std::string port = "USB";
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
@@ -140,24 +165,25 @@ int main(int argc, char** argv)
         if (i + 1 >= argc)
             return Usage(("unknown option or missing value: " + std::string(option)).c_str());
         std::string value = argv[++i];
+        std::string problem;
         if (option == "--port") {
             port = value;
         } else if (option == "--version") {
             version = value;
         } else if (option == "--store-ms") {
-            auto ms = Number(value, 0, 10000);
+            auto ms = Number(option, value, 0, 10000, problem);
             if (!ms)
-                return Usage("--store-ms takes 0..10000");
+                return Usage(problem.c_str());
             storeMs = static_cast<int>(*ms);
         } else if (option == "--drop-after") {
-            auto n = Number(value, 0, 1000000);
+            auto n = Number(option, value, 0, 1000000, problem);
             if (!n)
-                return Usage("--drop-after takes a count of requests");
+                return Usage(problem.c_str());
             faults.dropAfterFrames = static_cast<int>(*n);
         } else if (option == "--garbage") {
-            auto n = Number(value, 0, 4096);
+            auto n = Number(option, value, 0, 4096, problem);
             if (!n)
-                return Usage("--garbage takes 0..4096");
+                return Usage(problem.c_str());
             faults.garbageBytes = static_cast<size_t>(*n);
         } else if (option == "--card") {
             const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
@@ -165,7 +191,6 @@ int main(int argc, char** argv)
                 return Usage(("--card: " + uid.problem).c_str());
             card = uid.bytes;
         } else if (option == "--block") {
-            std::string problem;
             auto block = ParseBlock(value, problem);
             if (!block)
                 return Usage(problem.c_str());
@@ -173,9 +198,11 @@ int main(int argc, char** argv)
         } else if (option == "--refuse") {
             size_t colon = value.find(':');
             auto command = t2proto::CommandByName(value.substr(0, colon));
-            auto code = colon == std::string::npos ? std::nullopt : Number(value.substr(colon + 1), 1, 255);
-            if (!command || !code)
+            if (!command || colon == std::string::npos)
                 return Usage("--refuse takes CMD:CODE, e.g. readonly:0x05");
+            auto code = Number(option, std::string_view(value).substr(colon + 1), 1, 255, problem);
+            if (!code)
+                return Usage(problem.c_str());
             faults.refuse[*command] = static_cast<uint8_t>(*code);
         } else {
             return Usage(("unknown option: " + std::string(option)).c_str());
@@ -211,6 +238,10 @@ int main(int argc, char** argv)
         return 1;
     }
     bool input = true;
+    constexpr size_t kLongestLine = 4096;
+    const std::string tooLong =
+        "not understood: a line of over " + std::to_string(kLongestLine) + " bytes, ignored to its end";
+    bool skipping = false;  // through the end of a line too long to read
     std::string pending;
     for (;;) {
         struct pollfd fds[2] = {{signalled, POLLIN, 0}, {input ? STDIN_FILENO : -1, POLLIN, 0}};
@@ -225,10 +256,20 @@ int main(int argc, char** argv)
             continue;
         }
         pending.append(chunk, static_cast<size_t>(n));
-        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1))
-            HandleLine(reader, pending.substr(0, end), card);
-        if (pending.size() > 4096)
-            pending.clear();  // no line is that long
+        for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+            if (std::exchange(skipping, false))
+                continue;  // said so when it grew too long
+            if (end > kLongestLine)
+                Say(tooLong);
+            else
+                HandleLine(reader, pending.substr(0, end), card);
+        }
+        if (!skipping && pending.size() > kLongestLine) {
+            Say(tooLong);
+            skipping = true;
+        }
+        if (skipping)
+            pending.clear();
     }
     reader.Stop();
     return 0;

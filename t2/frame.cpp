@@ -79,6 +79,12 @@ std::optional<Decoder::Event> Decoder::Next()
     return event;
 }
 
+void Decoder::DropPartial()
+{
+    if (start_ < buffer_.size())
+        ++start_;
+}
+
 void Decoder::Reset()
 {
     buffer_.clear();

@@ -51,6 +51,12 @@ public:
     // The next complete event, or nothing until more bytes arrive.
     std::optional<Event> Next();
     void Reset();
+    // Bytes held once Next() gives nothing: the start of a frame still
+    // waiting for its rest.
+    size_t Pending() const { return buffer_.size() - start_; }
+    // Gives up on that frame start as on a bad CRC: its first byte goes, and
+    // Next() searches on from the next one.
+    void DropPartial();
     // Bytes dropped so far while looking for a start marker.
     size_t Skipped() const { return skipped_; }
 

@@ -1,12 +1,18 @@
-// The emulated reader's answers and its device-folder entry.
+// The emulated reader's answers and its device-folder entry, and the
+// reader-emulator program around it.
 #include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <future>
 #include <thread>
@@ -19,6 +25,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 using emulator::Emulator;
 using Bytes = std::vector<uint8_t>;
 
@@ -104,6 +111,167 @@ TEST(Emulator, StopsWhileAClientLeavesItsRepliesUnread)
     close(client);
     EXPECT_TRUE(prompt);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.Path() + "/USB")));
+}
+
+// Starts the reader-emulator program; its descriptors 0, 1 and 2 are
+// `fds`, where -1 leaves one closed.
+pid_t StartProgram(const std::vector<std::string>& args, std::array<int, 3> fds)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd < 3; ++fd) {
+        if (fds[fd] < 0)
+            posix_spawn_file_actions_addclose(&actions, fd);
+        else
+            posix_spawn_file_actions_adddup2(&actions, fds[fd], fd);
+    }
+    std::vector<char*> argv{const_cast<char*>(READER_EMULATOR)};
+    for (const auto& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, READER_EMULATOR, &actions, nullptr, argv.data(), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// What `fd` gives until `wanted` shows (empty: until its end), for a bounded while.
+std::string ReadUntil(int fd, std::string_view wanted = {})
+{
+    std::string text;
+    char buffer[4096];
+    const auto until = Clock::now() + 5s;
+    while ((wanted.empty() || text.find(wanted) == std::string::npos) && Clock::now() < until) {
+        struct pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0)
+            continue;
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    return text;
+}
+
+TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* refusal;  // nullptr: accepted
+    };
+    const Case cases[] = {
+        {{"--store-ms", "0"}, nullptr},
+        {{"--store-ms", "10000"}, nullptr},
+        {{"--store-ms", "0x2710"}, nullptr},
+        {{"--block", "254:43"}, nullptr},
+        {{"--block", "0xfe:43"}, nullptr},
+        {{"--refuse", "readonly:0x05"}, nullptr},
+        {{"--drop-after", "1000000"}, nullptr},
+        {{"--block", "010:43"}, R"(--block: "010": write 10, or 0x.. for hexadecimal)"},
+        {{"--store-ms", "00"}, R"(--store-ms: "00": write 0,)"},
+        {{"--refuse", "header:08"}, R"(--refuse: "08": write 8,)"},
+        {{"--store-ms", "10001"}, R"(--store-ms: "10001" is out of range 0..10000)"},
+        {{"--store-ms", "0x2711"}, R"(--store-ms: "0x2711" is out of range 0..10000)"},
+        {{"--block", "0xFF:43"}, R"(--block: "0xFF" is out of range 0..254)"},
+        {{"--refuse", "readonly:0"}, R"(--refuse: "0" is out of range 1..255)"},
+        {{"--garbage", "99999999999999999999"}, R"(--garbage: "99999999999999999999" is out of range)"},
+        {{"--drop-after", "-1"}, R"(--drop-after: "-1" is not a decimal or 0x-hexadecimal number)"},
+        {{"--store-ms", "+5"}, R"(--store-ms: "+5" is not)"},
+        {{"--store-ms", " 5"}, R"(--store-ms: " 5" is not)"},
+        {{"--store-ms", "5 "}, R"(--store-ms: "5 " is not)"},
+        {{"--store-ms", ""}, R"(--store-ms: "" is not)"},
+        {{"--store-ms", "0x"}, R"(--store-ms: "0x" is not)"},
+        {{"--store-ms", "0x-5"}, R"(--store-ms: "0x-5" is not)"},
+    };
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    ASSERT_GE(null, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+        int err[2];
+        ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
+        std::vector<std::string> args = c.args;
+        args.push_back("--help");  // reached only once the value is taken
+        const pid_t pid = StartProgram(args, {null, null, err[1]});
+        close(err[1]);
+        ASSERT_GT(pid, 0);
+        const std::string said = ReadUntil(err[0]);
+        close(err[0]);
+        int status = -1;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.refusal ? 2 : 0) << said;
+        if (c.refusal) {
+            EXPECT_NE(said.find(c.refusal), std::string::npos) << said;
+        }
+    }
+    close(null);
+}
+
+// As a service manager may start it: standard input and output
+// closed, not even /dev/null.
+TEST(EmulatorProgram, RunsWithStandardInputAndOutputClosed)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    const auto started = Clock::now();
+    const pid_t pid = StartProgram({"--store-ms", "0"}, {-1, -1, STDERR_FILENO});
+    ASSERT_GT(pid, 0);
+    const std::string entry = folder.Path() + "/USB";
+    while (!std::filesystem::exists(std::filesystem::symlink_status(entry)) && Clock::now() < started + 5s)
+        std::this_thread::sleep_for(10ms);
+    const int32_t h = lc_init(100, 9600);  // USB
+    EXPECT_GE(h, 0);
+    lc_exit(h);
+    std::this_thread::sleep_for(started + 1s - Clock::now());
+    kill(pid, SIGTERM);
+    int status = -1;
+    struct rusage usage{};
+    ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const auto cpu = std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    EXPECT_LT(cpu, 300ms);  // of a second, nearly all of it idle
+}
+
+// A line too long to read changes nothing, however it is cut into reads:
+// what follows its first 4096 bytes is no line of its own.
+TEST(EmulatorProgram, OverlongInputLineChangesNothing)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    int in[2], out[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const pid_t pid = StartProgram({"--card", "1A2B3C4D"}, {in[0], out[1], STDERR_FILENO});
+    close(in[0]);
+    close(out[1]);
+    ASSERT_GT(pid, 0);
+    auto send = [&](const std::string& text) {
+        EXPECT_EQ(write(in[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    };
+    const std::pair<size_t, std::string> lines[] = {{4097, "card 04A2246A\n"}, {5000, "card 04A2246A\n"}, {4097, "\n"}};
+    for (const auto& [junk, end] : lines) {
+        send(std::string(junk, 'x'));
+        std::this_thread::sleep_for(100ms);  // read in full before its end comes
+        send(end);
+    }
+    send("card 11223344\n");
+    const std::string said = ReadUntil(out[0], "11223344");
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    close(in[1]);
+    close(out[0]);
+    auto count = [&said](std::string_view text) {
+        size_t n = 0;
+        for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("4A2246A"), 0u) << said;
+    EXPECT_EQ(count("1A2B3C4D"), 1u) << said;  // from --card alone
+    EXPECT_EQ(count("over 4096 bytes"), 3u) << said;
+    EXPECT_EQ(count("11223344"), 1u) << said;
 }
 
 }  // namespace

@@ -336,6 +336,34 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase{"refused_0xFF", RefusingAll(0xFF), 0xFF}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A client that goes away mid-frame leaves its start behind in the reader;
+// the next client's request comes in after it and must still be answered.
+TEST_F(Link, AFrameCutShortDoesNotSilenceTheReaderForTheNextClient)
+{
+    using Bytes = std::vector<uint8_t>;
+    struct Case {
+        const char* name;
+        Bytes cut;
+    };
+    const Case cases[] = {
+        {"512 bytes announced, 10 sent", {0xA5, 0x5A, 0x00, 0x02, 0x02, 0x07, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+        {"header announcing 40 bytes", {0xA5, 0x5A, 40, 0x00, 0x02, 0x07}},
+        {"lone marker byte", {0xA5}},
+    };
+    Emulator& reader = StartReader();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int client = open(reader.TtyPath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(client, 0);
+        ASSERT_EQ(write(client, c.cut.data(), c.cut.size()), static_cast<ssize_t>(c.cut.size()));
+        close(client);
+        Timed init = Time([] { return lc_init(kUsb, 9600); });
+        EXPECT_GE(init.result, 0);
+        EXPECT_LT(init.took, kBound + kSlack);
+        lc_exit(init.result);
+    }
+}
+
 TEST_F(Link, RefusalOfOneCommandLeavesTheOthers)
 {
     Emulator& reader = StartReader();
