@@ -13,7 +13,7 @@
 
 #include "devices.h"
 #include "frame.h"
-#include "params.h"
+#include "hex.h"
 #include "protocol.h"
 #include "serial.h"
 
@@ -369,7 +369,7 @@ T2_API int32_t T2_CALL asc_hex(const char* text, unsigned char* out, int32_t cou
         return Outcome(T2_E_BAD_ARGUMENT);
     // Reads no further than one character past what a valid text holds.
     size_t digits = 2 * static_cast<size_t>(count);
-    return Outcome(params::HexToBytes({text, strnlen(text, digits + 1)}, out, static_cast<size_t>(count))
+    return Outcome(t2proto::HexToBytes({text, strnlen(text, digits + 1)}, out, static_cast<size_t>(count))
                        ? 0
                        : T2_E_BAD_ARGUMENT);
 }

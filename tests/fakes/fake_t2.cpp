@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "params.h"
+#include "hex.h"
 #include "t2.h"
 
 FakeT2& Fake()
@@ -95,7 +95,7 @@ int32_t asc_hex(const char* text, unsigned char* out, int32_t count)
     Fake().calls.push_back({"asc_hex", {count}, {}, text ? text : ""});
     if (!Fake().realAscHex)
         return Fake().ascHexResult;
-    return text && count > 0 && params::HexToBytes(text, out, static_cast<size_t>(count)) ? 0 : 1;
+    return text && count > 0 && t2proto::HexToBytes(text, out, static_cast<size_t>(count)) ? 0 : 1;
 }
 
 }  // extern "C"

@@ -48,7 +48,8 @@ extern "C" {
 #define T2_E_BAD_CRC      0x1002 /* a reply arrived with a wrong checksum */
 #define T2_E_LINK_LOST    0x1003 /* the port went away or failed mid-call */
 #define T2_E_BAD_HANDLE   0x1004 /* handle unknown or already closed */
-#define T2_E_BAD_REPLY    0x1005 /* a reply of the wrong command or shape */
+#define T2_E_BAD_REPLY    0x1005 /* a reply of the wrong command or shape, or a frame
+                                    announcing more than 512 bytes */
 #define T2_E_BAD_ARGUMENT 0x1006 /* null pointer; also asc_hex refusing its text */
 
 /* Reader refusal codes (our emulator's; a reader may use any of 0x01..0xFF). */

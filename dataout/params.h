@@ -44,10 +44,6 @@ inline constexpr std::string_view kDefaultKeyText = "3A7F19C2E845";
 // kDefaultKeyText as bytes, first byte first.
 extern const std::array<unsigned char, 6> kDefaultKey;
 
-// Exactly 2 * count hexadecimal digits (either case) into `count` bytes;
-// false, with `out` untouched, for anything else.
-bool HexToBytes(std::string_view text, unsigned char* out, size_t count);
-
 // "code: 0x%02X" of a library result, printed as unsigned 32 bits.
 std::string FormatCode(int32_t result);
 

@@ -199,7 +199,7 @@ Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
     if (count < minBytes || count > maxBytes)
         return {{}, std::to_string(count) + " bytes, not " + std::to_string(minBytes) + " to " + std::to_string(maxBytes)};
     std::vector<uint8_t> bytes(count);
-    HexToBytes(digits, bytes.data(), count);
+    DigitsToBytes(digits, 16, bytes);
     return {bytes, {}};
 }
 
