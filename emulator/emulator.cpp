@@ -59,14 +59,6 @@ void WriteAll(int fd, int wake, std::span<const uint8_t> bytes)
     }
 }
 
-std::string ReadLink(int folder, const std::string& name)
-{
-    std::string target(4096, '\0');
-    ssize_t n = readlinkat(folder, name.c_str(), target.data(), target.size() - 1);
-    target.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return target;
-}
-
 }  // namespace
 
 Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::string& version)
@@ -102,7 +94,8 @@ Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::str
                  " snSize=" + std::to_string(p->snSize) + " outLength=" + std::to_string(p->outLength) +
                  " aux8=" + params::BytesToHex(p->aux8) + " auxA=" + params::BytesToHex(p->auxA) +
                  " auxB=" + params::BytesToHex(p->auxB);
-        if (std::string problem = params::SettingProblem({p->dataBase, p->orientation, p->snSize, p->outLength});
+        if (std::string problem = params::SettingProblem(
+                {.dataBase = p->dataBase, .orientation = p->orientation, .snSize = p->snSize, .outLength = p->outLength});
             !problem.empty())
             return refuse(T2_READER_E_RANGE, problem);
         state.readOnly = *p;
@@ -115,8 +108,8 @@ Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::str
             return wrongLength(4);
         int32_t flag = t2proto::GetInt32(payload.data());
         a.log += " flag=" + std::to_string(flag);
-        if (flag < 0 || flag > 1)
-            return refuse(T2_READER_E_RANGE, "flag out of range 0..1");
+        if (std::string problem = params::SettingProblem({.headerFlag = flag}); !problem.empty())
+            return refuse(T2_READER_E_RANGE, problem);
         state.headerFlag = flag;
         a.stores = true;
         break;
@@ -127,8 +120,8 @@ Answer Respond(const t2proto::Frame& request, ReaderState& state, const std::str
         if (!b)
             return wrongLength(t2proto::kBlockReadSize);
         a.log += " address=" + std::to_string(b->address) + " key=" + params::BytesToHex(b->key);
-        if (b->address < 0 || b->address > 255)
-            return refuse(T2_READER_E_RANGE, "address out of range 0..255");
+        if (std::string problem = params::SettingProblem({.blockAddress = b->address}); !problem.empty())
+            return refuse(T2_READER_E_RANGE, problem);
         state.block = *b;
         a.stores = true;
         break;
@@ -184,19 +177,9 @@ void Emulator::Stop()
         [[maybe_unused]] ssize_t n = write(wake_[1], "x", 1);
         thread_.join();
     }
-    if (folder_ && !EntryPath().empty()) {
-        // Taken aside in one step, so that what is checked is what is removed:
-        // a newer reader may have published over ours, and its entry goes back.
-        int dir = folder_.get();
-        std::string aside = "." + portName_ + ".stopping." + std::to_string(getpid());
-        if (renameat(dir, portName_.c_str(), dir, aside.c_str()) == 0) {
-            bool ours = ReadLink(dir, aside) == TtyPath();
-            if (ours || renameat2(dir, aside.c_str(), dir, portName_.c_str(), RENAME_NOREPLACE) != 0)
-                unlinkat(dir, aside.c_str(), 0);
-            if (ours)
-                Log("stopped; removed " + EntryPath());
-        }
-    }
+    // A newer reader may have published over ours: its entry stays.
+    if (folder_ && !EntryPath().empty() && t2dev::RemoveEntry(folder_.get(), portName_, TtyPath()))
+        Log("stopped; removed " + EntryPath());
     folder_ = {};
     CloseTty();
     for (int& fd : wake_) {
@@ -251,8 +234,12 @@ params::CardText Emulator::PresentCard(std::span<const uint8_t> uid)
         if (auto found = blocks_.find(held.block.address); found != blocks_.end())
             block = found->second;
     }
-    const params::CardSettings settings{held.readOnly.dataBase, held.readOnly.orientation, held.readOnly.snSize,
-                                        held.readOnly.outLength, held.headerFlag, held.block.address};
+    const params::CardSettings settings{.dataBase = held.readOnly.dataBase,
+                                        .orientation = held.readOnly.orientation,
+                                        .snSize = held.readOnly.snSize,
+                                        .outLength = held.readOnly.outLength,
+                                        .headerFlag = held.headerFlag,
+                                        .blockAddress = held.block.address};
     const int address = held.block.address;
     params::CardText out;
     if (address == params::kBlockUid)
@@ -331,15 +318,8 @@ bool Emulator::Publish(std::string* error)
         }
         folder_ = std::move(check.folder);
     }
-    int dir = folder_.get();
-    std::string temporary = "." + portName_ + "." + std::to_string(getpid());
-    unlinkat(dir, temporary.c_str(), 0);
-    // Replaced in one step, so a client never finds the entry missing, and a
-    // stale entry of a reader that died leads to this one from now on.
-    if (symlinkat(TtyPath().c_str(), dir, temporary.c_str()) != 0 ||
-        renameat(dir, temporary.c_str(), dir, portName_.c_str()) != 0) {
-        *error = "cannot publish " + folder + "/" + portName_ + ": " + std::strerror(errno);
-        unlinkat(dir, temporary.c_str(), 0);
+    if (std::string why = t2dev::PublishEntry(folder_.get(), portName_, TtyPath()); !why.empty()) {
+        *error = "cannot publish " + folder + "/" + portName_ + ": " + why;
         return false;
     }
     std::lock_guard lock(mutex_);

@@ -101,7 +101,8 @@ private:
     bool Wait(int ms);  // false when stopping
     void Log(const std::string& line);
 
-    mutable std::mutex mutex_;  // guards everything below up to the thread
+    // Read and set from other threads while the reader runs: guarded by mutex_.
+    mutable std::mutex mutex_;
     ReaderState state_;
     Faults faults_;
     std::string version_ = kDefaultVersion;
@@ -111,6 +112,8 @@ private:
     std::string entry_;
     std::string tty_;
 
+    // Set before the reader's thread starts or after it ends, and otherwise
+    // touched by that thread alone.
     std::function<void(const std::string&)> log_;
     std::string portName_;
     t2dev::Fd folder_;  // the device folder, checked once and used for every entry change

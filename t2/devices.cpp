@@ -115,6 +115,40 @@ FolderCheck OpenFolder(const std::string& path)
     return {FolderState::Usable, {}, std::move(folder)};
 }
 
+std::string ReadEntry(int folder, const std::string& portName)
+{
+    std::string target(4096, '\0');
+    ssize_t n = readlinkat(folder, portName.c_str(), target.data(), target.size() - 1);
+    target.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return target;
+}
+
+std::string PublishEntry(int folder, const std::string& portName, const std::string& target)
+{
+    std::string temporary = "." + portName + "." + std::to_string(getpid());
+    unlinkat(folder, temporary.c_str(), 0);
+    if (symlinkat(target.c_str(), folder, temporary.c_str()) != 0 ||
+        renameat(folder, temporary.c_str(), folder, portName.c_str()) != 0) {
+        std::string why = std::strerror(errno);
+        unlinkat(folder, temporary.c_str(), 0);
+        return why;
+    }
+    return {};
+}
+
+bool RemoveEntry(int folder, const std::string& portName, const std::string& target)
+{
+    // Taken aside in one step, so that what is checked is what is removed;
+    // another's entry goes back unless yet another took its place meanwhile.
+    std::string aside = "." + portName + ".removing." + std::to_string(getpid());
+    if (renameat(folder, portName.c_str(), folder, aside.c_str()) != 0)
+        return false;
+    bool ours = ReadEntry(folder, aside) == target;
+    if (ours || renameat2(folder, aside.c_str(), folder, portName.c_str(), RENAME_NOREPLACE) != 0)
+        unlinkat(folder, aside.c_str(), 0);
+    return ours;
+}
+
 namespace {
 
 bool Exists(const std::string& path)
@@ -134,11 +168,9 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note)
         return std::nullopt;
 
     std::string entry = folder + "/" + portName;
-    std::string target(4096, '\0');
-    ssize_t n = readlinkat(check.folder.get(), portName.c_str(), target.data(), target.size() - 1);
-    if (n < 0 && errno == ENOENT)
+    std::string target = ReadEntry(check.folder.get(), portName);
+    if (target.empty() && errno == ENOENT)
         return std::nullopt;
-    target.resize(n > 0 ? static_cast<size_t>(n) : 0);
     // Only an absolute target stays what was read here; anything else would
     // be looked up through the folder's path again.
     if (!target.starts_with('/'))

@@ -1,6 +1,6 @@
 // Where a port name ("COM1".."COM9", "USB") leads: the per-user device folder
-// first, then the platform's defaults. The library looks devices up here and
-// the emulator publishes into the same folder.
+// first, then the platform's defaults. The library looks entries up here, and
+// the emulator publishes and removes them here.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +70,16 @@ struct FolderCheck {
 // handle; entries are then looked up relative to the handle, so a folder
 // swapped after the check is never used.
 FolderCheck OpenFolder(const std::string& path);
+
+// The target of the entry `portName` in the open `folder`; empty when there is none.
+std::string ReadEntry(int folder, const std::string& portName);
+// Points the entry at `target` in one step, so that a client never finds it
+// missing and a stale entry of a reader that died leads here from then on.
+// The reason when it cannot.
+std::string PublishEntry(int folder, const std::string& portName, const std::string& target);
+// Removes the entry if it still leads to `target`, and says whether it did:
+// a newer publisher's entry stays.
+bool RemoveEntry(int folder, const std::string& portName, const std::string& target);
 
 #endif
 
