@@ -1,0 +1,42 @@
+// Setting files: one of the presets by its caption, or a Special Setting
+// composition, in a small INI text (docs/setting-file.md).
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+
+#include "card.h"
+
+namespace setting {
+
+// The Special page's choices. The header flag alone cannot tell "WithOut"
+// from "USB Without Enter", which the page shows apart.
+struct Special {
+    params::CardSettings output;
+    bool usbWithoutEnter = false;
+    std::string key = std::string(params::kDefaultKeyText);  // as typed: 12 hex digits
+};
+
+struct File {
+    std::optional<size_t> preset;  // index into params::kPresets; else `special`
+    Special special;
+};
+
+// What is wrong with a setting no file could hold (a value out of its
+// range, a key not 12 hex digits), naming the key; empty when nothing is.
+QString Problem(const File& file);
+
+struct Loaded {
+    File file;
+    QString problem;  // "FILE: ..." naming the key, the value and what is allowed; empty when loaded
+};
+Loaded Load(const QString& path);
+
+// The file's text, as Save writes it.
+QString Text(const File& file);
+// Writes the file whole or not at all; the reason when it cannot (Problem
+// first), else empty.
+QString Save(const QString& path, const File& file);
+
+}  // namespace setting
