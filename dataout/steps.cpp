@@ -1,0 +1,56 @@
+#include "steps.h"
+
+#include "t2.h"
+
+namespace params {
+
+Steps PresetSteps(const Preset& preset)
+{
+    CardSettings settings{.dataBase = preset.dataBase,
+                          .orientation = preset.orientation,
+                          .snSize = preset.snSize,
+                          .outLength = preset.outLength};
+    return {settings,
+            kDefaultKey,
+            {{Step::ReadOnly, "output", "Set return error，", 1000},
+             {Step::Block, "read address", "Set return error，", 1000, true}}};
+}
+
+Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key)
+{
+    return {settings,
+            key,
+            {{Step::ReadOnly, "output", "Set return error，", 100},
+             {Step::Header, "header", "Set header return error，", 1000},
+             {Step::Block, "read address", "Set address of reading return error，", 1000}}};
+}
+
+int32_t Apply(const Steps& steps, int32_t handle, const std::function<void(int ms)>& pause,
+              const std::function<void(const Step&, int32_t result)>& done)
+{
+    const CardSettings& s = steps.settings;
+    const AuxBuffers aux;
+    for (const Step& step : steps.steps) {
+        int32_t r = 0;
+        switch (step.call) {
+        case Step::ReadOnly:
+            r = lc_setReadOnlyPara(handle, s.dataBase, aux.aux8, s.orientation, s.snSize, s.outLength, aux.auxA,
+                                   aux.auxB);
+            break;
+        case Step::Header:
+            r = lc_setReaderOnlyHead(handle, s.headerFlag);
+            break;
+        case Step::Block:
+            r = lc_setBlockReadPara(handle, s.blockAddress, steps.key.data());
+            break;
+        }
+        done(step, r);
+        if (r == 0 || step.pauseAfterFailure)
+            pause(step.pauseMs);
+        if (r != 0)
+            return r;
+    }
+    return 0;
+}
+
+}  // namespace params

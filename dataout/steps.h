@@ -1,0 +1,39 @@
+// The library calls that set a reader, in order, each with the pause the
+// reader needs after it: the same for the window's buttons and for
+// tavelin-config, so that both set a reader alike.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "card.h"
+
+namespace params {
+
+struct Step {
+    enum Call { ReadOnly, Header, Block } call;
+    const char* what;    // for progress: "output", "header", "read address"
+    const char* failed;  // the log line's text before the code when the reader refuses
+    int pauseMs;         // the reader stores what it took and answers nothing meanwhile
+    bool pauseAfterFailure = false;
+};
+
+struct Steps {
+    CardSettings settings;
+    std::array<unsigned char, 6> key{};
+    std::vector<Step> steps;
+};
+
+// A preset's button: its output, then the UID with the default key.
+Steps PresetSteps(const Preset& preset);
+// The Special page's Set: output, header, then the block and its key.
+Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key);
+
+// Makes the calls on the open link `handle`, telling `done` each one's result
+// and pausing after it with `pause`. The first failure ends it: its code, else 0.
+int32_t Apply(const Steps& steps, int32_t handle, const std::function<void(int ms)>& pause,
+              const std::function<void(const Step&, int32_t result)>& done);
+
+}  // namespace params
