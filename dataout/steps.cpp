@@ -25,6 +25,23 @@ Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char,
              {Step::Block, "read address", "Set address of reading return error，", 1000}}};
 }
 
+std::string Call(const Step& step, const Steps& steps)
+{
+    const CardSettings& s = steps.settings;
+    switch (step.call) {
+    case Step::ReadOnly:
+        return "lc_setReadOnlyPara(handle, dataBase=" + std::to_string(s.dataBase) + ", aux8=0..., orientation=" +
+               std::to_string(s.orientation) + ", snSize=" + std::to_string(s.snSize) +
+               ", outLength=" + std::to_string(s.outLength) + ", auxA=0..., auxB=0...)";
+    case Step::Header:
+        return "lc_setReaderOnlyHead(handle, headerFlag=" + std::to_string(s.headerFlag) + ")";
+    case Step::Block:
+        return "lc_setBlockReadPara(handle, blockAddress=" + std::to_string(s.blockAddress) +
+               ", key=" + BytesToHex(steps.key) + ")";
+    }
+    return {};
+}
+
 int32_t Apply(const Steps& steps, int32_t handle, const std::function<void(int ms)>& pause,
               const std::function<void(const Step&, int32_t result)>& done)
 {

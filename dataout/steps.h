@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "card.h"
@@ -30,6 +31,9 @@ struct Steps {
 Steps PresetSteps(const Preset& preset);
 // The Special page's Set: output, header, then the block and its key.
 Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key);
+
+// The call as C, for a dry run: "lc_setReaderOnlyHead(handle, headerFlag=1)".
+std::string Call(const Step& step, const Steps& steps);
 
 // Makes the calls on the open link `handle`, telling `done` each one's result
 // and pausing after it with `pause`. The first failure ends it: its code, else 0.

@@ -175,6 +175,14 @@ QString Text(const File& file)
     return text;
 }
 
+QString Describe(const File& file)
+{
+    QStringList lines = Text(file).split('\n', Qt::SkipEmptyParts);
+    lines.removeFirst();  // the comment
+    lines.removeFirst();  // the format
+    return lines.join(QStringLiteral(", "));
+}
+
 QString Save(const QString& path, const File& file)
 {
     if (QString problem = Problem(file); !problem.isEmpty())

@@ -35,6 +35,8 @@ Loaded Load(const QString& path);
 
 // The file's text, as Save writes it.
 QString Text(const File& file);
+// The setting on one line: "preset = 8-out-hex-forward" or "base = ..., order = ...".
+QString Describe(const File& file);
 // Writes the file whole or not at all; the reason when it cannot (Problem
 // first), else empty.
 QString Save(const QString& path, const File& file);
