@@ -205,7 +205,7 @@ Outcome ApplyOn(int32_t handle, Plan plan)
 }
 
 // The library says why lc_init failed on standard error; a station asking
-// every quarter second for a reader keeps that quiet.
+// again and again for a reader keeps that quiet.
 class QuietStderr {
 public:
     QuietStderr()
@@ -306,7 +306,8 @@ int Station(const Options& o, const setting::File& file)
         setting::Describe(file).toUtf8().constData(), o.portName.c_str(), o.baud, log.fileName().toUtf8().constData());
     Say("Ctrl+C stops after the current reader.\n");
     int ok = 0, failed = 0;
-    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(250)); };
+    // Asked often, so that a line's pace is the reader's pauses and not ours.
+    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
     while (!stopAsked && (o.count == 0 || ok + failed < o.count)) {
         Say("\nWaiting for a reader on %s ...\n", o.portName.c_str());
         int32_t handle = -1;
