@@ -245,6 +245,9 @@ int main(int argc, char** argv)
     for (int s : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&signals, s);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Reading the terminal from a shell's background would stop it; ignored,
+    // the read fails instead and it runs on without input.
+    std::signal(SIGTTIN, SIG_IGN);
 
     emulator::Emulator reader;
     reader.SetLog(Say);
