@@ -148,48 +148,65 @@ void Emulator::SetLog(std::function<void(const std::string&)> log)
 
 bool Emulator::Start(const std::string& portName, std::string* error)
 {
-    auto fail = [&](const std::string& why) {
+    auto fail = [error](const std::string& why) {
         if (error)
             *error = why;
-        Stop();
         return false;
     };
-    if (thread_.joinable())
+    if (folder_)
         return fail("already running");
     if (!t2dev::IsPortName(portName))
         return fail("no port " + portName + ": use USB or COM1..COM9");
     portName_ = portName;
-    if (pipe2(wake_, O_CLOEXEC) != 0)
-        return fail(std::string("cannot make a pipe: ") + std::strerror(errno));
     std::string why;
-    if (!OpenTty(&why) || !Publish(&why))
+    if (!OpenFolder(&why) || (plugged_ && !Connect(&why))) {
+        folder_ = {};
         return fail(why);
-    stopping_ = false;
-    thread_ = std::thread(&Emulator::Run, this);
-    Log("reader on " + portName_ + ": " + EntryPath() + " -> " + TtyPath() + ", version " + Quoted(version_));
+    }
+    Log(plugged_ ? "reader on " + portName_ + ": " + Described() : "reader for " + portName_ + ", unplugged");
     return true;
 }
 
 void Emulator::Stop()
 {
-    if (thread_.joinable()) {
-        stopping_ = true;
-        [[maybe_unused]] ssize_t n = write(wake_[1], "x", 1);
-        thread_.join();
-    }
-    // A newer reader may have published over ours: its entry stays.
-    if (folder_ && !EntryPath().empty() && t2dev::RemoveEntry(folder_.get(), portName_, TtyPath()))
-        Log("stopped; removed " + EntryPath());
+    const std::string entry = EntryPath();
+    if (Disconnect())
+        Log("stopped; removed " + entry);
     folder_ = {};
-    CloseTty();
-    for (int& fd : wake_) {
-        if (fd >= 0)
-            close(fd);
-        fd = -1;
+}
+
+void Emulator::Unplug()
+{
+    if (!plugged_.exchange(false) || !folder_)
+        return;
+    const std::string entry = EntryPath();
+    Log(Disconnect() ? "unplugged; removed " + entry : "unplugged");
+}
+
+bool Emulator::Plug(std::optional<std::string> version, std::string* error)
+{
+    if (plugged_)
+        return true;
+    if (version) {
+        SetVersion(std::move(*version));
+        std::lock_guard lock(mutex_);
+        state_ = {};
     }
-    std::lock_guard lock(mutex_);
-    entry_.clear();
-    tty_.clear();
+    std::string why;
+    if (folder_ && !Connect(&why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    plugged_ = true;
+    if (folder_)
+        Log("plugged in on " + portName_ + ": " + Described());
+    return true;
+}
+
+bool Emulator::Plugged() const
+{
+    return plugged_;
 }
 
 void Emulator::SetVersion(std::string text)
@@ -242,7 +259,9 @@ params::CardText Emulator::PresentCard(std::span<const uint8_t> uid)
                                         .blockAddress = held.block.address};
     const int address = held.block.address;
     params::CardText out;
-    if (address == params::kBlockUid)
+    if (!plugged_)
+        out.problem = "the reader is unplugged";
+    else if (address == params::kBlockUid)
         out = params::FormatCard(uid, settings);
     else if (!block)
         out.problem = "block " + std::to_string(address) + " of the card holds no data (see --block)";
@@ -306,18 +325,22 @@ void Emulator::CloseTty()
     }
 }
 
+bool Emulator::OpenFolder(std::string* error)
+{
+    std::string folder = t2dev::DeviceFolderPath();
+    mkdir(folder.c_str(), 0700);  // when missing; whatever is there is checked next
+    t2dev::FolderCheck check = t2dev::OpenFolder(folder);
+    if (check.state != t2dev::FolderState::Usable) {
+        *error = "cannot use device folder " + folder + ": " + check.why;
+        return false;
+    }
+    folder_ = std::move(check.folder);
+    return true;
+}
+
 bool Emulator::Publish(std::string* error)
 {
     std::string folder = t2dev::DeviceFolderPath();
-    if (!folder_) {
-        mkdir(folder.c_str(), 0700);  // when missing; whatever is there is checked next
-        t2dev::FolderCheck check = t2dev::OpenFolder(folder);
-        if (check.state != t2dev::FolderState::Usable) {
-            *error = "cannot use device folder " + folder + ": " + check.why;
-            return false;
-        }
-        folder_ = std::move(check.folder);
-    }
     if (std::string why = t2dev::PublishEntry(folder_.get(), portName_, TtyPath()); !why.empty()) {
         *error = "cannot publish " + folder + "/" + portName_ + ": " + why;
         return false;
@@ -325,6 +348,46 @@ bool Emulator::Publish(std::string* error)
     std::lock_guard lock(mutex_);
     entry_ = folder + "/" + portName_;
     return true;
+}
+
+bool Emulator::Connect(std::string* error)
+{
+    if (pipe2(wake_, O_CLOEXEC) != 0) {
+        *error = std::string("cannot make a pipe: ") + std::strerror(errno);
+    } else if (OpenTty(error) && Publish(error)) {
+        stopping_ = false;
+        thread_ = std::thread(&Emulator::Run, this);
+        return true;
+    }
+    Disconnect();
+    return false;
+}
+
+bool Emulator::Disconnect()
+{
+    if (thread_.joinable()) {
+        stopping_ = true;
+        [[maybe_unused]] ssize_t n = write(wake_[1], "x", 1);
+        thread_.join();
+    }
+    // A newer reader may have published over ours: its entry stays.
+    const bool removed = folder_ && !EntryPath().empty() && t2dev::RemoveEntry(folder_.get(), portName_, TtyPath());
+    CloseTty();
+    for (int& fd : wake_) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+    std::lock_guard lock(mutex_);
+    entry_.clear();
+    tty_.clear();
+    return removed;
+}
+
+std::string Emulator::Described() const
+{
+    std::lock_guard lock(mutex_);
+    return entry_ + " -> " + tty_ + ", version " + Quoted(version_);
 }
 
 void Emulator::Run()

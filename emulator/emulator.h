@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -73,6 +74,14 @@ public:
     bool Start(const std::string& portName, std::string* error = nullptr);
     // Hangs up and removes the device entry (if it is still ours).
     void Stop();
+    // Like a reader pulled off its port: the entry goes and clients lose
+    // the line at once. Called before Start, it starts unplugged.
+    void Unplug();
+    // Publishes a fresh tty again. With `version` it is another reader: that
+    // version text, and the settings and counters of a new one. False with
+    // `error` filled in, and still unplugged, when it cannot.
+    bool Plug(std::optional<std::string> version = std::nullopt, std::string* error = nullptr);
+    bool Plugged() const;
 
     void SetVersion(std::string text);  // cut to what one reply can carry
     void SetStoreMs(int ms);
@@ -89,9 +98,13 @@ public:
     std::string TtyPath() const;    // the tty it points at
 
 private:
+    bool OpenFolder(std::string* error);
+    bool Connect(std::string* error);
+    bool Disconnect();  // true when it removed the entry
     bool OpenTty(std::string* error);
     void CloseTty();
     bool Publish(std::string* error);
+    std::string Described() const;  // the entry, its tty and the version
     void Run();
     void Drain();  // handles what the decoder holds whole
     void Dropped(const std::string& why);
@@ -116,7 +129,8 @@ private:
     // touched by that thread alone.
     std::function<void(const std::string&)> log_;
     std::string portName_;
-    t2dev::Fd folder_;  // the device folder, checked once and used for every entry change
+    t2dev::Fd folder_;  // the device folder, checked once and used for every entry change; open while started
+    std::atomic<bool> plugged_{true};
     int master_ = -1;
     int keepalive_ = -1;  // our own slave descriptor: clients come and go without the master seeing a hang-up
     int wake_[2] = {-1, -1};

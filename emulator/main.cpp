@@ -23,19 +23,24 @@ constexpr const char* kUsage =
     "  --port NAME        publish as USB (default) or COM1..COM9\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
+    "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
     "cards (docs/card-output.md):\n"
     "  --card UID         present a card (4 to 10 bytes in hex) once the reader is up\n"
     "  --block N:HEX[:KEY]\n"
     "                     block N (0..254) of every card holds HEX (1 to 16 bytes),\n"
     "                     opened by KEY (12 hex digits, default %s)\n"
-    "  on standard input, a line \"card UID\" presents a card, an empty line the last one again\n"
     "faults:\n"
     "  --silent           answer nothing\n"
     "  --bad-crc          answer with a wrong checksum\n"
     "  --refuse CMD:CODE  refuse CMD (handshake, version, readonly, header, block) with CODE 1..255\n"
     "  --drop-after N     answer N requests, then hang up on the next (once)\n"
     "  --garbage N        send N noise bytes before every reply\n"
-    "numbers are decimal, or hexadecimal after 0x\n";
+    "numbers are decimal, or hexadecimal after 0x\n"
+    "on standard input, one command a line:\n"
+    "  card UID           present a card (4 to 10 bytes in hex); an empty line: the last one again\n"
+    "  unplug             pull the reader off: its entry goes, clients lose the line\n"
+    "  plug [VERSION]     plug it in on a fresh tty; with VERSION, another reader with that\n"
+    "                     version text and a new reader's settings\n";
 
 // A decimal or 0x-hexadecimal number within [low, high], written plainly:
 // no sign, no spaces, and no leading zero, which C's own parsers read as
@@ -112,15 +117,34 @@ std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string&
     return std::pair{static_cast<int>(*address), block};
 }
 
-// Presents the card of a "card UID" line; an empty line presents `last` again.
+// A line of standard input: "card UID", an empty line (the last card
+// again, kept in `last`), "unplug" or "plug [VERSION]".
 void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_t>& last)
 {
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    if (line == "unplug") {
+        if (reader.Plugged())
+            reader.Unplug();
+        else
+            Say("already unplugged");
+        return;
+    }
+    if (line == "plug" || line.starts_with("plug ")) {
+        std::optional<std::string> version;
+        if (line.size() > 5)
+            version = line.substr(5);
+        std::string error;
+        if (reader.Plugged())
+            Say("already plugged in");
+        else if (!reader.Plug(version, &error))
+            Say("cannot plug in: " + error);
+        return;
+    }
     if (!line.empty()) {
         constexpr std::string_view kCard = "card ";
         if (!line.starts_with(kCard)) {
-            Say("not understood: type \"card UID\", e.g. card 00831B78");
+            Say("not understood: type \"card UID\" (e.g. card 00831B78), \"unplug\" or \"plug [VERSION]\"");
             return;
         }
         const params::Bytes uid = params::ParseHex(line.substr(kCard.size()), params::kMinUid, params::kMaxUid);
@@ -146,6 +170,7 @@ int main(int argc, char** argv)
     std::string port = "USB";
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
+    bool plugged = true;
     emulator::Faults faults;
     std::vector<uint8_t> card;
     std::vector<std::pair<int, emulator::CardBlock>> blocks;
@@ -160,6 +185,10 @@ int main(int argc, char** argv)
         }
         if (option == "--bad-crc") {
             faults.badCrc = true;
+            continue;
+        }
+        if (option == "--unplugged") {
+            plugged = false;
             continue;
         }
         if (i + 1 >= argc)
@@ -216,12 +245,17 @@ int main(int argc, char** argv)
     for (int s : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&signals, s);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Reading the terminal from a shell's background would stop it; ignored,
+    // the read fails instead and it runs on without input.
+    std::signal(SIGTTIN, SIG_IGN);
 
     emulator::Emulator reader;
     reader.SetLog(Say);
     reader.SetVersion(version);
     reader.SetStoreMs(storeMs);
     reader.SetFaults(faults);
+    if (!plugged)
+        reader.Unplug();
     for (auto& [address, block] : blocks)
         reader.SetBlock(address, std::move(block));
     std::string error;

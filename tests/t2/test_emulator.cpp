@@ -234,6 +234,35 @@ TEST(EmulatorProgram, RunsWithStandardInputAndOutputClosed)
     EXPECT_LT(cpu, 300ms);  // of a second, nearly all of it idle
 }
 
+TEST(EmulatorProgram, StartedUnpluggedAnswersOncePluggedIn)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    int in[2], out[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const pid_t pid = StartProgram({"--unplugged", "--store-ms", "0"}, {in[0], out[1], STDERR_FILENO});
+    close(in[0]);
+    close(out[1]);
+    ASSERT_GT(pid, 0);
+    std::string said = ReadUntil(out[0], "unplugged\n");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.Path() + "/USB"))) << said;
+    const std::string plug = "plug TR-200 V2.14 #0003\n";
+    EXPECT_EQ(write(in[1], plug.data(), plug.size()), static_cast<ssize_t>(plug.size()));
+    said += ReadUntil(out[0], "plugged in");
+    const int32_t h = lc_init(100, 9600);  // USB
+    EXPECT_GE(h, 0) << said;
+    unsigned char text[256] = {};
+    int32_t length = -1;
+    EXPECT_EQ(lc_getver(h, text, &length), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(text), "TR-200 V2.14 #0003");
+    lc_exit(h);
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    close(in[1]);
+    close(out[0]);
+}
+
 // A line too long to read changes nothing, however it is cut into reads:
 // what follows its first 4096 bytes is no line of its own.
 TEST(EmulatorProgram, OverlongInputLineChangesNothing)

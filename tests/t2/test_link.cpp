@@ -18,6 +18,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "DeviceFolder.h"
@@ -443,6 +444,47 @@ TEST_F(Link, ReaderGoingAwayIsSeenAtOnce)
     EXPECT_LT(call.took, kBound / 2);
     EXPECT_EQ(lc_exit(h), 0);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Folder() + "/USB")));
+}
+
+TEST_F(Link, UnpluggedReaderIsGoneUntilPluggedInAgain)
+{
+    if (!NoUsbSerialOnThisMachine())
+        GTEST_SKIP() << "a USB serial port here would be found instead";
+    Emulator& reader = StartReader();
+    int32_t h = lc_init(kUsb, 9600);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(lc_setBlockReadPara(h, 9, kKey), 0);
+    reader.Unplug();
+    Timed call = Time([h] { return lc_setReaderOnlyHead(h, 1); });
+    EXPECT_EQ(call.result, T2_E_LINK_LOST);
+    EXPECT_LT(call.took, kBound / 2);
+    EXPECT_EQ(lc_exit(h), 0);
+    Init init = InitCapturingStderr(kUsb);
+    EXPECT_EQ(init.handle, -1);
+    EXPECT_NE(init.message.find("no such device for USB"), std::string::npos) << init.message;
+
+    // With a version it is another reader, holding a new one's settings.
+    struct Case {
+        std::optional<std::string> version;
+        const char* answers;
+        int blockHeld;
+    };
+    const Case cases[] = {{"TR-200 V2.14 #0002", "TR-200 V2.14 #0002", 255}, {std::nullopt, "TR-200 V2.14 #0002", 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version.value_or("no version"));
+        reader.Unplug();
+        std::string error;
+        ASSERT_TRUE(reader.Plug(c.version, &error)) << error;
+        EXPECT_EQ(reader.State().block.address, c.blockHeld);
+        h = lc_init(kUsb, 9600);
+        ASSERT_GE(h, 0);
+        unsigned char text[256];
+        int32_t length = -1;
+        EXPECT_EQ(lc_getver(h, text, &length), 0);
+        EXPECT_STREQ(reinterpret_cast<char*>(text), c.answers);
+        EXPECT_EQ(lc_setBlockReadPara(h, 9, kKey), 0);
+        EXPECT_EQ(lc_exit(h), 0);
+    }
 }
 
 TEST_F(Link, OpenFailsWithOneLineAndNothingLeftOpen)
