@@ -5,9 +5,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <chrono>
 #include <fstream>
 #include <mutex>
+#include <thread>
 
+#include "DeviceFolder.h"
 #include "EmulatedReader.h"
 #include "qt_print.h"
 
@@ -43,6 +47,16 @@ public:
     {
         std::lock_guard lock(mutex_);
         return std::exchange(lines_, {});
+    }
+    // Waits (a bounded while) for a line that starts with `start`.
+    bool Await(const std::string& start)
+    {
+        for (int i = 0; i < 1000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+            std::lock_guard lock(mutex_);
+            if (std::any_of(lines_.begin(), lines_.end(), [&](const auto& line) { return line.starts_with(start); }))
+                return true;
+        }
+        return false;
     }
 
 private:
@@ -123,6 +137,68 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
     }
     EXPECT_TRUE(record->Take().empty());
+}
+
+// A line's morning: three readers in turn, one refusing a value and one pulled
+// during the reader's pause; each is one row, and the station goes on.
+TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
+{
+    DeviceFolder folder;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("line.ini")), csv = dir.filePath(QStringLiteral("readers.csv"));
+    std::ofstream(file.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
+    emulator::Emulator reader;
+    Record record(reader);
+    reader.Unplug();
+    std::string error;
+    ASSERT_TRUE(reader.Start("USB", &error)) << error;
+    reader.SetStoreMs(0);
+
+    QProcess station;
+    station.start(QStringLiteral(TAVELIN_CONFIG), {"station", file, "--port", "USB", "--log", csv, "--count", "3"});
+    QString out;
+    auto await = [&](const QString& text, int count) {
+        for (int i = 0; i < 200 && out.count(text) < count; ++i) {
+            station.waitForReadyRead(100);
+            out += QString::fromUtf8(station.readAllStandardOutput());
+        }
+        return out.count(text) >= count;
+    };
+    ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0001"));
+    ASSERT_TRUE(await("Take the reader off.", 1)) << out.toStdString();
+    reader.Unplug();
+    reader.SetFaults({.refuse = {{t2proto::kSetBlockRead, 0x21}}});
+    ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0002"));
+    ASSERT_TRUE(await("Take the reader off.", 2)) << out.toStdString();
+    reader.Unplug();
+    reader.SetFaults({});
+    record.Take();
+    ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0003"));
+    ASSERT_TRUE(record.Await("readonly"));
+    reader.Unplug();  // while the reader stores what it took
+    ASSERT_TRUE(station.waitForFinished(20000));
+    out += QString::fromUtf8(station.readAllStandardOutput());
+    EXPECT_EQ(station.exitCode(), 1);
+    EXPECT_TRUE(out.endsWith("Station stopped: ok 1, failed 2.\n")) << out.toStdString();
+
+    QFile log(csv);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 4) << out.toStdString();
+    EXPECT_EQ(rows[0], "time,port,version,setting file,sha256,result,failed step,code");
+    const QStringList expected[] = {
+        {"USB", "TR-200 V2.14 #0001", file, "ok", "", ""},
+        {"USB", "", file, "failed", "read address", "0x21"},
+        {"USB", "", file, "failed", "read address", "0x1003"},
+    };
+    for (int i = 0; i < 3; ++i) {
+        QStringList fields = rows[i + 1].split(',');
+        ASSERT_EQ(fields.size(), 8) << rows[i + 1].toStdString();
+        EXPECT_EQ(fields[4].size(), 64);  // the file's SHA-256
+        fields.removeAt(4);
+        fields.removeFirst();  // the time
+        EXPECT_EQ(fields, expected[i]);
+    }
 }
 
 }  // namespace
