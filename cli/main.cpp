@@ -332,7 +332,8 @@ int Station(const Options& o, const setting::File& file)
         }
         const bool good = outcome.code == 0;
         (good ? ok : failed) += 1;
-        const QStringList row = {QDateTime::currentDateTime().toString(Qt::ISODate),
+        const QDateTime now = QDateTime::currentDateTime();
+        const QStringList row = {now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate),
                                  QString::fromStdString(o.portName),
                                  QString::fromStdString(version),
                                  o.file,
