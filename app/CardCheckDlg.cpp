@@ -11,6 +11,9 @@
 #include <algorithm>
 
 #include "card.h"
+#include "resource.h"
+
+using namespace IDD_CARDCHECK;
 
 namespace {
 
@@ -95,13 +98,13 @@ std::string Latin1(const QString& text)
 bool CCardCheckDlg::OnInitDialog()
 {
     for (const Preset& preset : kPresets)
-        AddString(1066, QString::fromLatin1(preset.caption));
-    SetSelectedIndex(1066, 0);
-    for (int id : {1067, 1070})
+        AddString(IDC_COMBO_PRESET, QString::fromLatin1(preset.caption));
+    SetSelectedIndex(IDC_COMBO_PRESET, 0);
+    for (int id : {IDC_STATIC_NOTE, IDC_STATIC_VERDICT})
         qobject_cast<QLabel*>(Item(id))->setWordWrap(true);
 
-    auto* uid = qobject_cast<QLineEdit*>(Item(1064));
-    auto* typed = qobject_cast<QLineEdit*>(Item(1065));
+    auto* uid = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
+    auto* typed = qobject_cast<QLineEdit*>(Item(IDC_EDIT_TYPED));
     // A UID typed by hand no longer comes from the reader's text.
     connect(uid, &QLineEdit::textChanged, this, [this, typed] {
         const QSignalBlocker quiet(typed);
@@ -109,8 +112,9 @@ bool CCardCheckDlg::OnInitDialog()
         Refresh();
     });
     connect(typed, &QLineEdit::textChanged, this, [this] { Refresh(); });
-    connect(qobject_cast<QComboBox*>(Item(1066)), &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
-    connect(qobject_cast<QLineEdit*>(Item(1069)), &QLineEdit::textChanged, this, [this] { Refresh(); });
+    connect(qobject_cast<QComboBox*>(Item(IDC_COMBO_PRESET)), &QComboBox::currentIndexChanged, this,
+            [this] { Refresh(); });
+    connect(qobject_cast<QLineEdit*>(Item(IDC_EDIT_PRINTED)), &QLineEdit::textChanged, this, [this] { Refresh(); });
     Refresh();
     return true;
 }
@@ -126,19 +130,19 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
 UidChoices CCardCheckDlg::CurrentUids(QString& note)
 {
     note.clear();
-    const QString typed = ItemText(1065).trimmed();
+    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
     if (typed.isEmpty()) {
-        if (ItemText(1064).trimmed().isEmpty()) {
+        if (ItemText(IDC_EDIT_UID).trimmed().isEmpty()) {
             note = QStringLiteral("Type the card's UID in hex, or what the reader types and the preset it was set to.");
             return {};
         }
-        Bytes uid = ParseHex(Latin1(ItemText(1064)), kMinUid, kMaxUid);
+        Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
             note = QStringLiteral("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
         return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
     }
 
-    const Preset& preset = kPresets[std::max(SelectedIndex(1066), 0)];
+    const Preset& preset = kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)];
     UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
     if (!uids.problem.empty())
         note = QStringLiteral("No UID gives %1: %2.").arg(From(typed, preset), QString::fromLatin1(uids.problem));
@@ -161,18 +165,18 @@ void CCardCheckDlg::Refresh()
 
     QString note;
     const UidChoices uids = CurrentUids(note);
-    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(1069).toStdString());
-    if (const QString typed = ItemText(1065).trimmed(); !typed.isEmpty()) {
+    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(IDC_EDIT_PRINTED).toStdString());
+    if (const QString typed = ItemText(IDC_EDIT_TYPED).trimmed(); !typed.isEmpty()) {
         if (!uids.uids.empty())
-            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(1066), 0)], uids, card.uid);
-        auto* box = qobject_cast<QLineEdit*>(Item(1064));
+            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)], uids, card.uid);
+        auto* box = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
         const QSignalBlocker quiet(box);
         box->setText(uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids.uids[card.uid], " ")));
     }
-    SetItemText(1067, note);
+    SetItemText(IDC_STATIC_NOTE, note);
 
     // The settings line up in a column after the widest output.
-    auto* list = qobject_cast<QPlainTextEdit*>(Item(1068));
+    auto* list = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_OUTPUTS));
     const QFontMetrics metrics(list->font());
     int width = 0;
     for (const std::string& output : card.outputs)
@@ -186,9 +190,9 @@ void CCardCheckDlg::Refresh()
             matches << names[int(k)];
         lines << (match ? QStringLiteral("► ") : QString()) + QString::fromLatin1(card.outputs[k]) + '\t' + names[int(k)];
     }
-    SetItemText(1068, lines.join('\n'));
+    SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
 
-    const QString printed = ItemText(1069).trimmed();
+    const QString printed = ItemText(IDC_EDIT_PRINTED).trimmed();
     QString verdict;
     if (!matches.isEmpty())
         verdict = QStringLiteral("Given by: %1.").arg(matches.join(QStringLiteral("; ")));
@@ -196,5 +200,5 @@ void CCardCheckDlg::Refresh()
         verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(printed);
     else if (!lines.isEmpty())
         verdict = QStringLiteral("Type the number printed on the card to see which settings give it.");
-    SetItemText(1070, verdict);
+    SetItemText(IDC_STATIC_VERDICT, verdict);
 }

@@ -13,12 +13,15 @@
 #include "AboutDlg.h"
 #include "CardCheckDlg.h"
 #include "last_error.h"
+#include "resource.h"
 #include "t2.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #undef LoadString  // the framework's, not the A/W pair
 #endif
+
+using namespace IDD_TAVELIN_DIALOG;
 
 namespace {
 
@@ -33,17 +36,17 @@ bool IsEnter(const QKeyEvent* e)
 }  // namespace
 
 CTavelinDlg::CTavelinDlg()
-    : Dialog(102)
+    : Dialog(IDD)
     , m_icon(QStringLiteral(":/res/icon128.xpm"))
 {
-    OnClicked(1029, [this] { OnOpenClose(); });
-    OnClicked(1030, [this] { ClearLog(); });
+    OnClicked(IDC_BTN_OPEN, [this] { OnOpenClose(); });
+    OnClicked(IDC_BTN_CLEAR_MSG, [this] { ClearLog(); });
 }
 
 bool CTavelinDlg::OnInitDialog()
 {
-    m_aboutText = LoadString(101);
-    m_cardCheckText = LoadString(136);
+    m_aboutText = LoadString(IDS_ABOUTBOX);
+    m_cardCheckText = LoadString(IDS_CARDCHECK);
 #ifdef _WIN32
     if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -60,16 +63,16 @@ bool CTavelinDlg::OnInitDialog()
 #endif
     setWindowIcon(m_icon);
 
-    m_portCombo = qobject_cast<QComboBox*>(Item(1037));
-    m_baudCombo = qobject_cast<QComboBox*>(Item(1038));
-    m_logBox = qobject_cast<QPlainTextEdit*>(Item(1039));
-    SetItemText(1049, QStringLiteral("Port"));
-    SetItemText(1050, QStringLiteral("Baud"));
-    SetItemText(1029, QStringLiteral("Open"));
-    SetItemText(1030, QStringLiteral("Clear MSG"));
+    m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
+    m_baudCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_BAUD));
+    m_logBox = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_MSG));
+    SetItemText(IDC_STATIC_PORT, QStringLiteral("Port"));
+    SetItemText(IDC_STATIC_BAUD, QStringLiteral("Baud"));
+    SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
+    SetItemText(IDC_BTN_CLEAR_MSG, QStringLiteral("Clear MSG"));
     m_logBox->setAccessibleName(QStringLiteral("Message log"));
-    SetSelectedIndex(1037, 0);
-    SetSelectedIndex(1038, 0);
+    SetSelectedIndex(IDC_COMBO_PORT, 0);
+    SetSelectedIndex(IDC_COMBO_BAUD, 0);
 
     // The log keeps its own copy of the text; the box's undo history would
     // only double it.
@@ -159,18 +162,18 @@ void CTavelinDlg::OnOpenClose()
         if (OpenReaderLink() != 0) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
-            Item(1029)->setToolTip(reason);
+            Item(IDC_BTN_OPEN)->setToolTip(reason);
             AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }
-        Item(1029)->setToolTip(QString());
+        Item(IDC_BTN_OPEN)->setToolTip(QString());
         AppendLog(QStringLiteral("Reader link ok"), 1);
-        SetItemText(1029, QStringLiteral("Close"));
+        SetItemText(IDC_BTN_OPEN, QStringLiteral("Close"));
     } else {
         lc_exit(g_readerLink->handle);
         g_readerLink->handle = -1;
         AppendLog(QStringLiteral("Reader link released"), 1);
-        SetItemText(1029, QStringLiteral("Open"));
+        SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
     }
 }
 

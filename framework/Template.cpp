@@ -177,7 +177,7 @@ QString LoadString(int id)
 {
     static const QJsonObject table = ReadJsonObject(QStringLiteral(":/res/strings.json"),
                                                     QStringLiteral("string table"));
-    return table.value(QString::number(id)).toString();
+    return table.value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
 }
 
 QFont TemplateFont(const DialogTemplate& t)

@@ -1,5 +1,6 @@
 // Dialog templates, string table and dialog units. The templates are data
 // (res/dialogs/<number>.json, compiled into the program as Qt resources).
+// Their "name" fields are for the code's resource.h, not read here.
 #pragma once
 
 #include <QFont>
