@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "params.h"
 #include "resource.h"
 #include "t2.h"

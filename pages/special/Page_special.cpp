@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "params.h"
 #include "resource.h"
 #include "special/DlgCardSizeDetail1.h"
