@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -16,17 +15,11 @@
 #include "resource.h"
 #include "t2.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#undef LoadString  // the framework's, not the A/W pair
-#endif
-
 using namespace IDD_TAVELIN_DIALOG;
 
 namespace {
 
 constexpr int kUsbPort = 100;
-constexpr int kOpenFailed = 0x3001;
 
 bool IsEnter(const QKeyEvent* e)
 {
@@ -47,20 +40,7 @@ bool CTavelinDlg::OnInitDialog()
 {
     m_aboutText = LoadString(IDS_ABOUTBOX);
     m_cardCheckText = LoadString(IDS_CARDCHECK);
-#ifdef _WIN32
-    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        if (!m_aboutText.isEmpty())
-            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
-        AppendMenuW(menu, MF_STRING, IDM_CARDCHECK, reinterpret_cast<LPCWSTR>(m_cardCheckText.utf16()));
-    }
-#else
-    // No system menu to extend here: the window's context menu and F1 carry the item.
-    if (!m_aboutText.isEmpty()) {
-        auto* help = new QShortcut(QKeySequence::HelpContents, this);
-        connect(help, &QShortcut::activated, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    }
-#endif
+    AddAboutAndCardCheck();
     setWindowIcon(m_icon);
 
     m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
@@ -142,24 +122,24 @@ void CTavelinDlg::ClearLog()
     m_logBoxEdited = false;
 }
 
-int CTavelinDlg::OpenReaderLink()
+bool CTavelinDlg::OpenReaderLink()
 {
     const int index = m_portCombo->currentIndex();
     const int port = index == 0 ? kUsbPort : index - 1;
     const int baud = m_baudCombo->currentIndex() == 0 ? 9600 : 115200;
     const int handle = lc_init(port, baud);
     if (handle == -1)
-        return kOpenFailed;
+        return false;
     g_readerLink->handle = handle;
     g_readerLink->port = port;
-    return 0;
+    return true;
 }
 
 void CTavelinDlg::OnOpenClose()
 {
     BusyCursor busy;
     if (g_readerLink->handle == -1) {
-        if (OpenReaderLink() != 0) {
+        if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
             Item(IDC_BTN_OPEN)->setToolTip(reason);
@@ -179,7 +159,6 @@ void CTavelinDlg::OnOpenClose()
 
 void CTavelinDlg::OnSysCommand(unsigned command)
 {
-    constexpr unsigned kClose = 0xF060;
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
@@ -189,8 +168,6 @@ void CTavelinDlg::OnSysCommand(unsigned command)
         m_cardCheck->show();
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
-    } else if ((command & 0xFFF0) == kClose) {
-        reject();
     }
 }
 
@@ -212,17 +189,3 @@ void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(m_cardCheckText, this, [this] { OnSysCommand(IDM_CARDCHECK); });
     menu.exec(event->globalPos());
 }
-
-#ifdef _WIN32
-bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
-{
-    const auto* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND
-        && ((msg->wParam & 0xFFF0) == IDM_ABOUTBOX || (msg->wParam & 0xFFF0) == IDM_CARDCHECK)) {
-        OnSysCommand(static_cast<unsigned>(msg->wParam));
-        *result = 0;
-        return true;
-    }
-    return Dialog::nativeEvent(eventType, message, result);
-}
-#endif
