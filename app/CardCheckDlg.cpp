@@ -12,6 +12,8 @@
 
 #include "card.h"
 #include "resource.h"
+#include "simple/Page_comm.h"
+#include "special/Page_special.h"
 
 using namespace IDD_CARDCHECK;
 
@@ -32,19 +34,29 @@ const CardSettings kSpecialChoices[] = {
     {Decimal, Reverse, SnSizeBack(3), 8},
 };
 
-// A Special choice in the page's own words, so that it can be chosen there.
+// A Special choice in the words of the page and its Detail dialog, so that
+// it can be chosen there.
 QString SpecialSetting(const CardSettings& s)
 {
-    static const char* const kBases[] = {"Decimal", "Hexadecimal", "Wiegand", "String"};
-    const int n = s.snSize & 0x0F;
-    const QString size = s.snSize == kSnSizeAll ? QStringLiteral("All")
-                         : s.snSize & 0xF0      ? QStringLiteral("Self-Define, Detail 后 %1").arg(n)
-                                                : QStringLiteral("Self-Define, Detail 前 %1").arg(n);
-    const QString length =
-        s.outLength == kOutLengthDefault ? QStringLiteral("Default") : QStringLiteral("Static %1 Chars").arg(s.outLength);
-    const QString order = s.orientation == Forward ? QStringLiteral("Forward") : QStringLiteral("Reverse");
-    return QStringLiteral("Special Setting: %1 · %2 · %3 · %4 · WithOut")
-        .arg(size, QString::fromLatin1(kBases[s.dataBase]), order, length);
+    using namespace IDD_PAGE_SPECIAL;
+    namespace detail = IDD_DLG_CARDSIZE_DETAIL1;
+    const auto caption = &CPage_special::Caption;
+    static const int kBases[] = {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING};
+    QString size = caption(IDC_RADIO_ALL);
+    if (s.snSize != kSnSizeAll) {
+        const int end = s.snSize & 0xF0 ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
+        size = QStringLiteral("%1, %2 %3 %4")
+                   .arg(caption(IDC_RADIO_SELF_DEFINE), caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
+                        QString::number(s.snSize & 0x0F));
+    }
+    QString length = caption(IDC_RADIO_LENGTH_DEFAULT);
+    if (s.outLength != kOutLengthDefault)
+        length = QStringLiteral("%1 %2 %3").arg(caption(IDC_RADIO_LENGTH_STATIC), QString::number(s.outLength),
+                                                caption(IDC_STATIC_CHARS));
+    const QString order = caption(s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE);
+    return QStringLiteral("%1: %2 · %3 · %4 · %5 · %6")
+        .arg(QString::fromLatin1(CPage_special::kTitle), size, caption(kBases[s.dataBase]), order, length,
+             caption(IDC_RADIO_NO_HEADER));
 }
 
 // Letters and digits only, upper case.
@@ -156,7 +168,8 @@ void CCardCheckDlg::Refresh()
     QStringList names;
     for (const Preset& p : kPresets) {
         settings.push_back({p.dataBase, p.orientation, p.snSize, p.outLength});
-        names << QStringLiteral("Simple Setting: \"%1\"").arg(p.caption);
+        names << QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
+                                                  QString::fromLatin1(p.caption));
     }
     for (const CardSettings& s : kSpecialChoices) {
         settings.push_back(s);

@@ -66,8 +66,8 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet = new QTabWidget(this);
     // The tabs take their English texts at once: measuring the templates'
     // Chinese captions first would load CJK glyphs, a large part of start-up.
-    m_sheet->addTab(&m_pageComm, QStringLiteral("Simple Setting"));
-    m_sheet->addTab(&m_pageSpecial, QStringLiteral("Special Setting"));
+    m_sheet->addTab(&m_pageComm, QString::fromLatin1(CPage_comm::kTitle));
+    m_sheet->addTab(&m_pageSpecial, QString::fromLatin1(CPage_special::kTitle));
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();

@@ -55,6 +55,9 @@ struct DialogTemplate {
 // is missing or malformed (a build fault, not user input).
 const DialogTemplate& LoadTemplate(int id);
 
+// The text of control `id` in template `templateId`; empty when absent.
+QString TemplateText(int templateId, int id);
+
 // String table entry `id`; empty when absent.
 QString LoadString(int id);
 

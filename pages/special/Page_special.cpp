@@ -47,6 +47,14 @@ const struct {
 
 }  // namespace
 
+QString CPage_special::Caption(int id)
+{
+    for (const auto& caption : kCaptions)
+        if (caption.id == id)
+            return QString::fromLatin1(caption.text);
+    return {};
+}
+
 CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent)
 {
     OnClicked(IDC_RADIO_SELF_DEFINE, [this] {
