@@ -71,7 +71,7 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();
-    m_pageComm.Initialise();  // the other page initialises when first shown
+    m_pageComm.Initialise();  // the Special page is built when its tab is first shown
     for (int tab = 0; tab < m_sheet->count(); ++tab)
         m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
 

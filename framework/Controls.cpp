@@ -177,15 +177,20 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
 
 }  // namespace
 
-void DlgItems::Build(QWidget* root, int templateId)
+void DlgItems::UseTemplate(QWidget* root, int templateId)
 {
     m_template = LoadTemplate(templateId);
     m_root = root;
     root->setObjectName(QString::number(templateId));
     const QFont font = TemplateFont(m_template);
     root->setFont(font);
-    const QSize units = DialogBaseUnits(font);
+    m_units = DialogBaseUnits(font);
+    root->resize(DluToPixels(QRect(QPoint(0, 0), m_template.dluSize), m_units).size());
+}
 
+void DlgItems::BuildControls()
+{
+    QWidget* root = m_root;
     QButtonGroup* group = nullptr;
     auto* arrows = new GroupArrows(root);
     QWidget* previous = nullptr;
@@ -206,7 +211,7 @@ void DlgItems::Build(QWidget* root, int templateId)
                            c.kind == ControlKind::GroupBox;
         arrows->Add(w, c.groupStart, !label);
 
-        QRect rect = DluToPixels(c.dlu, units);
+        QRect rect = DluToPixels(c.dlu, m_units);
         if (c.kind == ControlKind::DropDownList)
             // The template height is the drop-down's. The width hint is left
             // alone: a list works it out once, when first asked, and its items
@@ -234,6 +239,8 @@ void DlgItems::Build(QWidget* root, int templateId)
             w->lower();
         if (c.hidden)
             w->hide();
+        else if (root->isVisible())
+            w->show();  // built in the root's first show, which has shown its children already
         if (c.disabled)
             w->setEnabled(false);
     }
@@ -246,7 +253,4 @@ void DlgItems::Build(QWidget* root, int templateId)
         UpdateRadioTabStop(g);
         QObject::connect(g, &QButtonGroup::buttonToggled, g, [g] { UpdateRadioTabStop(g); });
     }
-
-    const QRect client = DluToPixels(QRect(QPoint(0, 0), m_template.dluSize), units);
-    root->resize(client.size());
 }

@@ -18,7 +18,8 @@ constexpr int kCancelId = 2;
 Dialog::Dialog(int templateId, QWidget* parent)
     : QDialog(parent)
 {
-    Build(this, templateId);
+    UseTemplate(this, templateId);
+    BuildControls();
     setWindowTitle(Template().caption);
     // Only what works on a fixed-size window: no maximise or minimise, no
     // resizing frame; the close box and system menu where the template has them.
@@ -75,7 +76,7 @@ void Dialog::keyPressEvent(QKeyEvent* event)
 Page::Page(int templateId, QWidget* parent)
     : QWidget(parent)
 {
-    Build(this, templateId);
+    UseTemplate(this, templateId);
     setMinimumSize(size());  // so a sheet sizes itself to its largest page
 }
 
@@ -84,6 +85,7 @@ void Page::Initialise()
     if (m_initialised)
         return;
     m_initialised = true;
+    BuildControls();
     OnInitDialog();
     FitLists();
 }

@@ -25,8 +25,10 @@ private:
     bool m_initialised = false;
 };
 
-// A page of a tabbed sheet on a template. OnInitDialog runs once, the first
-// time the page is shown, or at once through Initialise().
+// A page of a tabbed sheet on a template. Until it is first shown, or
+// Initialise() is called, it has only the template's size, which is what a
+// sheet needs to size itself: then its controls are built and OnInitDialog
+// runs, once. A page whose tab is never opened is never built.
 class Page : public QWidget, public DlgItems {
 public:
     explicit Page(int templateId, QWidget* parent = nullptr);

@@ -45,9 +45,10 @@ public:
     void OnClicked(int id, std::function<void()> handler);
 
 protected:
-    // Builds the controls of template `templateId` inside `root` and sizes
-    // `root` to the template.
-    void Build(QWidget* root, int templateId);
+    // Takes template `templateId` for `root`: its number, font and size.
+    void UseTemplate(QWidget* root, int templateId);
+    // Builds the template's controls inside the root, once.
+    void BuildControls();
     // Widens each list to its longest item where there is room; run once the
     // window has initialised, when the lists hold their items.
     void FitLists();
@@ -57,6 +58,7 @@ protected:
 private:
     QWidget* m_root = nullptr;
     DialogTemplate m_template;
+    QSize m_units;  // dialog base units of the template's font
 };
 
 // The dialog-item integer read on a text: leading white space, an optional

@@ -10,16 +10,14 @@
 
 using namespace IDD_PAGE_COMM;
 
-CPage_comm::CPage_comm(QWidget* parent) : Page(IDD, parent)
-{
-    for (int row = 0; row < int(params::kPresets.size()); ++row)
-        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
-    OnClicked(IDC_BTN_GETVER, [this] { OnGetVersion(); });
-}
+CPage_comm::CPage_comm(QWidget* parent) : Page(IDD, parent) {}
 
 bool CPage_comm::OnInitDialog()
 {
     Page::OnInitDialog();
+    for (int row = 0; row < int(params::kPresets.size()); ++row)
+        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
+    OnClicked(IDC_BTN_GETVER, [this] { OnGetVersion(); });
     FillBlockList(*this, IDC_COMBO_ADDR);
     SetItemText(IDC_GROUP_4BYTE, "4-byte");
     SetItemText(IDC_GROUP_7BYTE, "7-byte");

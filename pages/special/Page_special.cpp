@@ -55,8 +55,11 @@ QString CPage_special::Caption(int id)
     return {};
 }
 
-CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent)
+CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent) {}
+
+bool CPage_special::OnInitDialog()
 {
+    Page::OnInitDialog();
     OnClicked(IDC_RADIO_SELF_DEFINE, [this] {
         EnableItem(IDC_BTN_DETAIL, IsChecked(IDC_RADIO_SELF_DEFINE));
         if (g_cardSizeDetail == 0)
@@ -73,11 +76,6 @@ CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent)
         FocusAndSelectAll(IDC_EDIT_LENGTH);
     });
     OnClicked(IDC_BTN_SET, [this] { OnSet(); });
-}
-
-bool CPage_special::OnInitDialog()
-{
-    Page::OnInitDialog();
     for (const auto& caption : kCaptions)
         SetItemText(caption.id, caption.text);
     LabelItem(IDC_EDIT_LENGTH, IDC_STATIC_CHARS);

@@ -68,6 +68,11 @@ QStringList TabWalk(QWidget& w, int count)
     return walk;
 }
 
+// A page with its controls built at once.
+struct BuiltPage : Page {
+    explicit BuiltPage(int templateId) : Page(templateId) { Initialise(); }
+};
+
 struct Expected {
     int templateId;
     int id;
@@ -106,7 +111,7 @@ const Expected kControls[] = {
 TEST_F(Widgets, EachTemplateBuildsItsControls)
 {
     for (int templateId : {100, 102, 132, 133, 134}) {
-        Page page(templateId);
+        BuiltPage page(templateId);
         EXPECT_EQ(page.objectName(), QString::number(templateId));
         QSet<QString> expectedIds;
         for (const Expected& e : kControls) {
@@ -134,7 +139,7 @@ TEST_F(Widgets, EachTemplateBuildsItsControls)
 
 TEST_F(Widgets, UnaddressedControlsAndLists)
 {
-    Page about(100), main(102), special(133), detail(134);
+    BuiltPage about(100), main(102), special(133), detail(134);
     const auto labelTexts = [](const QWidget& w) {
         QStringList texts;
         for (const QLabel* l : w.findChildren<QLabel*>())
@@ -168,7 +173,7 @@ TEST_F(Widgets, UnaddressedControlsAndLists)
 
 TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 {
-    Page page(133);
+    BuiltPage page(133);
     const QList<QList<int>> groups = {
         {1013, 1014, 1015}, {1006, 1007, 1009, 1010}, {1001, 1008}, {1011, 1012}, {1016, 1017}};
     for (const QList<int>& group : groups) {
@@ -190,7 +195,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
     page.SetCheck(1007, true);
     EXPECT_TRUE(page.IsChecked(1007));
 
-    Page detail(134);  // no group start: both radios in one group
+    BuiltPage detail(134);  // no group start: both radios in one group
     EXPECT_FALSE(detail.IsChecked(1042));
     EXPECT_FALSE(detail.IsChecked(1044));
     qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
@@ -201,7 +206,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 
 TEST_F(Widgets, MouseReachesControlsInsideFrames)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w->objectName().isEmpty() || w->isHidden())
@@ -227,12 +232,12 @@ TEST_F(Widgets, MouseReachesControlsInsideFrames)
 TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 {
     {
-        Page page(133);
+        BuiltPage page(133);
         EXPECT_EQ(TabWalk(page, 5), (QStringList{"1006", "1021", "1046", "1047", "1006"}));
     }
     {
         // Tab reaches the checked radio of a group; enabled controls join in.
-        Page page(133);
+        BuiltPage page(133);
         page.SetCheck(1009, true);
         page.EnableItem(1023, true);
         page.EnableItem(1019, true);
@@ -251,7 +256,7 @@ TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 
 TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(1007)), &QAbstractButton::clicked);
@@ -274,7 +279,7 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 
 TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     page.EnableItem(1019, true);
     QTest::keyClicks(page.Item(1019), "1a2-3 ");
@@ -288,7 +293,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
     QTest::keyClicks(page.Item(1047), "x-1 Z");
     EXPECT_EQ(page.ItemText(1047), QStringLiteral("x-1 Z"));
 
-    Page detail(134);
+    BuiltPage detail(134);
     detail.ShowItem(1041, true);
     detail.LimitText(1041, 2);
     QTest::keyClicks(detail.Item(1041), "-57");
@@ -298,7 +303,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 
 TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 {
-    Page page(134);
+    BuiltPage page(134);
     for (int id : {9999, -1, 0}) {
         EXPECT_EQ(page.Item(id), nullptr);
         EXPECT_TRUE(page.ItemText(id).isEmpty());
@@ -313,7 +318,7 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 
 TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     // Free room on the right (1007, 1009), or only on the left (1061).
     const QList<std::pair<int, const char*>> captions = {
