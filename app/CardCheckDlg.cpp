@@ -117,7 +117,7 @@ bool CCardCheckDlg::OnInitDialog()
 
     auto* uid = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
     auto* typed = qobject_cast<QLineEdit*>(Item(IDC_EDIT_TYPED));
-    // A UID typed by hand no longer comes from the reader's text.
+    // A UID typed by hand clears the reader's text, which would contradict it.
     connect(uid, &QLineEdit::textChanged, this, [this, typed] {
         const QSignalBlocker quiet(typed);
         typed->clear();

@@ -41,7 +41,7 @@ void CPage_comm::ApplyPreset(int row)
     const int32_t r = lc_setReadOnlyPara(handle, preset.dataBase, aux.aux8, preset.orientation,
                                          preset.snSize, preset.outLength, aux.auxA, aux.auxB);
     if (r != 0) {
-        LogWithCode("Set return error，", r);
+        LogWithCode("Set return error，", r);  // the tool's own text, full-width comma and all
         return;
     }
     if (ResetReadAddress(handle) == 0)

@@ -62,6 +62,8 @@ bool CPage_special::OnInitDialog()
     Page::OnInitDialog();
     OnClicked(IDC_RADIO_SELF_DEFINE, [this] {
         EnableItem(IDC_BTN_DETAIL, IsChecked(IDC_RADIO_SELF_DEFINE));
+        // Until Detail says otherwise, the first 4 bytes: every card's UID has
+        // at least 4 (kMinUid), and they are what the 4-byte presets read.
         if (g_cardSizeDetail == 0)
             g_cardSizeDetail = params::SnSizeFront(4);
     });
@@ -122,6 +124,8 @@ void CPage_special::OnSet()
     const int32_t handle = g_readerLink->handle;
     const Options o = GatherOptions();
     const int32_t blockAddress = SelectedIndex(IDC_COMBO_ADDR);
+    // At most 127 bytes, as a 128-byte buffer holds them with the terminating
+    // zero; the key box itself takes more.
     const QByteArray keyText = ItemText8(IDC_EDIT_PASSWORD).left(127);
     unsigned char key[6] = {};
     if (asc_hex(keyText.constData(), key, 6) != 0) {
@@ -132,7 +136,7 @@ void CPage_special::OnSet()
     int32_t r = lc_setReadOnlyPara(handle, o.dataBase, aux.aux8, o.orientation, o.snSize, o.outLength,
                                    aux.auxA, aux.auxB);
     if (r != 0) {
-        LogWithCode("Set return error，", r);
+        LogWithCode("Set return error，", r);  // the tool's own texts, full-width commas and all
         return;
     }
     Wait(100);
