@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Dialog.h"
+#include "resource.h"
 
 class CAboutDlg : public Dialog {
 public:
-    CAboutDlg() : Dialog(100) {}
+    CAboutDlg() : Dialog(IDD_ABOUTBOX::IDD) {}
 };

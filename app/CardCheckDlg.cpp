@@ -11,6 +11,11 @@
 #include <algorithm>
 
 #include "card.h"
+#include "resource.h"
+#include "simple/Page_comm.h"
+#include "special/Page_special.h"
+
+using namespace IDD_CARDCHECK;
 
 namespace {
 
@@ -29,19 +34,29 @@ const CardSettings kSpecialChoices[] = {
     {Decimal, Reverse, SnSizeBack(3), 8},
 };
 
-// A Special choice in the page's own words, so that it can be chosen there.
+// A Special choice in the words of the page and its Detail dialog, so that
+// it can be chosen there.
 QString SpecialSetting(const CardSettings& s)
 {
-    static const char* const kBases[] = {"Decimal", "Hexadecimal", "Wiegand", "String"};
-    const int n = s.snSize & 0x0F;
-    const QString size = s.snSize == kSnSizeAll ? QStringLiteral("All")
-                         : s.snSize & 0xF0      ? QStringLiteral("Self-Define, Detail 后 %1").arg(n)
-                                                : QStringLiteral("Self-Define, Detail 前 %1").arg(n);
-    const QString length =
-        s.outLength == kOutLengthDefault ? QStringLiteral("Default") : QStringLiteral("Static %1 Chars").arg(s.outLength);
-    const QString order = s.orientation == Forward ? QStringLiteral("Forward") : QStringLiteral("Reverse");
-    return QStringLiteral("Special Setting: %1 · %2 · %3 · %4 · WithOut")
-        .arg(size, QString::fromLatin1(kBases[s.dataBase]), order, length);
+    using namespace IDD_PAGE_SPECIAL;
+    namespace detail = IDD_DLG_CARDSIZE_DETAIL1;
+    const auto caption = &CPage_special::Caption;
+    static const int kBases[] = {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING};
+    QString size = caption(IDC_RADIO_ALL);
+    if (s.snSize != kSnSizeAll) {
+        const int end = s.snSize & 0xF0 ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
+        size = QStringLiteral("%1, %2 %3 %4")
+                   .arg(caption(IDC_RADIO_SELF_DEFINE), caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
+                        QString::number(s.snSize & 0x0F));
+    }
+    QString length = caption(IDC_RADIO_LENGTH_DEFAULT);
+    if (s.outLength != kOutLengthDefault)
+        length = QStringLiteral("%1 %2 %3").arg(caption(IDC_RADIO_LENGTH_STATIC), QString::number(s.outLength),
+                                                caption(IDC_STATIC_CHARS));
+    const QString order = caption(s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE);
+    return QStringLiteral("%1: %2 · %3 · %4 · %5 · %6")
+        .arg(QString::fromLatin1(CPage_special::kTitle), size, caption(kBases[s.dataBase]), order, length,
+             caption(IDC_RADIO_NO_HEADER));
 }
 
 // Letters and digits only, upper case.
@@ -95,22 +110,23 @@ std::string Latin1(const QString& text)
 bool CCardCheckDlg::OnInitDialog()
 {
     for (const Preset& preset : kPresets)
-        AddString(1066, QString::fromLatin1(preset.caption));
-    SetSelectedIndex(1066, 0);
-    for (int id : {1067, 1070})
+        AddString(IDC_COMBO_PRESET, QString::fromLatin1(preset.caption));
+    SetSelectedIndex(IDC_COMBO_PRESET, 0);
+    for (int id : {IDC_STATIC_NOTE, IDC_STATIC_VERDICT})
         qobject_cast<QLabel*>(Item(id))->setWordWrap(true);
 
-    auto* uid = qobject_cast<QLineEdit*>(Item(1064));
-    auto* typed = qobject_cast<QLineEdit*>(Item(1065));
-    // A UID typed by hand no longer comes from the reader's text.
+    auto* uid = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
+    auto* typed = qobject_cast<QLineEdit*>(Item(IDC_EDIT_TYPED));
+    // A UID typed by hand clears the reader's text, which would contradict it.
     connect(uid, &QLineEdit::textChanged, this, [this, typed] {
         const QSignalBlocker quiet(typed);
         typed->clear();
         Refresh();
     });
     connect(typed, &QLineEdit::textChanged, this, [this] { Refresh(); });
-    connect(qobject_cast<QComboBox*>(Item(1066)), &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
-    connect(qobject_cast<QLineEdit*>(Item(1069)), &QLineEdit::textChanged, this, [this] { Refresh(); });
+    connect(qobject_cast<QComboBox*>(Item(IDC_COMBO_PRESET)), &QComboBox::currentIndexChanged, this,
+            [this] { Refresh(); });
+    connect(qobject_cast<QLineEdit*>(Item(IDC_EDIT_PRINTED)), &QLineEdit::textChanged, this, [this] { Refresh(); });
     Refresh();
     return true;
 }
@@ -126,19 +142,19 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
 UidChoices CCardCheckDlg::CurrentUids(QString& note)
 {
     note.clear();
-    const QString typed = ItemText(1065).trimmed();
+    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
     if (typed.isEmpty()) {
-        if (ItemText(1064).trimmed().isEmpty()) {
+        if (ItemText(IDC_EDIT_UID).trimmed().isEmpty()) {
             note = QStringLiteral("Type the card's UID in hex, or what the reader types and the preset it was set to.");
             return {};
         }
-        Bytes uid = ParseHex(Latin1(ItemText(1064)), kMinUid, kMaxUid);
+        Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
             note = QStringLiteral("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
         return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
     }
 
-    const Preset& preset = kPresets[std::max(SelectedIndex(1066), 0)];
+    const Preset& preset = kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)];
     UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
     if (!uids.problem.empty())
         note = QStringLiteral("No UID gives %1: %2.").arg(From(typed, preset), QString::fromLatin1(uids.problem));
@@ -152,7 +168,8 @@ void CCardCheckDlg::Refresh()
     QStringList names;
     for (const Preset& p : kPresets) {
         settings.push_back({p.dataBase, p.orientation, p.snSize, p.outLength});
-        names << QStringLiteral("Simple Setting: \"%1\"").arg(p.caption);
+        names << QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
+                                                  QString::fromLatin1(p.caption));
     }
     for (const CardSettings& s : kSpecialChoices) {
         settings.push_back(s);
@@ -161,18 +178,18 @@ void CCardCheckDlg::Refresh()
 
     QString note;
     const UidChoices uids = CurrentUids(note);
-    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(1069).toStdString());
-    if (const QString typed = ItemText(1065).trimmed(); !typed.isEmpty()) {
+    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(IDC_EDIT_PRINTED).toStdString());
+    if (const QString typed = ItemText(IDC_EDIT_TYPED).trimmed(); !typed.isEmpty()) {
         if (!uids.uids.empty())
-            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(1066), 0)], uids, card.uid);
-        auto* box = qobject_cast<QLineEdit*>(Item(1064));
+            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)], uids, card.uid);
+        auto* box = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
         const QSignalBlocker quiet(box);
         box->setText(uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids.uids[card.uid], " ")));
     }
-    SetItemText(1067, note);
+    SetItemText(IDC_STATIC_NOTE, note);
 
     // The settings line up in a column after the widest output.
-    auto* list = qobject_cast<QPlainTextEdit*>(Item(1068));
+    auto* list = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_OUTPUTS));
     const QFontMetrics metrics(list->font());
     int width = 0;
     for (const std::string& output : card.outputs)
@@ -186,9 +203,9 @@ void CCardCheckDlg::Refresh()
             matches << names[int(k)];
         lines << (match ? QStringLiteral("► ") : QString()) + QString::fromLatin1(card.outputs[k]) + '\t' + names[int(k)];
     }
-    SetItemText(1068, lines.join('\n'));
+    SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
 
-    const QString printed = ItemText(1069).trimmed();
+    const QString printed = ItemText(IDC_EDIT_PRINTED).trimmed();
     QString verdict;
     if (!matches.isEmpty())
         verdict = QStringLiteral("Given by: %1.").arg(matches.join(QStringLiteral("; ")));
@@ -196,5 +213,5 @@ void CCardCheckDlg::Refresh()
         verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(printed);
     else if (!lines.isEmpty())
         verdict = QStringLiteral("Type the number printed on the card to see which settings give it.");
-    SetItemText(1070, verdict);
+    SetItemText(IDC_STATIC_VERDICT, verdict);
 }

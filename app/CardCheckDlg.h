@@ -6,10 +6,11 @@
 
 #include "Dialog.h"
 #include "card.h"
+#include "resource.h"
 
 class CCardCheckDlg : public Dialog {
 public:
-    explicit CCardCheckDlg(QWidget* parent = nullptr) : Dialog(135, parent) {}
+    explicit CCardCheckDlg(QWidget* parent = nullptr) : Dialog(IDD_CARDCHECK::IDD, parent) {}
 
 protected:
     bool OnInitDialog() override;

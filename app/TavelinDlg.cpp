@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QTabWidget>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -13,17 +12,14 @@
 #include "AboutDlg.h"
 #include "CardCheckDlg.h"
 #include "last_error.h"
+#include "resource.h"
 #include "t2.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#undef LoadString  // the framework's, not the A/W pair
-#endif
+using namespace IDD_TAVELIN_DIALOG;
 
 namespace {
 
 constexpr int kUsbPort = 100;
-constexpr int kOpenFailed = 0x3001;
 
 bool IsEnter(const QKeyEvent* e)
 {
@@ -33,43 +29,30 @@ bool IsEnter(const QKeyEvent* e)
 }  // namespace
 
 CTavelinDlg::CTavelinDlg()
-    : Dialog(102)
+    : Dialog(IDD)
     , m_icon(QStringLiteral(":/res/icon128.xpm"))
 {
-    OnClicked(1029, [this] { OnOpenClose(); });
-    OnClicked(1030, [this] { ClearLog(); });
+    OnClicked(IDC_BTN_OPEN, [this] { OnOpenClose(); });
+    OnClicked(IDC_BTN_CLEAR_MSG, [this] { ClearLog(); });
 }
 
 bool CTavelinDlg::OnInitDialog()
 {
-    m_aboutText = LoadString(101);
-    m_cardCheckText = LoadString(136);
-#ifdef _WIN32
-    if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        if (!m_aboutText.isEmpty())
-            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
-        AppendMenuW(menu, MF_STRING, IDM_CARDCHECK, reinterpret_cast<LPCWSTR>(m_cardCheckText.utf16()));
-    }
-#else
-    // No system menu to extend here: the window's context menu and F1 carry the item.
-    if (!m_aboutText.isEmpty()) {
-        auto* help = new QShortcut(QKeySequence::HelpContents, this);
-        connect(help, &QShortcut::activated, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    }
-#endif
+    m_aboutText = LoadString(IDS_ABOUTBOX);
+    m_cardCheckText = LoadString(IDS_CARDCHECK);
+    AddAboutAndCardCheck();
     setWindowIcon(m_icon);
 
-    m_portCombo = qobject_cast<QComboBox*>(Item(1037));
-    m_baudCombo = qobject_cast<QComboBox*>(Item(1038));
-    m_logBox = qobject_cast<QPlainTextEdit*>(Item(1039));
-    SetItemText(1049, QStringLiteral("Port"));
-    SetItemText(1050, QStringLiteral("Baud"));
-    SetItemText(1029, QStringLiteral("Open"));
-    SetItemText(1030, QStringLiteral("Clear MSG"));
+    m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
+    m_baudCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_BAUD));
+    m_logBox = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_MSG));
+    SetItemText(IDC_STATIC_PORT, QStringLiteral("Port"));
+    SetItemText(IDC_STATIC_BAUD, QStringLiteral("Baud"));
+    SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
+    SetItemText(IDC_BTN_CLEAR_MSG, QStringLiteral("Clear MSG"));
     m_logBox->setAccessibleName(QStringLiteral("Message log"));
-    SetSelectedIndex(1037, 0);
-    SetSelectedIndex(1038, 0);
+    SetSelectedIndex(IDC_COMBO_PORT, 0);
+    SetSelectedIndex(IDC_COMBO_BAUD, 0);
 
     // The log keeps its own copy of the text; the box's undo history would
     // only double it.
@@ -83,12 +66,12 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet = new QTabWidget(this);
     // The tabs take their English texts at once: measuring the templates'
     // Chinese captions first would load CJK glyphs, a large part of start-up.
-    m_sheet->addTab(&m_pageComm, QStringLiteral("Simple Setting"));
-    m_sheet->addTab(&m_pageSpecial, QStringLiteral("Special Setting"));
+    m_sheet->addTab(&m_pageComm, QString::fromLatin1(CPage_comm::kTitle));
+    m_sheet->addTab(&m_pageSpecial, QString::fromLatin1(CPage_special::kTitle));
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     m_sheet->show();
-    m_pageComm.Initialise();  // the other page initialises when first shown
+    m_pageComm.Initialise();  // the Special page is built when its tab is first shown
     for (int tab = 0; tab < m_sheet->count(); ++tab)
         m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
 
@@ -139,44 +122,43 @@ void CTavelinDlg::ClearLog()
     m_logBoxEdited = false;
 }
 
-int CTavelinDlg::OpenReaderLink()
+bool CTavelinDlg::OpenReaderLink()
 {
     const int index = m_portCombo->currentIndex();
     const int port = index == 0 ? kUsbPort : index - 1;
     const int baud = m_baudCombo->currentIndex() == 0 ? 9600 : 115200;
     const int handle = lc_init(port, baud);
     if (handle == -1)
-        return kOpenFailed;
+        return false;
     g_readerLink->handle = handle;
     g_readerLink->port = port;
-    return 0;
+    return true;
 }
 
 void CTavelinDlg::OnOpenClose()
 {
     BusyCursor busy;
     if (g_readerLink->handle == -1) {
-        if (OpenReaderLink() != 0) {
+        if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
-            Item(1029)->setToolTip(reason);
+            Item(IDC_BTN_OPEN)->setToolTip(reason);
             AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }
-        Item(1029)->setToolTip(QString());
+        Item(IDC_BTN_OPEN)->setToolTip(QString());
         AppendLog(QStringLiteral("Reader link ok"), 1);
-        SetItemText(1029, QStringLiteral("Close"));
+        SetItemText(IDC_BTN_OPEN, QStringLiteral("Close"));
     } else {
         lc_exit(g_readerLink->handle);
         g_readerLink->handle = -1;
         AppendLog(QStringLiteral("Reader link released"), 1);
-        SetItemText(1029, QStringLiteral("Open"));
+        SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
     }
 }
 
 void CTavelinDlg::OnSysCommand(unsigned command)
 {
-    constexpr unsigned kClose = 0xF060;
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
@@ -186,8 +168,6 @@ void CTavelinDlg::OnSysCommand(unsigned command)
         m_cardCheck->show();
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
-    } else if ((command & 0xFFF0) == kClose) {
-        reject();
     }
 }
 
@@ -209,17 +189,3 @@ void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(m_cardCheckText, this, [this] { OnSysCommand(IDM_CARDCHECK); });
     menu.exec(event->globalPos());
 }
-
-#ifdef _WIN32
-bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
-{
-    const auto* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND
-        && ((msg->wParam & 0xFFF0) == IDM_ABOUTBOX || (msg->wParam & 0xFFF0) == IDM_CARDCHECK)) {
-        OnSysCommand(static_cast<unsigned>(msg->wParam));
-        *result = 0;
-        return true;
-    }
-    return Dialog::nativeEvent(eventType, message, result);
-}
-#endif

@@ -27,7 +27,7 @@ public:
     void AppendLog(const QString& message, int newLine, const QString& toolTip);
     void ClearLog();
     void OnOpenClose();
-    int OpenReaderLink();
+    bool OpenReaderLink();  // true when the link opened
 
     // System commands: (command AND 0xFFF0) = 0x0010 shows the About box,
     // 0x0020 the Card Check window.
@@ -48,6 +48,9 @@ protected:
 #endif
 
 private:
+    // The system menu's items on Windows; elsewhere F1 (the context menu has both).
+    void AddAboutAndCardCheck();
+
     QIcon m_icon;
     QComboBox* m_portCombo = nullptr;
     QComboBox* m_baudCombo = nullptr;

@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "EmulatedReader.h"
+#include "common/ReaderPause.h"
 #include "params.h"
 
 namespace {

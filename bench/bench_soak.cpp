@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "EmulatedReader.h"
+#include "common/ReaderPause.h"
 
 namespace {
 

@@ -173,11 +173,19 @@ const DialogTemplate& LoadTemplate(int id)
     return it->second;
 }
 
+QString TemplateText(int templateId, int id)
+{
+    for (const ControlTemplate& c : LoadTemplate(templateId).controls)
+        if (c.id == id)
+            return c.text;
+    return {};
+}
+
 QString LoadString(int id)
 {
     static const QJsonObject table = ReadJsonObject(QStringLiteral(":/res/strings.json"),
                                                     QStringLiteral("string table"));
-    return table.value(QString::number(id)).toString();
+    return table.value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
 }
 
 QFont TemplateFont(const DialogTemplate& t)

@@ -1,5 +1,6 @@
 // Dialog templates, string table and dialog units. The templates are data
 // (res/dialogs/<number>.json, compiled into the program as Qt resources).
+// Their "name" fields are for the code's resource.h, not read here.
 #pragma once
 
 #include <QFont>
@@ -53,6 +54,9 @@ struct DialogTemplate {
 // Loads template `id`; throws std::runtime_error naming the template when it
 // is missing or malformed (a build fault, not user input).
 const DialogTemplate& LoadTemplate(int id);
+
+// The text of control `id` in template `templateId`; empty when absent.
+QString TemplateText(int templateId, int id);
 
 // String table entry `id`; empty when absent.
 QString LoadString(int id);

@@ -20,9 +20,9 @@ void LogWithCode(const char* message, int32_t result)
     g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
 }
 
-void FillBlockList(DlgItems& page)
+void FillBlockList(DlgItems& page, int list)
 {
     for (int block = 0; block <= 255; ++block)
-        page.AddString(1046, QString::number(block));
-    page.SetSelectedIndex(1046, params::kBlockUid);
+        page.AddString(list, QString::number(block));
+    page.SetSelectedIndex(list, params::kBlockUid);
 }

@@ -33,5 +33,5 @@ bool EnsurePortOpen();
 // Logs `message` (UTF-8) followed by the library's result as "code: 0x..".
 void LogWithCode(const char* message, int32_t result);
 
-// Fills combo 1046 of `page` with "0".."255" and selects 255.
-void FillBlockList(DlgItems& page);
+// Fills the block list `list` of `page` with "0".."255" and selects 255.
+void FillBlockList(DlgItems& page, int list);

@@ -3,27 +3,30 @@
 #include <cstring>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "params.h"
+#include "resource.h"
 #include "t2.h"
 
-CPage_comm::CPage_comm(QWidget* parent) : Page(132, parent)
-{
-    for (int row = 0; row < int(params::kPresets.size()); ++row)
-        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
-    OnClicked(1049, [this] { OnGetVersion(); });
-}
+using namespace IDD_PAGE_COMM;
+
+CPage_comm::CPage_comm(QWidget* parent) : Page(IDD, parent) {}
 
 bool CPage_comm::OnInitDialog()
 {
     Page::OnInitDialog();
-    FillBlockList(*this);
-    SetItemText(1052, "4-byte");
-    SetItemText(1053, "7-byte");
+    for (int row = 0; row < int(params::kPresets.size()); ++row)
+        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
+    OnClicked(IDC_BTN_GETVER, [this] { OnGetVersion(); });
+    FillBlockList(*this, IDC_COMBO_ADDR);
+    SetItemText(IDC_GROUP_4BYTE, "4-byte");
+    SetItemText(IDC_GROUP_7BYTE, "7-byte");
     for (const params::Preset& preset : params::kPresets)
         SetItemText(preset.buttonId, preset.caption);
-    SetItemText(1049, "Get-Ver");
-    Item(1063)->setAccessibleName(ItemText(1049));  // no label: the button beside it says what it holds
-    SetItemText(1047, QString::fromLatin1(params::kDefaultKeyText));
+    SetItemText(IDC_BTN_GETVER, "Get-Ver");
+    // No label: the button beside it says what it holds.
+    Item(IDC_EDIT_VERSION)->setAccessibleName(ItemText(IDC_BTN_GETVER));
+    SetItemText(IDC_EDIT_PASSWORD, QString::fromLatin1(params::kDefaultKeyText));
     return true;
 }
 
@@ -38,7 +41,7 @@ void CPage_comm::ApplyPreset(int row)
     const int32_t r = lc_setReadOnlyPara(handle, preset.dataBase, aux.aux8, preset.orientation,
                                          preset.snSize, preset.outLength, aux.auxA, aux.auxB);
     if (r != 0) {
-        LogWithCode("Set return error，", r);
+        LogWithCode("Set return error，", r);  // the tool's own text, full-width comma and all
         return;
     }
     if (ResetReadAddress(handle) == 0)
@@ -68,5 +71,5 @@ void CPage_comm::OnGetVersion()
         return;
     }
     g_mainDlg->AppendLog("Get version success", 1);
-    SetItemText(1063, QString::fromLocal8Bit(text, qsizetype(strnlen(text, sizeof text - 1))));
+    SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text, qsizetype(strnlen(text, sizeof text - 1))));
 }

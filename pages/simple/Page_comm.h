@@ -6,6 +6,7 @@
 class CPage_comm : public Page {
 public:
     explicit CPage_comm(QWidget* parent = nullptr);
+    static constexpr char kTitle[] = "Simple Setting";  // the tab's text
 
     void ApplyPreset(int row);  // row of params::kPresets
     int ResetReadAddress(int handle);

@@ -1,35 +1,39 @@
 #include "special/DlgCardSizeDetail1.h"
 
 #include "params.h"
+#include "resource.h"
+
+using namespace IDD_DLG_CARDSIZE_DETAIL1;
 
 int32_t g_cardSizeDetail = 0;
 
-CDlgCardSizeDetail1::CDlgCardSizeDetail1(QWidget* parent) : Dialog(134, parent)
+CDlgCardSizeDetail1::CDlgCardSizeDetail1(QWidget* parent) : Dialog(IDD, parent)
 {
-    OnClicked(1042, [this] {
-        ShowItem(1041, true);
-        ShowItem(1043, false);
+    OnClicked(IDC_RADIO_FRONT, [this] {
+        ShowItem(IDC_EDIT_FRONT, true);
+        ShowItem(IDC_EDIT_BACK, false);
     });
-    OnClicked(1044, [this] {
-        ShowItem(1041, false);
-        ShowItem(1043, true);
+    OnClicked(IDC_RADIO_BACK, [this] {
+        ShowItem(IDC_EDIT_FRONT, false);
+        ShowItem(IDC_EDIT_BACK, true);
     });
 }
 
 bool CDlgCardSizeDetail1::OnInitDialog()
 {
     Dialog::OnInitDialog();
-    LimitText(1041, 2);
-    LimitText(1043, 2);
+    LimitText(IDC_EDIT_FRONT, 2);
+    LimitText(IDC_EDIT_BACK, 2);
     return true;
 }
 
 void CDlgCardSizeDetail1::accept()
 {
-    if (IsChecked(1042))
-        *m_target = params::SnSizeFront(ItemInt(1041));
-    if (IsChecked(1044))
-        *m_target = params::SnSizeBack(ItemInt(1043));
+    if (IsChecked(IDC_RADIO_FRONT))
+        *m_target = params::SnSizeFront(ItemInt(IDC_EDIT_FRONT));
+    if (IsChecked(IDC_RADIO_BACK))
+        *m_target = params::SnSizeBack(ItemInt(IDC_EDIT_BACK));
+    // "Paramter" is the tool's own spelling, kept as it stands.
     MessageBoxOk(this, QStringLiteral("Set ok"), QStringLiteral("Paramter set ok"), QMessageBox::Information);
     Dialog::accept();
 }

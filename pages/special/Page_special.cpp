@@ -4,9 +4,13 @@
 #include <utility>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "params.h"
+#include "resource.h"
 #include "special/DlgCardSizeDetail1.h"
 #include "t2.h"
+
+using namespace IDD_PAGE_SPECIAL;
 
 namespace {
 
@@ -14,51 +18,77 @@ const struct {
     int id;
     const char* text;
 } kCaptions[] = {
-    {1051, "SN Size"},    {1001, "All"},         {1008, "Self-Define"},       {1023, "Detail"},
-    {1054, "Data Base"},  {1006, "Decimal"},     {1007, "Hexadecimal"},       {1009, "Wiegand"},
-    {1010, "String"},     {1055, "Data Orien"},  {1011, "Reverse"},           {1012, "Forward"},
-    {1056, "Out Length"}, {1016, "Default"},     {1017, "Static"},            {1057, "Chars"},
-    {1058, "Header"},     {1013, "With"},        {1014, "WithOut"},           {1015, "USB Without Enter"},
-    {1059, "Data From"},  {1060, "Addr"},        {1061, "Password"},
-    {1062, "(Read UID when address set to 255)"}, {1021, "Set"},
+    {IDC_STATIC_SN_SIZE, "SN Size"},
+    {IDC_RADIO_ALL, "All"},
+    {IDC_RADIO_SELF_DEFINE, "Self-Define"},
+    {IDC_BTN_DETAIL, "Detail"},
+    {IDC_STATIC_DATA_BASE, "Data Base"},
+    {IDC_RADIO_DECIMAL, "Decimal"},
+    {IDC_RADIO_HEX, "Hexadecimal"},
+    {IDC_RADIO_WIEGAND, "Wiegand"},
+    {IDC_RADIO_STRING, "String"},
+    {IDC_STATIC_DATA_ORIEN, "Data Orien"},
+    {IDC_RADIO_REVERSE, "Reverse"},
+    {IDC_RADIO_FORWARD, "Forward"},
+    {IDC_STATIC_OUT_LENGTH, "Out Length"},
+    {IDC_RADIO_LENGTH_DEFAULT, "Default"},
+    {IDC_RADIO_LENGTH_STATIC, "Static"},
+    {IDC_STATIC_CHARS, "Chars"},
+    {IDC_STATIC_HEADER, "Header"},
+    {IDC_RADIO_HEADER, "With"},
+    {IDC_RADIO_NO_HEADER, "WithOut"},
+    {IDC_RADIO_USB_NO_ENTER, "USB Without Enter"},
+    {IDC_STATIC_DATA_FROM, "Data From"},
+    {IDC_STATIC_ADDR, "Addr"},
+    {IDC_STATIC_PASSWORD, "Password"},
+    {IDC_STATIC_UID_NOTE, "(Read UID when address set to 255)"},
+    {IDC_BTN_SET, "Set"},
 };
 
 }  // namespace
 
-CPage_special::CPage_special(QWidget* parent) : Page(133, parent)
+QString CPage_special::Caption(int id)
 {
-    OnClicked(1008, [this] {
-        EnableItem(1023, IsChecked(1008));
-        if (g_cardSizeDetail == 0)
-            g_cardSizeDetail = params::SnSizeFront(4);
-    });
-    OnClicked(1023, [this] {
-        CDlgCardSizeDetail1 dlg(this);
-        dlg.m_target = &g_cardSizeDetail;
-        dlg.DoModal();
-    });
-    OnClicked(1016, [this] { EnableItem(1019, false); });
-    OnClicked(1017, [this] {
-        EnableItem(1019, true);
-        FocusAndSelectAll(1019);
-    });
-    OnClicked(1021, [this] { OnSet(); });
+    for (const auto& caption : kCaptions)
+        if (caption.id == id)
+            return QString::fromLatin1(caption.text);
+    return {};
 }
+
+CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent) {}
 
 bool CPage_special::OnInitDialog()
 {
     Page::OnInitDialog();
+    OnClicked(IDC_RADIO_SELF_DEFINE, [this] {
+        EnableItem(IDC_BTN_DETAIL, IsChecked(IDC_RADIO_SELF_DEFINE));
+        // Until Detail says otherwise, the first 4 bytes: every card's UID has
+        // at least 4 (kMinUid), and they are what the 4-byte presets read.
+        if (g_cardSizeDetail == 0)
+            g_cardSizeDetail = params::SnSizeFront(4);
+    });
+    OnClicked(IDC_BTN_DETAIL, [this] {
+        CDlgCardSizeDetail1 dlg(this);
+        dlg.m_target = &g_cardSizeDetail;
+        dlg.DoModal();
+    });
+    OnClicked(IDC_RADIO_LENGTH_DEFAULT, [this] { EnableItem(IDC_EDIT_LENGTH, false); });
+    OnClicked(IDC_RADIO_LENGTH_STATIC, [this] {
+        EnableItem(IDC_EDIT_LENGTH, true);
+        FocusAndSelectAll(IDC_EDIT_LENGTH);
+    });
+    OnClicked(IDC_BTN_SET, [this] { OnSet(); });
     for (const auto& caption : kCaptions)
         SetItemText(caption.id, caption.text);
-    LabelItem(1019, 1057);
-    LabelItem(1046, 1060);
-    LabelItem(1047, 1061);
-    for (int id : {1001, 1006, 1011, 1016, 1014})
+    LabelItem(IDC_EDIT_LENGTH, IDC_STATIC_CHARS);
+    LabelItem(IDC_COMBO_ADDR, IDC_STATIC_ADDR);
+    LabelItem(IDC_EDIT_PASSWORD, IDC_STATIC_PASSWORD);
+    for (int id : {IDC_RADIO_ALL, IDC_RADIO_DECIMAL, IDC_RADIO_REVERSE, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_NO_HEADER})
         SetCheck(id, true);
-    LimitText(1019, 2);
-    EnableItem(1023, false);
-    FillBlockList(*this);
-    SetItemText(1047, QString::fromLatin1(params::kDefaultKeyText));
+    LimitText(IDC_EDIT_LENGTH, 2);
+    EnableItem(IDC_BTN_DETAIL, false);
+    FillBlockList(*this, IDC_COMBO_ADDR);
+    SetItemText(IDC_EDIT_PASSWORD, QString::fromLatin1(params::kDefaultKeyText));
     g_cardSizeDetail = 0;
     return true;
 }
@@ -72,11 +102,17 @@ CPage_special::Options CPage_special::GatherOptions() const
             if (IsChecked(id))
                 out = value;
     };
-    pick(o.snSize, {{1001, kSnSizeAll}, {1008, g_cardSizeDetail}});
-    pick(o.dataBase, {{1006, Decimal}, {1007, Hexadecimal}, {1009, Wiegand}, {1010, String}});
-    pick(o.orientation, {{1011, Reverse}, {1012, Forward}});
-    pick(o.outLength, {{1016, kOutLengthDefault}, {1017, ItemInt(1019)}});
-    pick(o.headerFlag, {{1013, WithHeader}, {1014, WithoutHeader}, {1015, WithoutHeader}});
+    pick(o.snSize, {{IDC_RADIO_ALL, kSnSizeAll}, {IDC_RADIO_SELF_DEFINE, g_cardSizeDetail}});
+    pick(o.dataBase, {{IDC_RADIO_DECIMAL, Decimal},
+                      {IDC_RADIO_HEX, Hexadecimal},
+                      {IDC_RADIO_WIEGAND, Wiegand},
+                      {IDC_RADIO_STRING, String}});
+    pick(o.orientation, {{IDC_RADIO_REVERSE, Reverse}, {IDC_RADIO_FORWARD, Forward}});
+    pick(o.outLength,
+         {{IDC_RADIO_LENGTH_DEFAULT, kOutLengthDefault}, {IDC_RADIO_LENGTH_STATIC, ItemInt(IDC_EDIT_LENGTH)}});
+    pick(o.headerFlag, {{IDC_RADIO_HEADER, WithHeader},
+                        {IDC_RADIO_NO_HEADER, WithoutHeader},
+                        {IDC_RADIO_USB_NO_ENTER, WithoutHeader}});
     return o;
 }
 
@@ -87,8 +123,10 @@ void CPage_special::OnSet()
     BusyCursor busy;
     const int32_t handle = g_readerLink->handle;
     const Options o = GatherOptions();
-    const int32_t blockAddress = SelectedIndex(1046);
-    const QByteArray keyText = ItemText8(1047).left(127);
+    const int32_t blockAddress = SelectedIndex(IDC_COMBO_ADDR);
+    // At most 127 bytes, as a 128-byte buffer holds them with the terminating
+    // zero; the key box itself takes more.
+    const QByteArray keyText = ItemText8(IDC_EDIT_PASSWORD).left(127);
     unsigned char key[6] = {};
     if (asc_hex(keyText.constData(), key, 6) != 0) {
         g_mainDlg->AppendLog("Data or length invalid", 1);
@@ -98,7 +136,7 @@ void CPage_special::OnSet()
     int32_t r = lc_setReadOnlyPara(handle, o.dataBase, aux.aux8, o.orientation, o.snSize, o.outLength,
                                    aux.auxA, aux.auxB);
     if (r != 0) {
-        LogWithCode("Set return error，", r);
+        LogWithCode("Set return error，", r);  // the tool's own texts, full-width commas and all
         return;
     }
     Wait(100);

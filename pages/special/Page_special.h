@@ -9,6 +9,12 @@ class CPage_special : public Page {
 public:
     explicit CPage_special(QWidget* parent = nullptr);
 
+    // The tab's text, and the English caption the page gives control `id`
+    // (empty where it keeps the template's): Card Check names the choices
+    // with them, so that they can be found on the page.
+    static constexpr char kTitle[] = "Special Setting";
+    static QString Caption(int id);
+
     struct Options {
         int32_t snSize = 0;
         int32_t dataBase = 0;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 #include "qt_print.h"

@@ -13,6 +13,7 @@
 
 #include "DeviceFolder.h"
 #include "EmulatedReader.h"
+#include "common/ReaderPause.h"
 #include "qt_print.h"
 
 namespace {

@@ -21,6 +21,7 @@
 
 #include "DeviceFolder.h"
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
 #include "card.h"

@@ -26,7 +26,7 @@ struct FakeT2 {
     std::string versionText = "T2 reader v1.0";  // copied whole, no bound check: tests control it
     bool realAscHex = true;                       // else asc_hex returns ascHexResult
     int32_t ascHexResult = 0;
-    // Filled into the version buffer before the text, to show unterminated replies.
+    // The text is copied without its terminating zero, as a library may leave it.
     bool versionUnterminated = false;
 
     void Reset() { *this = FakeT2{}; }

@@ -17,6 +17,7 @@
 #include "Dialog.h"
 #include "TavelinDlg.h"
 #include "qt_print.h"
+#include "resource.h"
 #include "special/DlgCardSizeDetail1.h"
 
 namespace {
@@ -68,58 +69,55 @@ QStringList TabWalk(QWidget& w, int count)
     return walk;
 }
 
-struct Expected {
-    int templateId;
-    int id;
-    const char* className;
-    const char* text;
-    bool hidden = false;
-    bool disabled = false;
+// A page with its controls built at once.
+struct BuiltPage : Page {
+    explicit BuiltPage(int templateId) : Page(templateId) { Initialise(); }
 };
 
-const Expected kControls[] = {
-    {102, 1049, "QLabel", "端口"}, {102, 1037, "QComboBox", "USB"}, {102, 1050, "QLabel", "波特率"},
-    {102, 1038, "QComboBox", "9600"}, {102, 1029, "QPushButton", "打 开"}, {102, 1039, "QPlainTextEdit", ""},
-    {102, 1030, "QPushButton", "清理信息框"},
-    {100, 1, "QPushButton", "确定"},
-    {132, 1052, "QGroupBox", "4字节卡号"}, {132, 1053, "QGroupBox", "7字节卡号"}, {132, 1040, "QPushButton", "8位16进制（正向）"},
-    {132, 1041, "QPushButton", "8位16进制（反向）"}, {132, 1042, "QPushButton", "10位10进制（正向）"},
-    {132, 1043, "QPushButton", "10位10进制（反向）"}, {132, 1044, "QPushButton", "14位16进制（正向）"},
-    {132, 1045, "QPushButton", "14位16进制（反向）"}, {132, 1046, "QComboBox", "", true},
-    {132, 1047, "QLineEdit", "", true}, {132, 1048, "QPushButton", "设置", true}, {132, 1049, "QPushButton", "获取版本"},
-    {132, 1063, "QLineEdit", ""},
-    {133, 1051, "QLabel", "卡号长度"}, {133, 1001, "QRadioButton", "全部"}, {133, 1008, "QRadioButton", "自定义"},
-    {133, 1023, "QPushButton", "详情", false, true}, {133, 1054, "QLabel", "数据形式"},
-    {133, 1006, "QRadioButton", "十进制"}, {133, 1007, "QRadioButton", "十六进制"}, {133, 1009, "QRadioButton", "韦根"},
-    {133, 1010, "QRadioButton", "字符串"}, {133, 1055, "QLabel", "数据方向"}, {133, 1011, "QRadioButton", "反向"},
-    {133, 1012, "QRadioButton", "正向"}, {133, 1056, "QLabel", "字串长度"}, {133, 1016, "QRadioButton", "默认(前面去零)"},
-    {133, 1017, "QRadioButton", "固定"}, {133, 1019, "QLineEdit", "", false, true}, {133, 1057, "QLabel", "字符"},
-    {133, 1058, "QLabel", "命令头"}, {133, 1013, "QRadioButton", "有"}, {133, 1014, "QRadioButton", "无"},
-    {133, 1015, "QRadioButton", "USB不带回车"}, {133, 1059, "QLabel", "读取位置"}, {133, 1060, "QLabel", "块地址"},
-    {133, 1046, "QComboBox", ""}, {133, 1061, "QLabel", "密码"}, {133, 1047, "QLineEdit", ""},
-    {133, 1062, "QLabel", "(当地址为255时，设备将读取卡号)"}, {133, 1021, "QPushButton", "设  置"},
-    {133, 1022, "QPushButton", "获  取", true},
-    {134, 1, "QPushButton", "设 置"}, {134, 1041, "QLineEdit", "", true}, {134, 1043, "QLineEdit", "", true},
-    {134, 1042, "QRadioButton", "前"}, {134, 1044, "QRadioButton", "后"},
+// What the builder makes of each kind of template control.
+const std::map<ControlKind, const char*> kClasses = {
+    {ControlKind::Static, "QLabel"},
+    {ControlKind::Icon, "QLabel"},
+    {ControlKind::GroupBox, "QGroupBox"},
+    {ControlKind::PushButton, "QPushButton"},
+    {ControlKind::DefPushButton, "QPushButton"},
+    {ControlKind::AutoRadio, "QRadioButton"},
+    {ControlKind::Edit, "QLineEdit"},
+    {ControlKind::MultiLineEdit, "QPlainTextEdit"},
+    {ControlKind::DropDownList, "QComboBox"},
 };
+
+// The text a control just built shows: an edit none, a list its first item.
+QString BuiltText(const ControlTemplate& c)
+{
+    switch (c.kind) {
+    case ControlKind::Edit:
+    case ControlKind::MultiLineEdit:
+        return {};
+    case ControlKind::DropDownList:
+        return c.items.value(0);
+    default:
+        return c.text;
+    }
+}
 
 TEST_F(Widgets, EachTemplateBuildsItsControls)
 {
-    for (int templateId : {100, 102, 132, 133, 134}) {
-        Page page(templateId);
+    for (int templateId : kDialogTemplates) {
+        BuiltPage page(templateId);
         EXPECT_EQ(page.objectName(), QString::number(templateId));
         QSet<QString> expectedIds;
-        for (const Expected& e : kControls) {
-            if (e.templateId != templateId)
+        for (const ControlTemplate& c : LoadTemplate(templateId).controls) {
+            if (c.id == -1)
                 continue;
-            expectedIds << QString::number(e.id);
-            const QWidget* w = page.Item(e.id);
-            ASSERT_NE(w, nullptr) << templateId << "/" << e.id;
-            EXPECT_EQ(w->objectName(), QString::number(e.id));
-            EXPECT_STREQ(w->metaObject()->className(), e.className) << templateId << "/" << e.id;
-            EXPECT_EQ(page.ItemText(e.id), QString::fromUtf8(e.text)) << templateId << "/" << e.id;
-            EXPECT_EQ(w->isHidden(), e.hidden) << templateId << "/" << e.id;
-            EXPECT_EQ(w->isEnabled(), !e.disabled) << templateId << "/" << e.id;
+            const std::string where = std::to_string(templateId) + "/" + std::to_string(c.id);
+            expectedIds << QString::number(c.id);
+            const QWidget* w = page.Item(c.id);
+            ASSERT_NE(w, nullptr) << where;
+            EXPECT_STREQ(w->metaObject()->className(), kClasses.at(c.kind)) << where;
+            EXPECT_EQ(page.ItemText(c.id), BuiltText(c)) << where;
+            EXPECT_EQ(w->isHidden(), c.hidden) << where;
+            EXPECT_EQ(w->isEnabled(), !c.disabled) << where;
         }
         QSet<QString> builtIds;
         for (const QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -134,7 +132,7 @@ TEST_F(Widgets, EachTemplateBuildsItsControls)
 
 TEST_F(Widgets, UnaddressedControlsAndLists)
 {
-    Page about(100), main(102), special(133), detail(134);
+    BuiltPage about(100), main(102), special(133), detail(134);
     const auto labelTexts = [](const QWidget& w) {
         QStringList texts;
         for (const QLabel* l : w.findChildren<QLabel*>())
@@ -168,7 +166,7 @@ TEST_F(Widgets, UnaddressedControlsAndLists)
 
 TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 {
-    Page page(133);
+    BuiltPage page(133);
     const QList<QList<int>> groups = {
         {1013, 1014, 1015}, {1006, 1007, 1009, 1010}, {1001, 1008}, {1011, 1012}, {1016, 1017}};
     for (const QList<int>& group : groups) {
@@ -190,7 +188,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
     page.SetCheck(1007, true);
     EXPECT_TRUE(page.IsChecked(1007));
 
-    Page detail(134);  // no group start: both radios in one group
+    BuiltPage detail(134);  // no group start: both radios in one group
     EXPECT_FALSE(detail.IsChecked(1042));
     EXPECT_FALSE(detail.IsChecked(1044));
     qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
@@ -201,7 +199,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 
 TEST_F(Widgets, MouseReachesControlsInsideFrames)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w->objectName().isEmpty() || w->isHidden())
@@ -227,12 +225,12 @@ TEST_F(Widgets, MouseReachesControlsInsideFrames)
 TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 {
     {
-        Page page(133);
+        BuiltPage page(133);
         EXPECT_EQ(TabWalk(page, 5), (QStringList{"1006", "1021", "1046", "1047", "1006"}));
     }
     {
         // Tab reaches the checked radio of a group; enabled controls join in.
-        Page page(133);
+        BuiltPage page(133);
         page.SetCheck(1009, true);
         page.EnableItem(1023, true);
         page.EnableItem(1019, true);
@@ -251,7 +249,7 @@ TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 
 TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(1007)), &QAbstractButton::clicked);
@@ -274,7 +272,7 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 
 TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     page.EnableItem(1019, true);
     QTest::keyClicks(page.Item(1019), "1a2-3 ");
@@ -288,7 +286,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
     QTest::keyClicks(page.Item(1047), "x-1 Z");
     EXPECT_EQ(page.ItemText(1047), QStringLiteral("x-1 Z"));
 
-    Page detail(134);
+    BuiltPage detail(134);
     detail.ShowItem(1041, true);
     detail.LimitText(1041, 2);
     QTest::keyClicks(detail.Item(1041), "-57");
@@ -298,7 +296,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 
 TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 {
-    Page page(134);
+    BuiltPage page(134);
     for (int id : {9999, -1, 0}) {
         EXPECT_EQ(page.Item(id), nullptr);
         EXPECT_TRUE(page.ItemText(id).isEmpty());
@@ -313,7 +311,7 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 
 TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
 {
-    Page page(133);
+    BuiltPage page(133);
     page.show();
     // Free room on the right (1007, 1009), or only on the left (1061).
     const QList<std::pair<int, const char*>> captions = {

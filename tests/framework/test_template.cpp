@@ -7,10 +7,9 @@
 #include "Dialog.h"
 #include "qt_print.h"
 #include "Template.h"
+#include "resource.h"
 
 namespace {
-
-const int kTemplates[] = {100, 102, 132, 133, 134};
 
 TEST(DluToPixels, RoundsEachFieldToNearest)
 {
@@ -33,7 +32,7 @@ TEST(DluToPixels, RoundsEachFieldToNearest)
 
 TEST(TemplateFont, RendersChineseAndGivesSaneBaseUnits)
 {
-    for (int id : kTemplates) {
+    for (int id : kDialogTemplates) {
         const DialogTemplate& t = LoadTemplate(id);
         const QFont font = TemplateFont(t);
         EXPECT_EQ(font.pointSize(), t.pointSize) << id;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/ReaderLink.h"
+#include "common/ReaderPause.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 

@@ -235,19 +235,21 @@ TEST_F(SpecialPage, ClosedLinkIsReportedBeforeTheKey)
     EXPECT_EQ(Log(), QStringList{"Port is not open"});
 }
 
-TEST(SpecialPageStart, InitialisesOnlyWhenItsTabIsFirstShown)
+TEST(SpecialPageStart, IsBuiltAndInitialisedOnlyWhenItsTabIsFirstShown)
 {
     Fake().Reset();
     CTavelinDlg dlg;
     dlg.show();
     g_cardSizeDetail = 9;
     EXPECT_FALSE(dlg.SpecialPage().IsInitialised());
-    EXPECT_EQ(dlg.SpecialPage().ItemText(1021), QString::fromUtf8("设  置"));
+    EXPECT_TRUE(dlg.SpecialPage().children().isEmpty());
 
     dlg.Sheet()->setCurrentIndex(1);
 
     EXPECT_TRUE(dlg.SpecialPage().IsInitialised());
     EXPECT_EQ(dlg.SpecialPage().ItemText(1021), "Set");
+    EXPECT_TRUE(dlg.SpecialPage().Item(1021)->isVisible());
+    EXPECT_FALSE(dlg.SpecialPage().Item(1022)->isVisible()) << "hidden in the template";
     EXPECT_EQ(g_cardSizeDetail, 0);
     for (int id : {1001, 1006, 1011, 1016, 1014})
         EXPECT_TRUE(dlg.SpecialPage().IsChecked(id)) << id;

@@ -1,0 +1,67 @@
+// The controls of a window built from a resource template under res/, and
+// the few operations the program's logic uses on them. Controls are addressed
+// by their template ID; each control's objectName is that ID in decimal and
+// each dialog's or page's objectName is its template number.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "Template.h"
+
+// The operations on a window's controls. Unknown IDs are ignored (reads
+// give false, -1, empty or 0), as the platform's calls do.
+class DlgItems {
+public:
+    QWidget* Item(int id) const;
+
+    bool IsChecked(int id) const;
+    void SetCheck(int id, bool checked);
+    int SelectedIndex(int id) const;
+    void SetSelectedIndex(int id, int index);
+    void AddString(int id, const QString& text);  // combo items
+
+    QString ItemText(int id) const;
+    // Text as 8-bit characters in the locale's code page.
+    QByteArray ItemText8(int id) const;
+    // Signed integer read as the platform's dialog-item integer read does;
+    // text that is not a number gives 0.
+    int ItemInt(int id) const;
+    void SetItemText(int id, const QString& text);
+    void LimitText(int id, int maxChars);
+
+    void EnableItem(int id, bool enabled);
+    void ShowItem(int id, bool visible);
+    // Focus, select the whole text, bring the caret into view.
+    void FocusAndSelectAll(int id);
+    // Label `labelId` becomes the one label of control `id`: a screen reader
+    // names the control with its text, and its mnemonic leads there. Needed
+    // where the template's order puts another label just before the control.
+    void LabelItem(int id, int labelId);
+
+    // Message map: run `handler` when the button `id` is clicked.
+    void OnClicked(int id, std::function<void()> handler);
+
+protected:
+    // Takes template `templateId` for `root`: its number, font and size.
+    void UseTemplate(QWidget* root, int templateId);
+    // Builds the template's controls inside the root, once.
+    void BuildControls();
+    // Widens each list to its longest item where there is room; run once the
+    // window has initialised, when the lists hold their items.
+    void FitLists();
+    const DialogTemplate& Template() const { return m_template; }
+    QWidget* Root() const { return m_root; }
+
+private:
+    QWidget* m_root = nullptr;
+    DialogTemplate m_template;
+    QSize m_units;  // dialog base units of the template's font
+};
+
+// The dialog-item integer read on a text: leading white space, an optional
+// minus sign, decimal digits, trailing white space; anything else, or a
+// value outside 32 bits, gives 0 with `ok` false.
+int ParseDlgInt(const QString& text, bool* ok = nullptr);

@@ -1,0 +1,15 @@
+// The pauses the pages make around the reader's setting calls, about two
+// seconds for each "Set" or preset. A reader stores each setting it is sent
+// and does not answer while it does, so the next call, and the "Set ok" that
+// tells the user the reader is ready, wait until it is done. The pause blocks
+// the window: a click meanwhile waits in the queue and runs after the whole
+// setting, never between two of its calls.
+#pragma once
+
+#include <functional>
+
+// Waits `ms` milliseconds, blocking the calling (user-interface) thread:
+// input arriving meanwhile is queued and handled afterwards, in order.
+void Wait(int ms);
+// Tests replace the wait; nullptr restores the real one.
+void SetWaitHook(std::function<void(int)> hook);
