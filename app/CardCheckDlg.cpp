@@ -78,7 +78,7 @@ QString From(const QString& typed, const Preset& preset)
 // the others the text allows.
 QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& uids, size_t taken)
 {
-    const auto read = static_cast<size_t>(preset.snSize);
+    const auto read = static_cast<size_t>(preset.settings.snSize);
     auto uid = [read](const std::vector<uint8_t>& bytes) {
         return bytes.size() == read
                    ? QStringLiteral("the UID's first %1 bytes (a longer UID's other bytes are not in that text)").arg(read)
@@ -94,9 +94,9 @@ QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& 
     note += '.';
     if (!others.isEmpty())
         note += QStringLiteral(" The text fits too: %1.").arg(others.join(QStringLiteral("; ")));
-    if (Bare(typed).size() < preset.outLength)
+    if (Bare(typed).size() < preset.settings.outLength)
         note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
-                    .arg(preset.outLength);
+                    .arg(preset.settings.outLength);
     return note;
 }
 
@@ -167,7 +167,7 @@ void CCardCheckDlg::Refresh()
     std::vector<CardSettings> settings;
     QStringList names;
     for (const Preset& p : kPresets) {
-        settings.push_back({p.dataBase, p.orientation, p.snSize, p.outLength});
+        settings.push_back(p.settings);
         names << QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
                                                   QString::fromLatin1(p.caption));
     }

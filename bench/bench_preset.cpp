@@ -18,7 +18,9 @@ struct WireBytes {
 };
 WireBytes PresetWireBytes(const params::Preset& p)
 {
-    const t2proto::ReadOnlyParams readOnly{p.dataBase, {}, p.orientation, p.snSize, p.outLength, {}, {}};
+    const params::CardSettings& s = p.settings;
+    const t2proto::ReadOnlyParams readOnly{
+        .dataBase = s.dataBase, .orientation = s.orientation, .snSize = s.snSize, .outLength = s.outLength};
     const t2proto::BlockRead block{params::kBlockUid, params::kDefaultKey};
     const std::vector<uint8_t> ok = {t2proto::kStatusOk};
     return {t2proto::Encode({t2proto::kSetReadOnly, t2proto::EncodeReadOnly(readOnly)}).size() +

@@ -206,9 +206,9 @@ Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
 UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
 {
     const std::string digits = WithoutSpaces(text);
-    const int base = preset.dataBase == Decimal ? 10 : 16;
-    const auto length = static_cast<size_t>(preset.outLength);
-    const auto read = static_cast<size_t>(preset.snSize);
+    const int base = preset.settings.dataBase == Decimal ? 10 : 16;
+    const auto length = static_cast<size_t>(preset.settings.outLength);
+    const auto read = static_cast<size_t>(preset.settings.snSize);
     if (digits.empty())
         return {{}, "no text"};
     if (auto c = NonDigit(digits, base))
@@ -220,7 +220,7 @@ UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
         std::vector<uint8_t> bytes(n);
         if (!DigitsToBytes(digits, base, bytes))
             continue;
-        if (preset.orientation == Reverse)
+        if (preset.settings.orientation == Reverse)
             std::reverse(bytes.begin(), bytes.end());
         // A UID of 7 bytes or more begins with its maker's code, never 00.
         if (n >= 7 && bytes[0] == 0)

@@ -13,16 +13,6 @@
 
 namespace params {
 
-// The values a reader holds that decide what it types.
-struct CardSettings {
-    int32_t dataBase = Decimal;
-    int32_t orientation = Forward;
-    int32_t snSize = kSnSizeAll;
-    int32_t outLength = kOutLengthDefault;
-    int32_t headerFlag = WithoutHeader;
-    int32_t blockAddress = kBlockUid;
-};
-
 // Where the reader presses Enter in a card's text.
 inline constexpr std::string_view kEnter = "<Enter>";
 

@@ -5,12 +5,12 @@
 namespace params {
 
 const std::array<Preset, 6> kPresets = {{
-    {1040, "8-out-hex-forward", Hexadecimal, Forward, SnSizeFront(4), 8},
-    {1041, "8-out-hex-reverse", Hexadecimal, Reverse, SnSizeFront(4), 8},
-    {1042, "10-out-dec-forward", Decimal, Forward, SnSizeFront(4), 10},
-    {1043, "10-out-dec-reverse", Decimal, Reverse, SnSizeFront(4), 10},
-    {1044, "14-out-hex-forward", Hexadecimal, Forward, SnSizeFront(7), 14},
-    {1045, "14-out-hex-reverse", Hexadecimal, Reverse, SnSizeFront(7), 14},
+    {1040, "8-out-hex-forward", {.dataBase = Hexadecimal, .orientation = Forward, .snSize = SnSizeFront(4), .outLength = 8}},
+    {1041, "8-out-hex-reverse", {.dataBase = Hexadecimal, .orientation = Reverse, .snSize = SnSizeFront(4), .outLength = 8}},
+    {1042, "10-out-dec-forward", {.dataBase = Decimal, .orientation = Forward, .snSize = SnSizeFront(4), .outLength = 10}},
+    {1043, "10-out-dec-reverse", {.dataBase = Decimal, .orientation = Reverse, .snSize = SnSizeFront(4), .outLength = 10}},
+    {1044, "14-out-hex-forward", {.dataBase = Hexadecimal, .orientation = Forward, .snSize = SnSizeFront(7), .outLength = 14}},
+    {1045, "14-out-hex-reverse", {.dataBase = Hexadecimal, .orientation = Reverse, .snSize = SnSizeFront(7), .outLength = 14}},
 }};
 
 // Checked against kDefaultKeyText by the tests.

@@ -22,14 +22,22 @@ constexpr int32_t kBlockUid = 255;  // block address that reads the card's UID
 constexpr int32_t SnSizeFront(int32_t n) { return n; }
 constexpr int32_t SnSizeBack(int32_t n) { return n | 0xF0; }
 
-// One-click output preset.
+// The values a reader holds that decide what it types for a card: what the
+// pages send, in one type wherever they go.
+struct CardSettings {
+    int32_t dataBase = Decimal;
+    int32_t orientation = Forward;
+    int32_t snSize = kSnSizeAll;
+    int32_t outLength = kOutLengthDefault;
+    int32_t headerFlag = WithoutHeader;
+    int32_t blockAddress = kBlockUid;
+};
+
+// One-click output preset: its button sends the output values alone.
 struct Preset {
     int buttonId;
     const char* caption;
-    int32_t dataBase;
-    int32_t orientation;
-    int32_t snSize;
-    int32_t outLength;
+    CardSettings settings;
 };
 extern const std::array<Preset, 6> kPresets;
 

@@ -4,13 +4,10 @@
 
 namespace params {
 
+// The log's texts are the tool's own, full-width commas and all.
 Steps PresetSteps(const Preset& preset)
 {
-    CardSettings settings{.dataBase = preset.dataBase,
-                          .orientation = preset.orientation,
-                          .snSize = preset.snSize,
-                          .outLength = preset.outLength};
-    return {settings,
+    return {preset.settings,
             kDefaultKey,
             {{Step::ReadOnly, "output", "Set return error，", 1000},
              {Step::Block, "read address", "Set return error，", 1000, true}}};

@@ -33,7 +33,7 @@ struct Faults {
 
 // The values a reader holds: what it was last set to and accepted.
 struct ReaderState {
-    t2proto::ReadOnlyParams readOnly{1, {}, 1, 0, 0, {}, {}};  // hexadecimal, forward, whole number, default length
+    t2proto::ReadOnlyParams readOnly{.dataBase = 1, .orientation = 1};  // hexadecimal, forward, whole number, default length
     int32_t headerFlag = 0;
     t2proto::BlockRead block{255, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
     int requests = 0;   // request frames received

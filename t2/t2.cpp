@@ -340,7 +340,7 @@ T2_API int32_t T2_CALL lc_setReadOnlyPara(int32_t handle, int32_t dataBase, cons
 {
     if (!aux8 || !auxA || !auxB)
         return Outcome(T2_E_BAD_ARGUMENT);
-    t2proto::ReadOnlyParams p{dataBase, {}, orientation, snSize, outLength, {}, {}};
+    t2proto::ReadOnlyParams p{.dataBase = dataBase, .orientation = orientation, .snSize = snSize, .outLength = outLength};
     std::memcpy(p.aux8.data(), aux8, p.aux8.size());
     std::memcpy(p.auxA.data(), auxA, p.auxA.size());
     std::memcpy(p.auxB.data(), auxB, p.auxB.size());

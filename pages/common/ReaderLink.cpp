@@ -1,7 +1,9 @@
 #include "common/ReaderLink.h"
 
 #include "Dialog.h"
+#include "common/ReaderPause.h"
 #include "params.h"
+#include "steps.h"
 
 ReaderLink* g_readerLink = nullptr;
 MessageLog* g_mainDlg = nullptr;
@@ -18,6 +20,14 @@ bool EnsurePortOpen()
 void LogWithCode(const char* message, int32_t result)
 {
     g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
+}
+
+int32_t ApplySteps(const params::Steps& steps)
+{
+    return params::Apply(steps, g_readerLink->handle, Wait, [](const params::Step& step, int32_t r) {
+        if (r != 0)
+            LogWithCode(step.failed, r);
+    });
 }
 
 void FillBlockList(DlgItems& page, int list)

@@ -33,5 +33,12 @@ bool EnsurePortOpen();
 // Logs `message` (UTF-8) followed by the library's result as "code: 0x..".
 void LogWithCode(const char* message, int32_t result);
 
+namespace params {
+struct Steps;
+}
+// Sets the reader on the open link with the reader's pauses, logging the
+// step that fails; its code, else 0.
+int32_t ApplySteps(const params::Steps& steps);
+
 // Fills the block list `list` of `page` with "0".."255" and selects 255.
 void FillBlockList(DlgItems& page, int list);

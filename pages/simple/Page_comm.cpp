@@ -5,6 +5,7 @@
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
 #include "params.h"
+#include "steps.h"
 #include "resource.h"
 #include "t2.h"
 
@@ -35,27 +36,8 @@ void CPage_comm::ApplyPreset(int row)
     if (!EnsurePortOpen())
         return;
     BusyCursor busy;
-    const params::Preset& preset = params::kPresets.at(row);
-    const int32_t handle = g_readerLink->handle;
-    const params::AuxBuffers aux;
-    const int32_t r = lc_setReadOnlyPara(handle, preset.dataBase, aux.aux8, preset.orientation,
-                                         preset.snSize, preset.outLength, aux.auxA, aux.auxB);
-    if (r != 0) {
-        LogWithCode("Set return error，", r);  // the tool's own text, full-width comma and all
-        return;
-    }
-    if (ResetReadAddress(handle) == 0)
+    if (ApplySteps(params::PresetSteps(params::kPresets.at(row))) == 0)
         g_mainDlg->AppendLog("Set ok", 1);
-}
-
-int CPage_comm::ResetReadAddress(int handle)
-{
-    Wait(1000);
-    const int32_t r = lc_setBlockReadPara(handle, params::kBlockUid, params::kDefaultKey.data());
-    if (r != 0)
-        LogWithCode("Set return error，", r);
-    Wait(1000);  // the reader needs the pause whatever it answered
-    return r;
 }
 
 void CPage_comm::OnGetVersion()

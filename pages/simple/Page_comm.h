@@ -9,7 +9,6 @@ public:
     static constexpr char kTitle[] = "Simple Setting";  // the tab's text
 
     void ApplyPreset(int row);  // row of params::kPresets
-    int ResetReadAddress(int handle);
     void OnGetVersion();
 
 protected:

@@ -1,5 +1,6 @@
 #include "special/Page_special.h"
 
+#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "params.h"
 #include "resource.h"
 #include "special/DlgCardSizeDetail1.h"
+#include "steps.h"
 #include "t2.h"
 
 using namespace IDD_PAGE_SPECIAL;
@@ -93,10 +95,10 @@ bool CPage_special::OnInitDialog()
     return true;
 }
 
-CPage_special::Options CPage_special::GatherOptions() const
+params::CardSettings CPage_special::GatherOptions() const
 {
     using namespace params;
-    Options o;
+    CardSettings o{.blockAddress = SelectedIndex(IDC_COMBO_ADDR)};
     auto pick = [this](int32_t& out, std::initializer_list<std::pair<int, int32_t>> choices) {
         for (const auto& [id, value] : choices)
             if (IsChecked(id))
@@ -121,36 +123,14 @@ void CPage_special::OnSet()
     if (!EnsurePortOpen())
         return;
     BusyCursor busy;
-    const int32_t handle = g_readerLink->handle;
-    const Options o = GatherOptions();
-    const int32_t blockAddress = SelectedIndex(IDC_COMBO_ADDR);
     // At most 127 bytes, as a 128-byte buffer holds them with the terminating
     // zero; the key box itself takes more.
     const QByteArray keyText = ItemText8(IDC_EDIT_PASSWORD).left(127);
-    unsigned char key[6] = {};
-    if (asc_hex(keyText.constData(), key, 6) != 0) {
+    std::array<unsigned char, 6> key{};
+    if (asc_hex(keyText.constData(), key.data(), 6) != 0) {
         g_mainDlg->AppendLog("Data or length invalid", 1);
         return;
     }
-    const params::AuxBuffers aux;
-    int32_t r = lc_setReadOnlyPara(handle, o.dataBase, aux.aux8, o.orientation, o.snSize, o.outLength,
-                                   aux.auxA, aux.auxB);
-    if (r != 0) {
-        LogWithCode("Set return error，", r);  // the tool's own texts, full-width commas and all
-        return;
-    }
-    Wait(100);
-    r = lc_setReaderOnlyHead(handle, o.headerFlag);
-    if (r != 0) {
-        LogWithCode("Set header return error，", r);
-        return;
-    }
-    Wait(1000);
-    r = lc_setBlockReadPara(handle, blockAddress, key);
-    if (r != 0) {
-        LogWithCode("Set address of reading return error，", r);
-        return;
-    }
-    Wait(1000);
-    g_mainDlg->AppendLog("Set ok", 1);
+    if (ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)
+        g_mainDlg->AppendLog("Set ok", 1);
 }

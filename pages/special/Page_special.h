@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Dialog.h"
+#include "params.h"
 
 class CPage_special : public Page {
 public:
@@ -15,14 +16,7 @@ public:
     static constexpr char kTitle[] = "Special Setting";
     static QString Caption(int id);
 
-    struct Options {
-        int32_t snSize = 0;
-        int32_t dataBase = 0;
-        int32_t orientation = 0;
-        int32_t outLength = 0;
-        int32_t headerFlag = 0;
-    };
-    Options GatherOptions() const;
+    params::CardSettings GatherOptions() const;  // what Set sends, block address too
     void OnSet();
 
 protected:

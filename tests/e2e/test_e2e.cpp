@@ -114,7 +114,8 @@ TEST_F(EndToEnd, EveryPresetConfiguresTheReader)
     for (const params::Preset& preset : params::kPresets) {
         waits.clear();
         EXPECT_EQ(Press(dlg->SimplePage(), preset.buttonId), "Set ok") << preset.caption;
-        ExpectReadOnly(reader, preset.dataBase, preset.orientation, preset.snSize, preset.outLength);
+        const params::CardSettings& s = preset.settings;
+        ExpectReadOnly(reader, s.dataBase, s.orientation, s.snSize, s.outLength);
         EXPECT_EQ(reader.State().block.address, 255);
         EXPECT_EQ(waits, (std::vector<int>{1000, 1000}));
     }
