@@ -1,6 +1,7 @@
 #include "CardCheckDlg.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -127,6 +128,7 @@ bool CCardCheckDlg::OnInitDialog()
     connect(qobject_cast<QComboBox*>(Item(IDC_COMBO_PRESET)), &QComboBox::currentIndexChanged, this,
             [this] { Refresh(); });
     connect(qobject_cast<QLineEdit*>(Item(IDC_EDIT_PRINTED)), &QLineEdit::textChanged, this, [this] { Refresh(); });
+    OnClicked(IDC_BTN_SAVE_SETTING, [this] { SaveMatched(); });
     Refresh();
     return true;
 }
@@ -214,4 +216,23 @@ void CCardCheckDlg::Refresh()
     else if (!lines.isEmpty())
         verdict = QStringLiteral("Type the number printed on the card to see which settings give it.");
     SetItemText(IDC_STATIC_VERDICT, verdict);
+
+    // A preset's row is that preset; a Special row, its choices with the UID and default key.
+    m_matched = {};
+    if (!card.matches.empty() && card.matches.front() < kPresets.size())
+        m_matched.preset = card.matches.front();
+    else if (!card.matches.empty())
+        m_matched.special.output = settings[card.matches.front()];
+    EnableItem(IDC_BTN_SAVE_SETTING, !card.matches.empty());
+}
+
+void CCardCheckDlg::SaveMatched()
+{
+    const QString title = QStringLiteral("Save as Setting File");
+    const QString path =
+        QFileDialog::getSaveFileName(this, title, {}, QStringLiteral("Setting files (*.ini);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    if (const QString problem = setting::Save(path, m_matched); !problem.isEmpty())
+        MessageBoxOk(this, QStringLiteral("Nothing was saved: %1").arg(problem), title, QMessageBox::Warning);
 }

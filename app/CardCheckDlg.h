@@ -1,10 +1,12 @@
 // Card Check: for a card's UID, what every preset and the common Special
 // choices make the reader type, and which of them give the number printed
 // on the card. Works out the UID from what a preset made the reader type.
-// Needs no reader and writes no log line.
+// Needs no reader and writes no log line. The setting that gives the
+// printed number can be saved as a setting file.
 #pragma once
 
 #include "Dialog.h"
+#include "SettingFile.h"
 #include "card.h"
 #include "resource.h"
 
@@ -21,4 +23,7 @@ private:
     // else the UID box's; `note` says why there are none.
     params::UidChoices CurrentUids(QString& note);
     void Refresh();
+    void SaveMatched();
+
+    setting::File m_matched;  // the first setting that gives the printed number, when one does
 };

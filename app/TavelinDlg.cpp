@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,7 +13,9 @@
 
 #include "AboutDlg.h"
 #include "CardCheckDlg.h"
+#include "SettingFile.h"
 #include "last_error.h"
+#include "params.h"
 #include "resource.h"
 #include "t2.h"
 
@@ -38,9 +42,12 @@ CTavelinDlg::CTavelinDlg()
 
 bool CTavelinDlg::OnInitDialog()
 {
-    m_aboutText = LoadString(IDS_ABOUTBOX);
-    m_cardCheckText = LoadString(IDS_CARDCHECK);
-    AddAboutAndCardCheck();
+    m_commands.append({IDM_SAVESETTING, LoadString(IDS_SAVESETTING)});
+    m_commands.append({IDM_LOADSETTING, LoadString(IDS_LOADSETTING)});
+    if (const QString about = LoadString(IDS_ABOUTBOX); !about.isEmpty())
+        m_commands.append({IDM_ABOUTBOX, about});
+    m_commands.append({IDM_CARDCHECK, LoadString(IDS_CARDCHECK)});
+    AddCommands();
     setWindowIcon(m_icon);
 
     m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
@@ -168,7 +175,57 @@ void CTavelinDlg::OnSysCommand(unsigned command)
         m_cardCheck->show();
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
+    } else if ((command & 0xFFF0) == IDM_SAVESETTING) {
+        if (const QString path = SettingFileName(true); !path.isEmpty())
+            SaveSpecialSetting(path);
+    } else if ((command & 0xFFF0) == IDM_LOADSETTING) {
+        if (const QString path = SettingFileName(false); !path.isEmpty())
+            LoadSpecialSetting(path);
     }
+}
+
+QString CTavelinDlg::SettingFileName(bool save)
+{
+    const QString title = LoadString(save ? IDS_SAVESETTING : IDS_LOADSETTING).remove(QStringLiteral("..."));
+    const QString filter = QStringLiteral("Setting files (*.ini);;All files (*)");
+    const QString path = save ? QFileDialog::getSaveFileName(this, title, m_settingFolder, filter)
+                              : QFileDialog::getOpenFileName(this, title, m_settingFolder, filter);
+    if (!path.isEmpty())
+        m_settingFolder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool CTavelinDlg::SaveSpecialSetting(const QString& path)
+{
+    setting::File file;
+    file.special = m_pageSpecial.Choices();
+    const QString problem = setting::Save(path, file);
+    if (!problem.isEmpty())
+        MessageBoxOk(this, QStringLiteral("Nothing was saved: %1").arg(problem),
+                     LoadString(IDS_SAVESETTING).remove(QStringLiteral("...")), QMessageBox::Warning);
+    return problem.isEmpty();
+}
+
+bool CTavelinDlg::LoadSpecialSetting(const QString& path)
+{
+    const QString title = LoadString(IDS_LOADSETTING).remove(QStringLiteral("..."));
+    const setting::Loaded loaded = setting::Load(path);
+    if (!loaded.problem.isEmpty()) {
+        MessageBoxOk(this, loaded.problem, title, QMessageBox::Warning);
+        return false;
+    }
+    if (loaded.file.preset) {
+        // A preset is one press on the other page: the file chooses nothing.
+        MessageBoxOk(this,
+                     QStringLiteral("%1 holds the preset \"%2\": press that button on %3.")
+                         .arg(QFileInfo(path).fileName(), params::kPresets[*loaded.file.preset].caption,
+                              CPage_comm::kTitle),
+                     title, QMessageBox::Information);
+        return false;
+    }
+    m_pageSpecial.Choose(loaded.file.special);
+    m_sheet->setCurrentWidget(&m_pageSpecial);
+    return true;
 }
 
 bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
@@ -184,8 +241,7 @@ bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
 void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    if (!m_aboutText.isEmpty())
-        menu.addAction(m_aboutText, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    menu.addAction(m_cardCheckText, this, [this] { OnSysCommand(IDM_CARDCHECK); });
+    for (const auto& [command, text] : m_commands)
+        menu.addAction(text, this, [this, command = command] { OnSysCommand(command); });
     menu.exec(event->globalPos());
 }

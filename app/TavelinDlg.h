@@ -4,6 +4,7 @@
 #include <QByteArray>
 
 #include <QIcon>
+#include <QList>
 #include <QString>
 
 #include "Dialog.h"
@@ -29,9 +30,12 @@ public:
     void OnOpenClose();
     bool OpenReaderLink();  // true when the link opened
 
-    // System commands: (command AND 0xFFF0) = 0x0010 shows the About box,
-    // 0x0020 the Card Check window.
+    // System commands (command AND 0xFFF0): the IDM_ values below.
     void OnSysCommand(unsigned command);
+    // The Special page's choices to a setting file, and back onto the page,
+    // sending nothing; a message box says what went wrong. False then.
+    bool SaveSpecialSetting(const QString& path);
+    bool LoadSpecialSetting(const QString& path);
     CCardCheckDlg* CardCheck() const { return m_cardCheck; }  // null until first opened
 
     const QString& LogText() const { return m_logText; }
@@ -48,8 +52,10 @@ protected:
 #endif
 
 private:
-    // The system menu's items on Windows; elsewhere F1 (the context menu has both).
-    void AddAboutAndCardCheck();
+    // The system menu's items on Windows; elsewhere F1 for About (the context
+    // menu has them all).
+    void AddCommands();
+    QString SettingFileName(bool save);  // asked of the user; empty when cancelled
 
     QIcon m_icon;
     QComboBox* m_portCombo = nullptr;
@@ -59,8 +65,8 @@ private:
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
-    QString m_aboutText;
-    QString m_cardCheckText;
+    QList<std::pair<unsigned, QString>> m_commands;  // the menu's items: command, text
+    QString m_settingFolder;  // where the last setting file was, for this run only
     CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;
@@ -68,3 +74,5 @@ private:
 
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr unsigned IDM_CARDCHECK = 0x0020;
+constexpr unsigned IDM_SAVESETTING = 0x0030;
+constexpr unsigned IDM_LOADSETTING = 0x0040;

@@ -1,23 +1,27 @@
-// On Windows, About and Card Check are items of the window's system menu.
+// On Windows, the window's commands are items of its system menu.
 #include "TavelinDlg.h"
 
 #include <windows.h>
 
-void CTavelinDlg::AddAboutAndCardCheck()
+#include <algorithm>
+
+void CTavelinDlg::AddCommands()
 {
     if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        if (!m_aboutText.isEmpty())
-            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(m_aboutText.utf16()));
-        AppendMenuW(menu, MF_STRING, IDM_CARDCHECK, reinterpret_cast<LPCWSTR>(m_cardCheckText.utf16()));
+        for (const auto& [command, text] : m_commands)
+            AppendMenuW(menu, MF_STRING, command, reinterpret_cast<LPCWSTR>(text.utf16()));
     }
 }
 
 bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
 {
     const auto* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND
-        && ((msg->wParam & 0xFFF0) == IDM_ABOUTBOX || (msg->wParam & 0xFFF0) == IDM_CARDCHECK)) {
+    const auto ours = [this](WPARAM command) {
+        return std::any_of(m_commands.begin(), m_commands.end(),
+                           [command](const auto& item) { return item.first == (command & 0xFFF0); });
+    };
+    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND && ours(msg->wParam)) {
         OnSysCommand(static_cast<unsigned>(msg->wParam));
         *result = 0;
         return true;

@@ -1,5 +1,6 @@
 #include "special/Page_special.h"
 
+#include <QAbstractButton>
 #include <array>
 #include <initializer_list>
 #include <utility>
@@ -116,6 +117,34 @@ params::CardSettings CPage_special::GatherOptions() const
                         {IDC_RADIO_NO_HEADER, WithoutHeader},
                         {IDC_RADIO_USB_NO_ENTER, WithoutHeader}});
     return o;
+}
+
+setting::Special CPage_special::Choices()
+{
+    Initialise();
+    return {GatherOptions(), IsChecked(IDC_RADIO_USB_NO_ENTER), ItemText8(IDC_EDIT_PASSWORD).toStdString()};
+}
+
+void CPage_special::Choose(const setting::Special& special)
+{
+    using namespace params;
+    Initialise();
+    const CardSettings& s = special.output;
+    const int size = s.snSize == kSnSizeAll ? IDC_RADIO_ALL : IDC_RADIO_SELF_DEFINE;
+    const int bases[] = {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING};
+    const int length = s.outLength == kOutLengthDefault ? IDC_RADIO_LENGTH_DEFAULT : IDC_RADIO_LENGTH_STATIC;
+    const int header = s.headerFlag == WithHeader ? IDC_RADIO_HEADER
+                       : special.usbWithoutEnter  ? IDC_RADIO_USB_NO_ENTER
+                                                  : IDC_RADIO_NO_HEADER;
+    // A click, as the user's would, so that what hangs on a choice follows it.
+    for (int id : {size, bases[s.dataBase], s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE, length,
+                   header})
+        qobject_cast<QAbstractButton*>(Item(id))->click();
+    if (s.snSize != kSnSizeAll)
+        g_cardSizeDetail = s.snSize;
+    SetItemText(IDC_EDIT_LENGTH, s.outLength == kOutLengthDefault ? QString() : QString::number(s.outLength));
+    SetSelectedIndex(IDC_COMBO_ADDR, s.blockAddress);
+    SetItemText(IDC_EDIT_PASSWORD, QString::fromStdString(special.key));
 }
 
 void CPage_special::OnSet()

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "Dialog.h"
+#include "SettingFile.h"
 #include "params.h"
 
 class CPage_special : public Page {
@@ -17,6 +18,10 @@ public:
     static QString Caption(int id);
 
     params::CardSettings GatherOptions() const;  // what Set sends, block address too
+    // The page's choices as a setting file holds them, the Password as typed;
+    // and back, choosing on the page what a file holds and sending nothing.
+    setting::Special Choices();
+    void Choose(const setting::Special& special);
     void OnSet();
 
 protected:

@@ -19,7 +19,7 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
     auto dlg = std::make_unique<CTavelinDlg>();
     dlg->show();
 
-    // The context menu's second item, after About, opens the window beside the main one.
+    // The context menu's last item, after About, opens the window beside the main one.
     QStringList items;
     QTimer::singleShot(0, [&items] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -32,7 +32,8 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), dlg->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(dlg.get(), &click);
     QApplication::processEvents();
-    EXPECT_EQ(items, QStringList({"关于 Tavelin(&A)...", "Card Check(&K)..."}));
+    EXPECT_EQ(items, QStringList({"Save Special Setting as...", "Load Special Setting...", "关于 Tavelin(&A)...",
+                                  "Card Check(&K)..."}));
     CCardCheckDlg* check = dlg->CardCheck();
     ASSERT_TRUE(check);
     EXPECT_TRUE(check->isVisible());

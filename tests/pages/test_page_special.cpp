@@ -1,7 +1,13 @@
 #include <QComboBox>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
+#include <fstream>
+
 #include "PagesFixture.h"
+#include "qt_print.h"
 #include "special/DlgCardSizeDetail1.h"
 
 namespace {
@@ -108,6 +114,72 @@ TEST_F(SpecialPage, FullCustomCombination)
     EXPECT_EQ(Call("lc_setBlockReadPara").buffers.at(0),
               (std::vector<unsigned char>{0x00, 0xA1, 0xB2, 0xC3, 0xD4, 0xFF}));
     EXPECT_EQ(Log(), QStringList{"Set ok"});
+}
+
+// A composition saved, loaded into a fresh window and Set makes the very calls,
+// pauses and log line that choosing it by hand and Set make; a preset file
+// chooses nothing.
+TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
+{
+    const struct {
+        std::vector<int> clicks;
+        int32_t detail;  // what Detail set, for Self-Define
+        const char* length;
+        int block;
+        const char* key;
+    } cases[] = {
+        {{1008, 1007, 1012, 1017, 1013}, params::SnSizeBack(3), "12", 17, "00a1B2c3D4fF"},
+        {{1009, 1015}, 0, "", 255, "3A7F19C2E845"},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("special.ini");
+    auto set = [this] {
+        Fake().calls.clear();
+        Click(Page(), 1021);
+        std::vector<std::string> trace;
+        for (const T2Call& c : Fake().calls) {
+            std::string call = c.op + " " + c.text;
+            for (int32_t i : c.ints)
+                call += " " + std::to_string(i);
+            for (const auto& buffer : c.buffers)
+                call += " " + std::string(buffer.begin(), buffer.end());
+            trace.push_back(call);
+        }
+        return trace;
+    };
+    for (const auto& c : cases) {
+        SetUp();  // a window at the defaults
+        for (int id : c.clicks)
+            Click(Page(), id);
+        if (c.detail)
+            g_cardSizeDetail = c.detail;
+        Type(1019, c.length);
+        Page().SetSelectedIndex(1046, c.block);
+        Page().SetItemText(1047, c.key);
+        const auto byHand = set();
+        ASSERT_TRUE(dlg->SaveSpecialSetting(path));
+
+        SetUp();
+        dlg->Sheet()->setCurrentIndex(0);
+        ASSERT_TRUE(dlg->LoadSpecialSetting(path));
+        EXPECT_EQ(dlg->Sheet()->currentWidget(), &Page());
+        EXPECT_EQ(set(), byHand);
+        EXPECT_EQ(Page().ItemText(1047), c.key);
+        EXPECT_EQ(Log(), QStringList{"Set ok"});
+    }
+
+    std::ofstream(path.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
+    Fake().calls.clear();
+    QString said;
+    QTimer::singleShot(0, [&said] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said = box->text();
+            box->accept();
+        }
+    });
+    EXPECT_FALSE(dlg->LoadSpecialSetting(path));
+    EXPECT_EQ(said, "special.ini holds the preset \"8-out-hex-reverse\": press that button on Simple Setting.");
+    EXPECT_TRUE(Fake().calls.empty());
 }
 
 TEST_F(SpecialPage, StaticLengthBox)
