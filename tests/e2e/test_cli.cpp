@@ -2,6 +2,7 @@
 // exactly what it receives from the window's buttons for the same choices.
 #include <QAbstractButton>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -99,11 +100,27 @@ protected:
 TEST_F(Cli, AppliesAFileAsTheWindowSetsTheSameChoices)
 {
     qobject_cast<QAbstractButton*>(setup.dlg->SimplePage().Item(1043))->click();  // "10-out-dec-reverse"
-    const auto byWindow = record->Take();
+    auto byWindow = record->Take();
     ASSERT_EQ(byWindow.size(), 2u);
-    const Result run = Apply(File("format = 1\npreset = 10-out-dec-reverse\n"));
+    Result run = Apply(File("format = 1\npreset = 10-out-dec-reverse\n"));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.endsWith("done: the reader took the setting\n")) << run.out.toStdString();
+    EXPECT_EQ(record->Take(), byWindow);
+
+    // A Special composition chosen by hand and Set, then saved from the window and applied.
+    CPage_special& page = setup.dlg->SpecialPage();
+    setup.dlg->Sheet()->setCurrentWidget(&page);
+    for (int id : {1009, 1012, 1013})  // Wiegand, Forward, With
+        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+    page.SetSelectedIndex(1046, 9);
+    page.SetItemText(1047, QStringLiteral("a1b2c3d4e5f6"));
+    qobject_cast<QAbstractButton*>(page.Item(1021))->click();
+    byWindow = record->Take();
+    ASSERT_EQ(byWindow.size(), 3u);
+    const QString file = dir.filePath(QStringLiteral("special.ini"));
+    ASSERT_TRUE(setup.dlg->SaveSpecialSetting(file));
+    run = Apply(file);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(record->Take(), byWindow);
 }
 
