@@ -1,5 +1,6 @@
 #include "steps.h"
 
+#include "card.h"
 #include "t2.h"
 
 namespace params {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "card.h"
+#include "params.h"
 
 namespace params {
 

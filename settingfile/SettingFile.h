@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "card.h"
+#include "params.h"
 
 namespace setting {
 
