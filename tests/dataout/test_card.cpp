@@ -103,7 +103,7 @@ TEST(UidsFromPresetText, FindsEveryLengthTheTextAllowsShortestFirst)
         const UidChoices choices = UidsFromPresetText(c.typed, kPresets[c.preset]);
         std::string uids = choices.problem.empty() ? "" : "!" + choices.problem;
         for (const auto& uid : choices.uids)
-            uids += (uids.empty() ? "" : "|") + BytesToHex(uid);
+            uids.append(uids.empty() ? "" : "|").append(BytesToHex(uid));
         EXPECT_EQ(uids, c.uids) << c.typed << " after " << kPresets[c.preset].caption;
     }
 }

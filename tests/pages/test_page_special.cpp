@@ -140,9 +140,9 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
         for (const T2Call& c : Fake().calls) {
             std::string call = c.op + " " + c.text;
             for (int32_t i : c.ints)
-                call += " " + std::to_string(i);
+                call.append(" ").append(std::to_string(i));
             for (const auto& buffer : c.buffers)
-                call += " " + std::string(buffer.begin(), buffer.end());
+                call.append(" ").append(buffer.begin(), buffer.end());
             trace.push_back(call);
         }
         return trace;
