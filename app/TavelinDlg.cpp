@@ -30,6 +30,12 @@ bool IsEnter(const QKeyEvent* e)
     return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
 }
 
+// A menu command's text as the title of what it opens: without its "...".
+QString CommandTitle(int id)
+{
+    return LoadString(id).remove(QStringLiteral("..."));
+}
+
 }  // namespace
 
 CTavelinDlg::CTavelinDlg()
@@ -186,7 +192,7 @@ void CTavelinDlg::OnSysCommand(unsigned command)
 
 QString CTavelinDlg::SettingFileName(bool save)
 {
-    const QString title = LoadString(save ? IDS_SAVESETTING : IDS_LOADSETTING).remove(QStringLiteral("..."));
+    const QString title = CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING);
     const QString filter = QStringLiteral("Setting files (*.ini);;All files (*)");
     const QString path = save ? QFileDialog::getSaveFileName(this, title, m_settingFolder, filter)
                               : QFileDialog::getOpenFileName(this, title, m_settingFolder, filter);
@@ -202,13 +208,13 @@ bool CTavelinDlg::SaveSpecialSetting(const QString& path)
     const QString problem = setting::Save(path, file);
     if (!problem.isEmpty())
         MessageBoxOk(this, QStringLiteral("Nothing was saved: %1").arg(problem),
-                     LoadString(IDS_SAVESETTING).remove(QStringLiteral("...")), QMessageBox::Warning);
+                     CommandTitle(IDS_SAVESETTING), QMessageBox::Warning);
     return problem.isEmpty();
 }
 
 bool CTavelinDlg::LoadSpecialSetting(const QString& path)
 {
-    const QString title = LoadString(IDS_LOADSETTING).remove(QStringLiteral("..."));
+    const QString title = CommandTitle(IDS_LOADSETTING);
     const setting::Loaded loaded = setting::Load(path);
     if (!loaded.problem.isEmpty()) {
         MessageBoxOk(this, loaded.problem, title, QMessageBox::Warning);

@@ -154,6 +154,41 @@ std::string ReadUntil(int fd, std::string_view wanted = {})
     return text;
 }
 
+// The program with its standard input and output on pipes, ended with the object.
+class Piped {
+public:
+    explicit Piped(const std::vector<std::string>& args)
+    {
+        int in[2], out[2];
+        if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
+            return;
+        pid_ = StartProgram(args, {in[0], out[1], STDERR_FILENO});
+        close(in[0]);
+        close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+    }
+    ~Piped()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(in_);
+        close(out_);
+    }
+    bool Ok() const { return pid_ > 0; }
+    void Send(const std::string& text) const
+    {
+        EXPECT_EQ(write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    std::string ReadUntil(std::string_view wanted) const { return ::ReadUntil(out_, wanted); }
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1, out_ = -1;
+};
+
 TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
 {
     struct Case {
@@ -238,18 +273,12 @@ TEST(EmulatorProgram, StartedUnpluggedAnswersOncePluggedIn)
 {
     DeviceFolder folder;
     ASSERT_TRUE(folder.Ok());
-    int in[2], out[2];
-    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
-    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-    const pid_t pid = StartProgram({"--unplugged", "--store-ms", "0"}, {in[0], out[1], STDERR_FILENO});
-    close(in[0]);
-    close(out[1]);
-    ASSERT_GT(pid, 0);
-    std::string said = ReadUntil(out[0], "unplugged\n");
+    const Piped program({"--unplugged", "--store-ms", "0"});
+    ASSERT_TRUE(program.Ok());
+    std::string said = program.ReadUntil("unplugged\n");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.Path() + "/USB"))) << said;
-    const std::string plug = "plug TR-200 V2.14 #0003\n";
-    EXPECT_EQ(write(in[1], plug.data(), plug.size()), static_cast<ssize_t>(plug.size()));
-    said += ReadUntil(out[0], "plugged in");
+    program.Send("plug TR-200 V2.14 #0003\n");
+    said += program.ReadUntil("plugged in");
     const int32_t h = lc_init(100, 9600);  // USB
     EXPECT_GE(h, 0) << said;
     unsigned char text[256] = {};
@@ -257,10 +286,6 @@ TEST(EmulatorProgram, StartedUnpluggedAnswersOncePluggedIn)
     EXPECT_EQ(lc_getver(h, text, &length), 0);
     EXPECT_STREQ(reinterpret_cast<char*>(text), "TR-200 V2.14 #0003");
     lc_exit(h);
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    close(in[1]);
-    close(out[0]);
 }
 
 // A line too long to read changes nothing, however it is cut into reads:
@@ -269,28 +294,16 @@ TEST(EmulatorProgram, OverlongInputLineChangesNothing)
 {
     DeviceFolder folder;
     ASSERT_TRUE(folder.Ok());
-    int in[2], out[2];
-    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
-    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-    const pid_t pid = StartProgram({"--card", "1A2B3C4D"}, {in[0], out[1], STDERR_FILENO});
-    close(in[0]);
-    close(out[1]);
-    ASSERT_GT(pid, 0);
-    auto send = [&](const std::string& text) {
-        EXPECT_EQ(write(in[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    };
+    const Piped program({"--card", "1A2B3C4D"});
+    ASSERT_TRUE(program.Ok());
     const std::pair<size_t, std::string> lines[] = {{4097, "card 04A2246A\n"}, {5000, "card 04A2246A\n"}, {4097, "\n"}};
     for (const auto& [junk, end] : lines) {
-        send(std::string(junk, 'x'));
+        program.Send(std::string(junk, 'x'));
         std::this_thread::sleep_for(100ms);  // read in full before its end comes
-        send(end);
+        program.Send(end);
     }
-    send("card 11223344\n");
-    const std::string said = ReadUntil(out[0], "11223344");
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-    close(in[1]);
-    close(out[0]);
+    program.Send("card 11223344\n");
+    const std::string said = program.ReadUntil("11223344");
     auto count = [&said](std::string_view text) {
         size_t n = 0;
         for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1))
