@@ -7,6 +7,22 @@
 #include "TavelinApp.h"
 #include "t2_import.h"
 
+namespace {
+
+// Qt stops the timer of a closed window's animations (a message box's
+// pulsing default button) through posted events, two deep. Left running, it
+// is stopped only after Qt has let go of the main thread's data at exit:
+// Qt then takes the main thread for a new one and starts a thread to watch
+// it, and 32-bit Wine can crash ending the process while that thread starts.
+int Ended(int status)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
+    return status;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -17,8 +33,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", problem.c_str());
         QMessageBox::critical(nullptr, QStringLiteral("ID/IC Card Data-Out Setting Tool"),
                               QString::fromStdString(problem));
-        return 1;
+        return Ended(1);
     }
     theApp.InitInstance();
-    return 0;
+    return Ended(0);
 }
