@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QIcon>
-#include <QMessageBox>
 
 #include <cstdio>
 
+#include "Dialog.h"
 #include "TavelinApp.h"
 #include "t2_import.h"
 
@@ -31,8 +31,8 @@ int main(int argc, char* argv[])
     // Without a usable reader library the program cannot work: it says why before it ends.
     if (const std::string problem = T2ImportProblem(); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
-        QMessageBox::critical(nullptr, QStringLiteral("ID/IC Card Data-Out Setting Tool"),
-                              QString::fromStdString(problem));
+        MessageBoxOk(nullptr, QString::fromStdString(problem), QStringLiteral("ID/IC Card Data-Out Setting Tool"),
+                     QMessageBox::Critical);
         return Ended(1);
     }
     theApp.InitInstance();

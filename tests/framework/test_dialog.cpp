@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -9,6 +10,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -361,6 +363,36 @@ TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
     }
     about.close();
     detail.close();
+}
+
+// The boxes the program shows, short and long: every line of the text fits
+// the box, wrapped as it is shown.
+TEST_F(Widgets, MessageBoxShowsItsWholeText)
+{
+    const std::pair<const char*, const char*> boxes[] = {
+        {"Set ok", "Paramter set ok"},
+        {"t2.dll is a 64-bit library and this tavelin.exe is 32-bit: take the win64 zip, whose tavelin.exe matches "
+         "it.",
+         "ID/IC Card Data-Out Setting Tool"},
+    };
+    for (const auto& [text, caption] : boxes) {
+        QRect room, need;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            const QLabel* label = box ? box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")) : nullptr;
+            if (label) {
+                room = label->contentsRect();
+                need = label->fontMetrics().boundingRect(room, int(label->alignment()) | Qt::TextWordWrap,
+                                                         label->text());
+            }
+            if (box)
+                box->accept();
+        });
+        MessageBoxOk(nullptr, QString::fromUtf8(text), QString::fromUtf8(caption), QMessageBox::Information);
+        EXPECT_FALSE(room.isEmpty()) << text;
+        EXPECT_TRUE(room.contains(need)) << text << ": " << need.width() << "x" << need.height() << " in "
+                                         << room.width() << "x" << room.height();
+    }
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
