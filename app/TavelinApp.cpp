@@ -1,8 +1,31 @@
 #include "TavelinApp.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+
+#include <cstdio>
+
+#include "Dialog.h"
 #include "TavelinDlg.h"
+#include "t2_import.h"
 
 CTavelinApp theApp;
+
+int CTavelinApp::Start()
+{
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
+    // Without a usable reader library the program cannot work: it says why before it ends.
+    if (const std::string problem = T2ImportProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        MessageBoxOk(nullptr, QString::fromStdString(problem), QStringLiteral("ID/IC Card Data-Out Setting Tool"),
+                     QMessageBox::Critical);
+        return 1;
+    }
+    InitInstance();
+    return 0;
+}
 
 bool CTavelinApp::InitInstance()
 {

@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -40,8 +41,11 @@ QString CommandTitle(int id)
 
 CTavelinDlg::CTavelinDlg()
     : Dialog(IDD)
-    , m_icon(QStringLiteral(":/res/icon128.xpm"))
 {
+    // Before the window exists: the system takes the icon as the window is
+    // made. Set at the first show it takes it a second time, a few ms of
+    // start-up under Wine.
+    setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
     OnClicked(IDC_BTN_OPEN, [this] { OnOpenClose(); });
     OnClicked(IDC_BTN_CLEAR_MSG, [this] { ClearLog(); });
 }
@@ -54,7 +58,6 @@ bool CTavelinDlg::OnInitDialog()
         m_commands.append({IDM_ABOUTBOX, about});
     m_commands.append({IDM_CARDCHECK, LoadString(IDS_CARDCHECK)});
     AddCommands();
-    setWindowIcon(m_icon);
 
     m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
     m_baudCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_BAUD));

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 
-#include <QIcon>
 #include <QList>
 #include <QString>
 
@@ -57,7 +56,6 @@ private:
     void AddCommands();
     QString SettingFileName(bool save);  // asked of the user; empty when cancelled
 
-    QIcon m_icon;
     QComboBox* m_portCombo = nullptr;
     QComboBox* m_baudCombo = nullptr;
     QString m_logText;

@@ -1,11 +1,6 @@
 #include <QApplication>
-#include <QIcon>
 
-#include <cstdio>
-
-#include "Dialog.h"
 #include "TavelinApp.h"
-#include "t2_import.h"
 
 namespace {
 
@@ -26,15 +21,5 @@ int Ended(int status)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
-    // Without a usable reader library the program cannot work: it says why before it ends.
-    if (const std::string problem = T2ImportProblem(); !problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
-        MessageBoxOk(nullptr, QString::fromStdString(problem), QStringLiteral("ID/IC Card Data-Out Setting Tool"),
-                     QMessageBox::Critical);
-        return Ended(1);
-    }
-    theApp.InitInstance();
-    return Ended(0);
+    return Ended(theApp.Start());
 }
