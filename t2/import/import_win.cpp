@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
 namespace {
@@ -41,17 +40,29 @@ std::wstring ProgramFolder()
     return path.substr(0, path.find_last_of(L"\\/"));
 }
 
+// Reads exactly size bytes at offset.
+bool ReadAt(HANDLE file, LONG offset, void* into, DWORD size)
+{
+    DWORD got = 0;
+    return SetFilePointer(file, offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+           ReadFile(file, into, size, &got, nullptr) && got == size;
+}
+
 // Why a t2.dll that would not load cannot be used, from its own header: the
 // loader's codes alone do not tell a 64-bit library from a broken one.
 std::string WhyNotLoaded(const std::wstring& path, DWORD error)
 {
-    std::ifstream file(path.c_str(), std::ios::binary);
     IMAGE_DOS_HEADER dos{};
-    IMAGE_FILE_HEADER header{};
-    DWORD signature = 0;
-    bool pe = file.read(reinterpret_cast<char*>(&dos), sizeof dos) && dos.e_magic == IMAGE_DOS_SIGNATURE &&
-              file.seekg(dos.e_lfanew) && file.read(reinterpret_cast<char*>(&signature), sizeof signature) &&
-              signature == IMAGE_NT_SIGNATURE && file.read(reinterpret_cast<char*>(&header), sizeof header);
+    struct {
+        DWORD signature;
+        IMAGE_FILE_HEADER header;
+    } nt{};
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    bool pe = file != INVALID_HANDLE_VALUE && ReadAt(file, 0, &dos, sizeof dos) && dos.e_magic == IMAGE_DOS_SIGNATURE &&
+              ReadAt(file, dos.e_lfanew, &nt, sizeof nt) && nt.signature == IMAGE_NT_SIGNATURE;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    const IMAGE_FILE_HEADER& header = nt.header;
     if (!pe || !(header.Characteristics & IMAGE_FILE_DLL))
         return "t2.dll is not a library: replace it with the reader maker's t2.dll.";
     if (header.Machine == kOtherMachine)
