@@ -480,9 +480,11 @@ void Emulator::Handle(const t2proto::Frame& request)
         Log(name + ": no answer (fault: silent)");
         return;
     }
+    // Each line is logged before its reply leaves: whoever reads the log once
+    // the reply is in finds the line there.
     if (auto refusal = faults.refuse.find(request.command); refusal != faults.refuse.end()) {
-        Reply(request, refusal->second, {}, faults);
         Log(name + " -> refused " + Code(refusal->second) + " (fault)");
+        Reply(request, refusal->second, {}, faults);
         return;
     }
     Answer answer = Respond(request, next, version);
@@ -494,13 +496,13 @@ void Emulator::Handle(const t2proto::Frame& request)
         state_.headerFlag = next.headerFlag;
         state_.block = next.block;
     }
-    Reply(request, answer.status, answer.data, faults);
     std::string suffix;
     if (faults.garbageBytes)
         suffix += " after " + std::to_string(faults.garbageBytes) + " garbage bytes";
     if (faults.badCrc)
         suffix += " with a bad checksum";
     Log(answer.log + (suffix.empty() ? "" : " (fault: sent" + suffix + ")"));
+    Reply(request, answer.status, answer.data, faults);
 }
 
 void Emulator::Reply(const t2proto::Frame& request, uint8_t status, std::span<const uint8_t> data,

@@ -50,3 +50,13 @@ build() {
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)" ${TARGETS:+--target $TARGETS}
 }
+
+# run_suite DIR [ctest options...]: the suite of a build tree, windows offscreen;
+# a sanitized tree with its sanitizers' settings.
+run_suite() {
+  local dir=$1; shift
+  (cd "$dir" &&
+   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+   LSAN_OPTIONS=suppressions=$PWD/../tests/lsan.supp:print_suppressions=0 \
+   QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j "$(nproc)" "$@")
+}

@@ -141,7 +141,7 @@ std::string ReadUntil(int fd, std::string_view wanted = {})
 {
     std::string text;
     char buffer[4096];
-    const auto until = Clock::now() + 5s;
+    const auto until = Clock::now() + 30s;  // a bound for a failure, not a pace
     while ((wanted.empty() || text.find(wanted) == std::string::npos) && Clock::now() < until) {
         struct pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, 100) <= 0)
@@ -253,7 +253,7 @@ TEST(EmulatorProgram, RunsWithStandardInputAndOutputClosed)
     const pid_t pid = StartProgram({"--store-ms", "0"}, {-1, -1, STDERR_FILENO});
     ASSERT_GT(pid, 0);
     const std::string entry = folder.Path() + "/USB";
-    while (!std::filesystem::exists(std::filesystem::symlink_status(entry)) && Clock::now() < started + 5s)
+    while (!std::filesystem::exists(std::filesystem::symlink_status(entry)) && Clock::now() < started + 30s)
         std::this_thread::sleep_for(10ms);
     const int32_t h = lc_init(100, 9600);  // USB
     EXPECT_GE(h, 0);
@@ -297,13 +297,14 @@ TEST(EmulatorProgram, OverlongInputLineChangesNothing)
     const Piped program({"--card", "1A2B3C4D"});
     ASSERT_TRUE(program.Ok());
     const std::pair<size_t, std::string> lines[] = {{4097, "card 04A2246A\n"}, {5000, "card 04A2246A\n"}, {4097, "\n"}};
+    std::string said;
     for (const auto& [junk, end] : lines) {
         program.Send(std::string(junk, 'x'));
-        std::this_thread::sleep_for(100ms);  // read in full before its end comes
+        said += program.ReadUntil("over 4096 bytes");  // read in full before its end comes
         program.Send(end);
     }
     program.Send("card 11223344\n");
-    const std::string said = program.ReadUntil("11223344");
+    said += program.ReadUntil("11223344");
     auto count = [&said](std::string_view text) {
         size_t n = 0;
         for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1))

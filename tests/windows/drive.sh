@@ -18,13 +18,14 @@ copied() {
 # The message log once FILTER (a command it is piped through) gives WANT,
 # read through a click on it (at its place in the window), which leaves the
 # focus there for the next steps to start from. The program writes its line
-# a moment after the reader has replied, so the log is read again for a while.
+# once the reader has replied, so the log is read again until it does (a
+# minute at most: a bound for a failure, not a pace).
 await_log() {
-  local filter=$1 want=$2 text
-  for _ in $(seq 40); do
+  local filter=$1 want=$2 text end=$((SECONDS + 60))
+  while :; do
     p click "$main" 0.88 0.48
     text=$(copied | $filter)
-    [ "$text" = "$want" ] && break
+    [ "$text" = "$want" ] || [ "$SECONDS" -ge "$end" ] && break
     sleep 0.25
   done
   keys ctrl+end

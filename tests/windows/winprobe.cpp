@@ -40,17 +40,20 @@ BOOL CALLBACK FindIn(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
-HWND Find(const std::string& part, int tries = 100)
+// Bounds for a failure, not a pace: a busy machine may take long to show a window.
+constexpr DWORD kBoundMs = 30000;
+
+HWND Find(const std::string& part, DWORD boundMs = kBoundMs)
 {
     if (part == "*")
         return GetForegroundWindow();
     Search search{part};
-    for (int i = 0; i < tries && !search.found; ++i) {
+    for (const DWORD start = GetTickCount();;) {
         EnumWindows(FindIn, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            Sleep(100);
+        if (search.found || GetTickCount() - start >= boundMs)
+            return search.found;
+        Sleep(100);
     }
-    return search.found;
 }
 
 void Key(WORD vk, bool up)
@@ -148,8 +151,8 @@ int main(int argc, char** argv)
     if (argc < 3)
         return Usage();
     if (verb == "gone") {
-        for (int i = 0; i < 50; ++i, Sleep(100))
-            if (!Find(argv[2], 1))
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < kBoundMs; Sleep(100))
+            if (!Find(argv[2], 0))
                 return 0;
         return 1;
     }
