@@ -44,6 +44,16 @@ install_missing() {
     -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
+# timed WHAT COMMAND...: runs it and says how long it took, so that a slow
+# run shows where its time went. Not for a condition (cmd || ...): there a
+# failure inside a function would not stop it.
+timed() {
+  local what=$1 start=$SECONDS
+  shift
+  "$@"
+  echo "== $what: $((SECONDS - start)) s"
+}
+
 # build DIR [cmake options...]; TARGETS limits what is built.
 build() {
   local dir=$1; shift

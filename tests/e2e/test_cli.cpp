@@ -27,7 +27,7 @@ Result Config(const QStringList& args)
 {
     QProcess config;
     config.start(QStringLiteral(TAVELIN_CONFIG), args);
-    if (!config.waitForFinished(20000))
+    if (!config.waitForFinished(60000))  // a bound for a failure, not a pace
         return {-1, {}, QStringLiteral("did not finish")};
     return {config.exitCode(), QString::fromUtf8(config.readAllStandardOutput()),
             QString::fromUtf8(config.readAllStandardError())};
@@ -181,7 +181,7 @@ TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0003"));
     ASSERT_TRUE(await("[1/2] output        ok, reader storing", 3)) << out.toStdString();
     reader.Unplug();  // while the reader stores what it took
-    ASSERT_TRUE(station.waitForFinished(20000));
+    ASSERT_TRUE(station.waitForFinished(60000));
     out += QString::fromUtf8(station.readAllStandardOutput());
     EXPECT_EQ(station.exitCode(), 1);
     EXPECT_TRUE(out.endsWith("Station stopped: ok 1, failed 2.\n")) << out.toStdString();

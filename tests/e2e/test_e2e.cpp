@@ -336,7 +336,7 @@ public:
         m_process.start(QStringLiteral(READER_EMULATOR), QStringList{QStringLiteral("--store-ms"), QStringLiteral("0")} + options);
         // Its first line says it is published (over any stale entry).
         QByteArray said;
-        while (!said.contains("reader on") && m_process.waitForReadyRead(5000))
+        while (!said.contains("reader on") && m_process.waitForReadyRead(30000))
             said += m_process.readAllStandardOutput();
     }
     ~EmulatorProgram()
@@ -386,7 +386,7 @@ std::string Typed(QProcess& program, const std::string& uid)
 {
     program.write(("card " + uid + "\n").c_str());
     for (;;) {
-        if (!program.canReadLine() && !program.waitForReadyRead(5000))
+        if (!program.canReadLine() && !program.waitForReadyRead(30000))
             return "(nothing printed)";
         if (!program.canReadLine())
             continue;
