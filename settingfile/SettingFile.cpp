@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <array>
-#include <map>
+#include <vector>
 
 #include "card.h"
 
@@ -266,10 +266,15 @@ Loaded Load(const QString& path)
     // Every line is read whole and is a setting, a comment or blank, so that
     // nothing in the file passes unseen for a setting or cuts one short.
     struct Setting {
+        QString key;
         int line;
         QString value;
     };
-    std::map<QString, Setting> settings;
+    std::vector<Setting> settings;  // in the file's order
+    auto find = [&settings](const QString& key) {
+        const auto at = std::ranges::find(settings, key, &Setting::key);
+        return at == settings.end() ? nullptr : &*at;
+    };
     const QList<QByteArray> lines = bytes.split('\n');
     for (int number = 1; const QByteArray& raw : lines) {
         const int line = number++;
@@ -293,43 +298,40 @@ Loaded Load(const QString& path)
         if (key != "format" && key != "preset" && !kSpecialKeys.contains(key))
             return failAt(line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
                                     .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", ")));
-        if (auto first = settings.find(key); first != settings.end())
+        if (const Setting* first = find(key))
             return failAt(line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
-                                    .arg(key)
-                                    .arg(first->second.line));
-        settings[key] = {line, text.mid(equals + 1).trimmed()};
+                                    .arg(key, QString::number(first->line)));
+        settings.push_back({key, line, text.mid(equals + 1).trimmed()});
     }
     const int end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);  // where a line would be added
 
-    const auto format = settings.find("format");
-    if (format == settings.end())
+    const Setting* format = find("format");
+    if (!format)
         return failAt(1, QStringLiteral("no format key: write format = %1 first").arg(kFormat));
-    if (format->second.value != QString::number(kFormat))
-        return failAt(format->second.line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
-                                               .arg(Quoted(format->second.value), QString::number(kFormat)));
-    settings.erase(format);
+    if (format->value != QString::number(kFormat))
+        return failAt(format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
+                                        .arg(Quoted(format->value), QString::number(kFormat)));
+    std::erase_if(settings, [](const Setting& s) { return s.key == "format"; });
 
-    std::vector<std::pair<QString, Setting>> inOrder(settings.begin(), settings.end());
-    std::ranges::sort(inOrder, {}, [](const auto& s) { return s.second.line; });
     Loaded loaded;
-    for (const auto& [key, setting] : inOrder)
-        if (QString allowed = Take(key, setting.value, loaded.file); !allowed.isEmpty())
-            return failAt(setting.line, Wrong(key, setting.value, allowed));
+    for (const Setting& s : settings)
+        if (QString allowed = Take(s.key, s.value, loaded.file); !allowed.isEmpty())
+            return failAt(s.line, Wrong(s.key, s.value, allowed));
     if (loaded.file.preset) {
-        for (const auto& [key, setting] : inOrder)
-            if (key != "preset")
-                return failAt(setting.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
-                                                .arg(Quoted(key)));
+        for (const Setting& s : settings)
+            if (s.key != "preset")
+                return failAt(s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
+                                          .arg(Quoted(s.key)));
         return loaded;
     }
     for (const QString& key : kSpecialKeys)
-        if (!settings.contains(key)) {
+        if (!find(key)) {
             File scratch;
             return failAt(end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
                                    .arg(Quoted(key), key, Take(key, {}, scratch)));
         }
     if (QString problem = Pairing(loaded.file.special); !problem.isEmpty())
-        return failAt(std::max(settings["base"].line, settings["block"].line), problem);
+        return failAt(std::max(find("base")->line, find("block")->line), problem);
     return loaded;
 }
 
