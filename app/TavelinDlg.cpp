@@ -195,12 +195,20 @@ void CTavelinDlg::OnSysCommand(unsigned command)
 
 QString CTavelinDlg::SettingFileName(bool save)
 {
-    const QString title = CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING);
-    const QString filter = QStringLiteral("Setting files (*.ini);;All files (*)");
-    const QString path = save ? QFileDialog::getSaveFileName(this, title, m_settingFolder, filter)
-                              : QFileDialog::getOpenFileName(this, title, m_settingFolder, filter);
-    if (!path.isEmpty())
-        m_settingFolder = QFileInfo(path).absolutePath();
+    QFileDialog dialog(this, CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING), m_settingFolder,
+                       QStringLiteral("Setting files (*.ini);;All files (*)"));
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // A name without an extension is saved as Load lists it; the dialog
+        // asks before replacing the file of that name.
+        dialog.setDefaultSuffix(QStringLiteral("ini"));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().front();
+    m_settingFolder = QFileInfo(path).absolutePath();
     return path;
 }
 

@@ -138,6 +138,13 @@ std::string SettingProblem(const CardSettings& s)
     return {};
 }
 
+std::string PairingProblem(const CardSettings& s)
+{
+    if (s.blockAddress == kBlockUid && s.dataBase == String)
+        return "not a valid setting: String puts out a data block's text, and block address 255 reads the UID";
+    return {};
+}
+
 CardText FormatCard(std::span<const uint8_t> data, const CardSettings& s)
 {
     if (std::string problem = SettingProblem(s); !problem.empty())
@@ -147,8 +154,8 @@ CardText FormatCard(std::span<const uint8_t> data, const CardSettings& s)
         return {{}, "not a card: a UID has 4 to 10 bytes, not " + std::to_string(data.size())};
     if (!uid && (data.empty() || data.size() > kMaxBlock))
         return {{}, "not a data block: it has 1 to 16 bytes, not " + std::to_string(data.size())};
-    if (uid && s.dataBase == String)
-        return {{}, "not a valid setting: String puts out a data block's text, and block address 255 reads the UID"};
+    if (std::string problem = PairingProblem(s); !problem.empty())
+        return {{}, problem};
 
     // Chosen from the card's own order, then put in the output's order.
     const SnSizeChoice size = *DecodeSnSize(s.snSize);

@@ -29,6 +29,9 @@ CardText FormatCard(std::span<const uint8_t> data, const CardSettings& settings)
 
 // "not a valid setting: ..." for the first value out of range, or empty.
 std::string SettingProblem(const CardSettings& settings);
+// "not a valid setting: ..." for values each in range that together leave the
+// reader nothing to type for any card (String from the UID), or empty.
+std::string PairingProblem(const CardSettings& settings);
 
 struct Bytes {
     std::vector<uint8_t> bytes;

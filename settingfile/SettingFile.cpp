@@ -1,11 +1,13 @@
 #include "SettingFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "card.h"
 
@@ -21,9 +23,35 @@ constexpr qint64 kMaxBytes = 64 * 1024;  // a setting file is a few lines
 const std::array<const char*, 4> kBases = {"Decimal", "Hexadecimal", "Wiegand", "String"};
 const QStringList kSpecialKeys = {"base", "order", "size", "length", "header", "block", "key"};
 
+// The text with each byte that is not printable UTF-8 as \xNN, so that a
+// message shows it whole and a terminal shows it as it is; `clean` says
+// whether none was.
+QString Visible(QByteArrayView bytes, bool* clean = nullptr)
+{
+    QString text;
+    for (qsizetype at = 0; at < bytes.size();) {
+        const auto lead = uchar(bytes[at]);
+        const qsizetype length = std::min<qsizetype>(lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4,
+                                                     bytes.size() - at);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString one = utf8(bytes.sliced(at, length));
+        const char16_t c = one.isEmpty() ? 0 : one[0].unicode();
+        if (!utf8.hasError() && (c == '\t' || (c >= 0x20 && (c < 0x7F || c >= 0xA0)))) {
+            text += one;
+            at += length;
+            continue;
+        }
+        if (clean)
+            *clean = false;
+        for (const qsizetype end = at + (utf8.hasError() ? 1 : length); at < end; ++at)
+            text += QString::asprintf("\\x%02X", unsigned(uchar(bytes[at])));
+    }
+    return text;
+}
+
 QString Quoted(const QString& text)
 {
-    return '"' + text + '"';
+    return '"' + Visible(text.toUtf8()) + '"';
 }
 
 // Values in the file's words, and back.
@@ -66,10 +94,20 @@ std::optional<int> Counted(const QString& value, const QString& word, int low, i
     return n;
 }
 
-// One key's value into `special`; what is allowed when it does not fit.
-QString Take(const QString& key, const QString& value, Special& special)
+// One key's value into `file`; what is allowed when it does not fit.
+QString Take(const QString& key, const QString& value, File& file)
 {
     auto is = [&value](const QString& word) { return value.compare(word, Qt::CaseInsensitive) == 0; };
+    if (key == "preset") {
+        QStringList captions;
+        for (size_t i = 0; i < kPresets.size(); ++i) {
+            captions << kPresets[i].caption;
+            if (is(kPresets[i].caption))
+                file.preset = i;
+        }
+        return file.preset ? QString() : captions.join(", ");
+    }
+    Special& special = file.special;
     CardSettings& out = special.output;
     if (key == "base") {
         for (size_t i = 0; i < kBases.size(); ++i)
@@ -134,6 +172,17 @@ QString Wrong(const QString& key, const QString& value, const QString& allowed)
     return QStringLiteral("%1 = %2 is not valid: %1 takes %3").arg(key, Quoted(value), allowed);
 }
 
+// Values each valid that together leave the reader nothing to type.
+QString Pairing(const Special& s)
+{
+    const std::string problem = PairingProblem(s.output);
+    return problem.empty() ? QString()
+                           : QStringLiteral("base = %1 with block = %2: %3")
+                                 .arg(BaseWord(s.output.dataBase))
+                                 .arg(s.output.blockAddress)
+                                 .arg(QString::fromStdString(problem));
+}
+
 }  // namespace
 
 QString Problem(const File& file)
@@ -152,11 +201,11 @@ QString Problem(const File& file)
         {"key", QString::fromStdString(s.key)},
     };
     for (const auto& [key, value] : values) {
-        Special again;
+        File again;
         if (QString allowed = Take(key, value, again); !allowed.isEmpty())
             return Wrong(key, value, allowed);
     }
-    return {};
+    return Pairing(s);
 }
 
 QString Text(const File& file)
@@ -197,6 +246,9 @@ QString Save(const QString& path, const File& file)
 Loaded Load(const QString& path)
 {
     auto fail = [&path](const QString& why) { return Loaded{{}, path + ": " + why}; };
+    auto failAt = [&path](int line, const QString& why) {
+        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(path, QString::number(line), why)};
+    };
     const QFileInfo info(path);
     if (!info.exists())
         return fail(QStringLiteral("no such file"));
@@ -204,53 +256,82 @@ Loaded Load(const QString& path)
         return fail(QStringLiteral("not a file that can be read"));
     if (info.size() > kMaxBytes)
         return fail(QStringLiteral("%1 bytes: too large for a setting file").arg(info.size()));
-    QSettings ini(path, QSettings::IniFormat);
-    if (ini.status() != QSettings::NoError)
-        return fail(QStringLiteral("not a setting file: not INI text (docs/setting-file.md)"));
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read: %1").arg(in.errorString()));
+    QByteArray bytes = in.read(kMaxBytes);
+    if (bytes.startsWith("\xEF\xBB\xBF"))  // the mark some Windows editors put first
+        bytes.remove(0, 3);
 
-    QStringList keys = ini.allKeys();
-    auto value = [&ini](const QString& key) {
-        const QVariant v = ini.value(key);
-        // An unquoted comma makes a list of the value.
-        return v.typeId() == QMetaType::QStringList ? v.toStringList().join(',') : v.toString();
+    // Every line is read whole and is a setting, a comment or blank, so that
+    // nothing in the file passes unseen for a setting or cuts one short.
+    struct Setting {
+        QString key;
+        int line;
+        QString value;
     };
-    const QStringList known = QStringList{"format", "preset"} + kSpecialKeys;
-    for (const QString& key : keys)
-        if (!known.contains(key))
-            return fail(QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
-                            .arg(Quoted(key), kSpecialKeys.join(", ")));
-    if (!keys.contains("format"))
-        return fail(QStringLiteral("no format key: write format = %1 first").arg(kFormat));
-    if (value("format") != QString::number(kFormat))
-        return fail(QStringLiteral("format = %1 is not one this program reads: format takes %2")
-                        .arg(Quoted(value("format")))
-                        .arg(kFormat));
+    std::vector<Setting> settings;  // in the file's order
+    auto find = [&settings](const QString& key) {
+        const auto at = std::ranges::find(settings, key, &Setting::key);
+        return at == settings.end() ? nullptr : &*at;
+    };
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int number = 1; const QByteArray& raw : lines) {
+        const int line = number++;
+        bool clean = true;
+        QString text = Visible(raw.endsWith('\r') ? raw.chopped(1) : raw, &clean);
+        if (!clean)
+            return failAt(line, QStringLiteral("%1 holds bytes that are not text (shown as \\xNN): "
+                                               "write the line again as UTF-8 text")
+                                    .arg(Quoted(text)));
+        text = text.section(';', 0, 0).trimmed();
+        if (text.isEmpty())
+            continue;
+        if (text.startsWith('['))
+            return failAt(line, QStringLiteral("%1 is a section header: a setting file has none, only key = value lines")
+                                    .arg(Quoted(text)));
+        const qsizetype equals = text.indexOf('=');
+        const QString key = text.left(equals).trimmed().toLower();
+        if (equals < 0 || key.isEmpty())
+            return failAt(line, QStringLiteral("%1 is not key = value: write key = value, or ; before a comment")
+                                    .arg(Quoted(text)));
+        if (key != "format" && key != "preset" && !kSpecialKeys.contains(key))
+            return failAt(line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
+                                    .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", ")));
+        if (const Setting* first = find(key))
+            return failAt(line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
+                                    .arg(key, QString::number(first->line)));
+        settings.push_back({key, line, text.mid(equals + 1).trimmed()});
+    }
+    const int end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);  // where a line would be added
+
+    const Setting* format = find("format");
+    if (!format)
+        return failAt(1, QStringLiteral("no format key: write format = %1 first").arg(kFormat));
+    if (format->value != QString::number(kFormat))
+        return failAt(format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
+                                        .arg(Quoted(format->value), QString::number(kFormat)));
+    std::erase_if(settings, [](const Setting& s) { return s.key == "format"; });
 
     Loaded loaded;
-    if (keys.contains("preset")) {
-        keys.removeAll("format");
-        keys.removeAll("preset");
-        if (!keys.isEmpty())
-            return fail(QStringLiteral("%1 with a preset: a preset file holds format and preset only")
-                            .arg(Quoted(keys.front())));
-        const QString caption = value("preset");
-        QStringList captions;
-        for (size_t i = 0; i < kPresets.size(); ++i) {
-            captions << kPresets[i].caption;
-            if (caption == kPresets[i].caption)
-                loaded.file.preset = i;
-        }
-        if (!loaded.file.preset)
-            return fail(Wrong("preset", caption, captions.join(", ")));
+    for (const Setting& s : settings)
+        if (QString allowed = Take(s.key, s.value, loaded.file); !allowed.isEmpty())
+            return failAt(s.line, Wrong(s.key, s.value, allowed));
+    if (loaded.file.preset) {
+        for (const Setting& s : settings)
+            if (s.key != "preset")
+                return failAt(s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
+                                          .arg(Quoted(s.key)));
         return loaded;
     }
-    for (const QString& key : kSpecialKeys) {
-        if (!keys.contains(key))
-            return fail(QStringLiteral("no %1 key: a Special Setting file has all of %2, or a preset file has preset")
-                            .arg(Quoted(key), kSpecialKeys.join(", ")));
-        if (QString allowed = Take(key, value(key), loaded.file.special); !allowed.isEmpty())
-            return fail(Wrong(key, value(key), allowed));
-    }
+    for (const QString& key : kSpecialKeys)
+        if (!find(key)) {
+            File scratch;
+            return failAt(end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
+                                   .arg(Quoted(key), key, Take(key, {}, scratch)));
+        }
+    if (QString problem = Pairing(loaded.file.special); !problem.isEmpty())
+        return failAt(std::max(find("base")->line, find("block")->line), problem);
     return loaded;
 }
 

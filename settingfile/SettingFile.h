@@ -1,5 +1,5 @@
 // Setting files: one of the presets by its caption, or a Special Setting
-// composition, in a small INI text (docs/setting-file.md).
+// composition, in a few key = value lines (docs/setting-file.md).
 #pragma once
 
 #include <QString>
@@ -24,12 +24,15 @@ struct File {
 };
 
 // What is wrong with a setting no file could hold (a value out of its
-// range, a key not 12 hex digits), naming the key; empty when nothing is.
+// range, a key not 12 hex digits, String from the UID), naming the key;
+// empty when nothing is.
 QString Problem(const File& file);
 
 struct Loaded {
     File file;
-    QString problem;  // "FILE: ..." naming the key, the value and what is allowed; empty when loaded
+    // "FILE:LINE: ..." naming the line and what it should be ("FILE: ..." when
+    // the file cannot be read); empty when loaded
+    QString problem;
 };
 Loaded Load(const QString& path);
 

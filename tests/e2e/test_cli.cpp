@@ -66,9 +66,10 @@ protected:
         SetWaitHook([](int) {});
     }
     void TearDown() override { SetWaitHook(nullptr); }
+    // A file of its own for each text: a table's files are all written before the first is read.
     QString File(const char* text)
     {
-        const QString path = dir.filePath(QStringLiteral("setting.ini"));
+        const QString path = dir.filePath(QStringLiteral("setting%1.ini").arg(++files));
         std::ofstream(path.toStdString()) << text;
         return path;
     }
@@ -82,6 +83,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    int files = 0;
     std::unique_ptr<Record> record;  // outlives the reader, which logs as it stops
     EmulatedReader setup;
 };
@@ -135,6 +137,11 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
         {{"apply", special, "--port", "USB", "--baud", "4800"}, "--baud 4800: use 9600 or 115200"},
         {{"check", dir.filePath("none.ini")}, "none.ini: no such file"},
         {{"check", File("format = 1\npreset = 9-out\n")}, "preset = \"9-out\" is not valid"},
+        {{"check", File("format = 1\npreset = 8-out-hex-forward\nordr Forward\n")}, ".ini:3: \"ordr Forward\" is not"},
+        {{"check", File("format = 1\npreset = 8-out-hex-forward ; \x01\n")}, ".ini:2: \"preset = 8-out-hex-forward ; \\x01\" "},
+        {{"apply", File("format = 1\nbase = String\norder = Forward\nsize = All\nlength = Default\nheader = With\n"
+                        "block = 255\nkey = 3A7F19C2E845\n"), "--port", "USB"},
+         ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--count", "0"}, "--count 0: use a whole number from 1"},
         {{"version", special, "--port", "USB"}, "version takes no file"},
     };

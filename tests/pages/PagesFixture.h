@@ -4,11 +4,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -75,3 +78,18 @@ protected:
 
 inline const std::vector<unsigned char> kZero8(8, 0), kZero3(3, 0);
 inline const std::vector<unsigned char> kDefaultKeyBytes = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};
+
+// Runs `act` on the modal window of type W as soon as it is up; anything else
+// that turns up modal is a failure and gets closed, so no test hangs.
+template <class W>
+inline void WhenModal(std::function<void(W&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* w = dynamic_cast<W*>(modal))
+            return act(*w);
+        ADD_FAILURE() << "expected modal window missing, found " << (modal ? modal->metaObject()->className() : "none");
+        if (auto* d = qobject_cast<QDialog*>(modal))
+            d->reject();
+    });
+}

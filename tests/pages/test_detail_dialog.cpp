@@ -10,21 +10,6 @@
 
 namespace {
 
-// Runs `act` on the modal window of type W as soon as it is up; anything else
-// that turns up modal is a failure and gets closed, so no test hangs.
-template <class W>
-void WhenModal(std::function<void(W&)> act)
-{
-    QTimer::singleShot(0, [act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* w = dynamic_cast<W*>(modal))
-            return act(*w);
-        ADD_FAILURE() << "expected modal window missing, found " << (modal ? modal->metaObject()->className() : "none");
-        if (auto* d = qobject_cast<QDialog*>(modal))
-            d->reject();
-    });
-}
-
 struct BoxSeen {
     int count = 0;
     QString text, title;

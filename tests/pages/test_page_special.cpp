@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -171,15 +173,44 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
     std::ofstream(path.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
     Fake().calls.clear();
     QString said;
-    QTimer::singleShot(0, [&said] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            said = box->text();
-            box->accept();
-        }
+    WhenModal<QMessageBox>([&said](QMessageBox& box) {
+        said = box.text();
+        box.accept();
     });
     EXPECT_FALSE(dlg->LoadSpecialSetting(path));
     EXPECT_EQ(said, "special.ini holds the preset \"8-out-hex-reverse\": press that button on Simple Setting.");
     EXPECT_TRUE(Fake().calls.empty());
+}
+
+// Save from the menu gives a name without an extension the one Load lists.
+// A choice under which the reader types nothing is not saved, and the box
+// says why; Set still sends it as it always has.
+TEST_F(SpecialPage, SaveNamesTheFileDotIniAndRefusesStringFromTheUid)
+{
+    QTemporaryDir dir;
+    for (const auto& [typed, saved] : {std::pair{"line", "line.ini"}, {"line.txt", "line.txt"}}) {
+        WhenModal<QFileDialog>([&dir, typed](QFileDialog& files) {
+            files.selectFile(dir.filePath(typed));
+            static_cast<QDialog&>(files).accept();  // as the Save button does
+        });
+        dlg->OnSysCommand(IDM_SAVESETTING);
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath(saved))) << typed;
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("line")));
+
+    Click(Page(), 1010);  // String, with the block address at 255
+    QString said;
+    WhenModal<QMessageBox>([&said](QMessageBox& box) {
+        said = box.text();
+        box.accept();
+    });
+    EXPECT_FALSE(dlg->SaveSpecialSetting(dir.filePath("string.ini")));
+    EXPECT_EQ(said, "Nothing was saved: base = String with block = 255: not a valid setting: String puts out a data "
+                    "block's text, and block address 255 reads the UID");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("string.ini")));
+    EXPECT_EQ(SetAndRead("lc_setReadOnlyPara").at(1), params::String);
+    EXPECT_EQ(Call("lc_setBlockReadPara").ints, (std::vector<int32_t>{kHandle, 255}));
+    EXPECT_EQ(Log(), QStringList{"Set ok"});
 }
 
 TEST_F(SpecialPage, StaticLengthBox)
