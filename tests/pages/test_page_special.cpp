@@ -188,6 +188,8 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
 TEST_F(SpecialPage, SaveNamesTheFileDotIniAndRefusesStringFromTheUid)
 {
     QTemporaryDir dir;
+    // Windows' own file dialog is no widget that a test can answer.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     for (const auto& [typed, saved] : {std::pair{"line", "line.ini"}, {"line.txt", "line.txt"}}) {
         WhenModal<QFileDialog>([&dir, typed](QFileDialog& files) {
             files.selectFile(dir.filePath(typed));

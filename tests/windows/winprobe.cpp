@@ -56,6 +56,17 @@ HWND Find(const std::string& part, DWORD boundMs = kBoundMs)
     }
 }
 
+// Brings `window` to the front and waits for it to be there: keys sent
+// before would go to whichever window had been in front.
+bool Foreground(HWND window)
+{
+    SetForegroundWindow(window);
+    for (const DWORD start = GetTickCount(); GetForegroundWindow() != window; Sleep(20))
+        if (GetTickCount() - start >= kBoundMs)
+            return false;
+    return true;
+}
+
 void Key(WORD vk, bool up)
 {
     INPUT input{};
@@ -190,8 +201,11 @@ int main(int argc, char** argv)
         return 0;
     }
     if (verb == "keys") {
-        SetForegroundWindow(window);
-        Sleep(200);
+        if (!Foreground(window)) {
+            std::fprintf(stderr, "winprobe: the window titled *%s* did not come to the front\n", argv[2]);
+            return 1;
+        }
+        Sleep(200);  // as a user's hand: the window takes its focus back first
         for (int i = 3; i < argc; ++i)
             if (!Type(argv[i])) {
                 std::fprintf(stderr, "winprobe: no key named %s\n", argv[i]);
