@@ -146,6 +146,42 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
     EXPECT_TRUE(record->Take().empty());
 }
 
+// Help, the program's version, a dry run, a check and a reader's version: the
+// answer on standard output and status 0; a dry run sends nothing.
+TEST_F(Cli, AnswersOnStandardOutput)
+{
+    const QString preset = File("format = 1\npreset = 8-out-hex-forward\n");
+    const struct {
+        QStringList args;
+        QString out;  // the start of standard output
+    } cases[] = {
+        {{"--help"}, "tavelin-config: "},
+        {{"-h"}, "tavelin-config: "},
+        {{"help"}, "tavelin-config: "},
+        {{"--version"}, "tavelin-config " TAVELIN_VERSION "\n"},
+        {{"check", preset}, preset + ": preset = 8-out-hex-forward\n"},
+        {{"apply", preset, "--port", "USB", "--dry-run"},
+         "lc_init(100, 9600)  ; USB\n"
+         "lc_setReadOnlyPara(handle, dataBase=1, aux8=0..., orientation=1, snSize=4, outLength=8, auxA=0..., "
+         "auxB=0...)\npause 1000 ms\n"
+         "lc_setBlockReadPara(handle, blockAddress=255, key=3A7F19C2E845)\npause 1000 ms, also after a failure\n"
+         "lc_exit(handle)\n"},
+    };
+    for (const auto& c : cases) {
+        const Result run = Config(c.args);
+        EXPECT_EQ(run.exitCode, 0) << c.args.join(' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
+    }
+    EXPECT_TRUE(Config({"--help"}).out.contains("man tavelin-config"));
+    EXPECT_TRUE(record->Take().empty());
+
+    setup.dlg->OnOpenClose();
+    const Result run = Config({"version", "--port", "USB"});
+    setup.dlg->OnOpenClose();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("%1\n").arg(emulator::Emulator::kDefaultVersion));
+}
+
 // A line's morning: three readers in turn, one refusing a value and one pulled
 // during the reader's pause; each is one row, and the station goes on.
 TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
