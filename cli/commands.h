@@ -11,7 +11,7 @@
 #include "options.h"
 #include "steps.h"
 
-enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3 };
+enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3, kNotWritten = 4 };
 
 void Say(const char* format, auto... args)
 {

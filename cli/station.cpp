@@ -4,11 +4,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fcntl.h>
 #include <thread>
 
@@ -19,6 +19,7 @@
 #endif
 
 #include "commands.h"
+#include "record.h"
 #include "t2.h"
 #include "t2_import.h"
 
@@ -59,12 +60,14 @@ private:
 
 std::atomic<bool> stopAsked = false;
 
-// One CSV field, quoted when it holds what would break the row.
-QString Field(const QString& text)
+// The log's name as the file system takes it.
+std::filesystem::path FileSystemPath(const QString& name)
 {
-    if (!text.contains(QRegularExpression("[\",\r\n]")))
-        return text;
-    return '"' + QString(text).replace('"', "\"\"") + '"';
+#ifdef _WIN32
+    return name.toStdWString();
+#else
+    return QFile::encodeName(name).toStdString();
+#endif
 }
 
 }  // namespace
@@ -74,22 +77,23 @@ int Station(const Options& o, const setting::File& file)
     QFile source(o.file);
     if (!source.open(QIODevice::ReadOnly))
         return Fail(kUsage, o.file.toStdString() + ": cannot read");
-    const QString hash = QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex();
-    QFile log(o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log);
-    const bool fresh = !log.exists() || log.size() == 0;
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        return Fail(kUsage, log.fileName().toStdString() + ": cannot append: " + log.errorString().toStdString());
-    if (fresh)
-        log.write("time,port,version,setting file,sha256,result,failed step,code\n");
+    const std::string hash = QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString();
+    const QString logName = o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log;
+    record::Log log;
+    if (const std::string why = log.Open(FileSystemPath(logName)); !why.empty())
+        return Fail(kUsage, logName.toStdString() + ": cannot append: " + why);
+    if (const std::string why = log.Append({}); !why.empty())
+        return Fail(kNotWritten, logName.toStdString() + ": " + why);
     std::signal(SIGINT, [](int) { stopAsked = true; });
 
     Say("Station: %s (%s) on %s at %d baud, rows to %s\n", QFileInfo(o.file).fileName().toUtf8().constData(),
-        setting::Describe(file).toUtf8().constData(), o.portName.c_str(), o.baud, log.fileName().toUtf8().constData());
+        setting::Describe(file).toUtf8().constData(), o.portName.c_str(), o.baud, logName.toUtf8().constData());
     Say("Ctrl+C stops after the current reader.\n");
     int ok = 0, failed = 0;
+    bool rowLost = false;
     // Asked often, so that a line's pace is the reader's pauses and not ours.
     auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
-    while (!stopAsked && (o.count == 0 || ok + failed < o.count)) {
+    while (!stopAsked && !rowLost && (o.count == 0 || ok + failed < o.count)) {
         Say("\nWaiting for a reader on %s ...\n", o.portName.c_str());
         int32_t handle = -1;
         while (!stopAsked && handle == -1) {
@@ -114,25 +118,28 @@ int Station(const Options& o, const setting::File& file)
         const bool good = outcome.code == 0;
         (good ? ok : failed) += 1;
         const QDateTime now = QDateTime::currentDateTime();
-        const QStringList row = {now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate),
-                                 QString::fromStdString(o.portName),
-                                 QString::fromStdString(version),
-                                 o.file,
-                                 hash,
-                                 good ? "ok" : "failed",
-                                 QString::fromStdString(outcome.step),
-                                 good ? QString() : QString::fromStdString(params::FormatCode(outcome.code)).mid(6)};
-        QStringList fields;
-        for (const QString& field : row)
-            fields << Field(field);
-        log.write((fields.join(',') + '\n').toUtf8());
-        log.flush();
+        const std::string row = record::Row({
+            now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
+            o.portName,
+            version,
+            o.file.toStdString(),
+            hash,
+            good ? "ok" : "failed",
+            outcome.step,
+            good ? "" : params::FormatCode(outcome.code).substr(6),
+        });
+        const std::string why = log.Append(row);
         if (good)
             Say("Reader %d: OK, version \"%s\"\n", number, version.c_str());
         else
             Say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), Code(outcome.code).c_str());
         Say("== ok %d, failed %d ==\n", ok, failed);
-        if (o.count && ok + failed >= o.count) {
+        if (!why.empty()) {
+            Fail(kNotWritten, logName.toStdString() + ": " + why + ": reader " + std::to_string(number) +
+                                  " has no row; the station stops");
+            rowLost = true;
+        }
+        if (rowLost || (o.count && ok + failed >= o.count)) {
             lc_exit(handle);
             break;
         }
@@ -143,6 +150,6 @@ int Station(const Options& o, const setting::File& file)
         lc_exit(handle);
     }
     Say("Station stopped: ok %d, failed %d.\n", ok, failed);
-    return failed == 0 ? kOk : kStepFailed;
+    return rowLost ? kNotWritten : failed == 0 ? kOk : kStepFailed;
 }
 

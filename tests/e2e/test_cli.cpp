@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <mutex>
+#include <sys/resource.h>
 
 #include "DeviceFolder.h"
 #include "EmulatedReader.h"
@@ -182,51 +185,84 @@ TEST_F(Cli, AnswersOnStandardOutput)
     EXPECT_EQ(run.out, QStringLiteral("%1\n").arg(emulator::Emulator::kDefaultVersion));
 }
 
-// A line's morning: three readers in turn, one refusing a value and one pulled
-// during the reader's pause; each is one row, and the station goes on.
-TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
-{
-    DeviceFolder folder;
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("line.ini")), csv = dir.filePath(QStringLiteral("readers.csv"));
-    std::ofstream(file.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
-    emulator::Emulator reader;
-    reader.Unplug();
-    std::string error;
-    ASSERT_TRUE(reader.Start("USB", &error)) << error;
-    reader.SetStoreMs(0);
-
-    QProcess station;
-    station.start(QStringLiteral(TAVELIN_CONFIG), {"station", file, "--port", "USB", "--log", csv, "--count", "3"});
+// A station program and what it has printed so far.
+struct StationRun {
+    QProcess process;
     QString out;
-    auto await = [&](const QString& text, int count) {
+
+    void Start(const QString& dir, const QStringList& args)
+    {
+        process.setWorkingDirectory(dir);
+        process.start(QStringLiteral(TAVELIN_CONFIG), QStringList{"station"} + args);
+    }
+    // Whether it says `text` `count` times within a generous bound.
+    bool Await(const QString& text, int count = 1)
+    {
         for (QDeadlineTimer bound(30000); out.count(text) < count && !bound.hasExpired();) {
-            station.waitForReadyRead(100);
-            out += QString::fromUtf8(station.readAllStandardOutput());
+            process.waitForReadyRead(100);
+            out += QString::fromUtf8(process.readAllStandardOutput());
         }
         return out.count(text) >= count;
-    };
+    }
+    // Its exit status once it ends by itself, or -1.
+    int Finish()
+    {
+        const bool ended = process.waitForFinished(30000);
+        out += QString::fromUtf8(process.readAllStandardOutput());
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
+// Stations against an emulated reader on "USB" in a private device folder.
+class Station : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        std::ofstream(file.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
+        reader.Unplug();
+        std::string error;
+        ASSERT_TRUE(reader.Start("USB", &error)) << error;
+        reader.SetStoreMs(0);
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QStringList Lines(const QString& path) const
+    {
+        QFile log(path);
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n') : QStringList{"none"};
+    }
+
+    static constexpr const char* kHeader = "time,port,version,setting file,sha256,result,failed step,code";
+    DeviceFolder folder;
+    QTemporaryDir dir;
+    const QString file = Path("line.ini"), csv = Path("readers.csv");
+    emulator::Emulator reader;
+};
+
+// A line's morning: three readers in turn, one refusing a value and one pulled
+// during the reader's pause; each is one row, and the station goes on.
+TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
+{
+    StationRun station;
+    station.Start(dir.path(), {file, "--port", "USB", "--log", csv, "--count", "3"});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0001"));
-    ASSERT_TRUE(await("Take the reader off.", 1)) << out.toStdString();
+    ASSERT_TRUE(station.Await("Take the reader off.", 1)) << station.out.toStdString();
     reader.Unplug();
     reader.SetFaults({.refuse = {{t2proto::kSetBlockRead, 0x21}}});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0002"));
-    ASSERT_TRUE(await("Take the reader off.", 2)) << out.toStdString();
+    ASSERT_TRUE(station.Await("Take the reader off.", 2)) << station.out.toStdString();
     reader.Unplug();
     reader.SetFaults({});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0003"));
-    ASSERT_TRUE(await("[1/2] output        ok, reader storing", 3)) << out.toStdString();
+    ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing", 3)) << station.out.toStdString();
     reader.Unplug();  // while the reader stores what it took
-    ASSERT_TRUE(station.waitForFinished(20000));
-    out += QString::fromUtf8(station.readAllStandardOutput());
-    EXPECT_EQ(station.exitCode(), 1);
-    EXPECT_TRUE(out.endsWith("Station stopped: ok 1, failed 2.\n")) << out.toStdString();
+    EXPECT_EQ(station.Finish(), 1);
+    EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
 
-    QFile log(csv);
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QStringList rows = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(rows.size(), 4) << out.toStdString();
-    EXPECT_EQ(rows[0], "time,port,version,setting file,sha256,result,failed step,code");
+    const QStringList rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 5) << station.out.toStdString();
+    EXPECT_EQ(rows[0], kHeader);
+    EXPECT_EQ(rows[4], "");
     const QStringList expected[] = {
         {"USB", "TR-200 V2.14 #0001", file, "ok", "", ""},
         {"USB", "", file, "failed", "read address", "0x21"},
@@ -240,6 +276,63 @@ TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
         fields.removeFirst();  // the time
         EXPECT_EQ(fields, expected[i]);
     }
+}
+
+// Two stations of a line starting on one new log: one header.
+TEST_F(Station, TwoStationsOnANewLogWriteOneHeader)
+{
+    emulator::Emulator second;
+    second.Unplug();
+    std::string error;
+    ASSERT_TRUE(second.Start("COM1", &error)) << error;
+    second.SetStoreMs(0);
+    StationRun stations[2];
+    const char* ports[] = {"USB", "COM1"};
+    for (int i = 0; i < 2; ++i) {
+        stations[i].Start(dir.path(), {file, "--port", ports[i], "--log", csv, "--count", "1"});
+        ASSERT_TRUE(stations[i].Await("Waiting for a reader")) << stations[i].out.toStdString();
+    }
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(second.Plug());
+    for (StationRun& station : stations)
+        EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    const QStringList rows = Lines(csv);
+    EXPECT_EQ(rows.count(kHeader), 1) << rows.join('\n').toStdString();
+    EXPECT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
+}
+
+// A row that does not reach the disk stops the station after that reader,
+// with the reason, and no part of it stays in the log.
+TEST_F(Station, StopsWhenARowCannotBeWritten)
+{
+    const struct {
+        QString log;
+        qint64 sizeLimit;  // of a file the station writes; 0: none
+        bool readerSet;
+    } cases[] = {
+        {"/dev/full", 0, false},  // not even the header: stops before any reader
+        {csv, static_cast<qint64>(strlen(kHeader)) + 1 + 20, true},
+    };
+    for (const auto& c : cases) {
+        StationRun station;
+        if (c.sizeLimit)
+            station.process.setChildProcessModifier([limit = c.sizeLimit] {
+                const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+                setrlimit(RLIMIT_FSIZE, &size);
+                signal(SIGXFSZ, SIG_IGN);  // a write past it fails instead
+            });
+        station.Start(dir.path(), {file, "--log", c.log, "--count", "2"});
+        if (c.readerSet) {
+            ASSERT_TRUE(reader.Plug());
+        }
+        EXPECT_EQ(station.Finish(), 4) << c.log.toStdString();
+        const QString err = QString::fromUtf8(station.process.readAllStandardError());
+        EXPECT_TRUE(err.contains(c.log + ": cannot write")) << err.toStdString();
+        EXPECT_EQ(station.out.contains("Reader 1: OK"), c.readerSet) << station.out.toStdString();
+        EXPECT_FALSE(station.out.contains("Take the reader off")) << station.out.toStdString();
+        reader.Unplug();
+    }
+    EXPECT_EQ(Lines(csv), (QStringList{kHeader, ""}));
 }
 
 }  // namespace
