@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "last_error.h"
+#include "record.h"
 #include "t2.h"
 #include "t2_import.h"
 
@@ -57,17 +58,26 @@ Outcome ApplyOn(int32_t handle, Plan plan)
     return outcome;
 }
 
+int32_t ReadVersion(int32_t handle, std::string& version)
+{
+    unsigned char text[256] = {};
+    int32_t length = 0;  // a reader maker's library may write it whether asked or not
+    const int32_t r = lc_getver(handle, text, &length);
+    version = reinterpret_cast<const char*>(text);
+    return r;
+}
+
 int Version(const Options& o)
 {
     const int32_t handle = lc_init(o.port, o.baud);
     if (handle == -1)
         return Fail(kNoLink, "no reader on " + o.portName);
-    unsigned char text[256] = {};
-    const int32_t r = lc_getver(handle, text, nullptr);
+    std::string version;
+    const int32_t r = ReadVersion(handle, version);
     lc_exit(handle);
     if (r != 0)
         return Fail(kStepFailed, "version: " + Code(r));
-    Say("%s\n", reinterpret_cast<const char*>(text));
+    Say("%s\n", record::Printable(version).c_str());
     return kOk;
 }
 

@@ -80,6 +80,8 @@ std::string Printable(std::string_view text) { return t2proto::OneLine(text, tru
 std::string Field(std::string_view text)
 {
     std::string field(text);
+    if (!field.empty() && std::string_view("=+-@\t\r").find(field[0]) != std::string_view::npos)
+        field.insert(0, 1, '\'');
     if (field.find_first_of("\",\r\n") == std::string::npos)
         return field;
     std::string quoted = "\"";

@@ -109,12 +109,10 @@ int Station(const Options& o, const setting::File& file)
         Outcome outcome = ApplyOn(handle, PlanOf(file));
         std::string version;
         if (outcome.code == 0) {
-            unsigned char text[256] = {};
-            if (int32_t r = lc_getver(handle, text, nullptr); r != 0)
+            if (int32_t r = ReadVersion(handle, version); r != 0)
                 outcome = {r, "version"};
-            else
-                version = reinterpret_cast<const char*>(text);
         }
+        version = record::Printable(version);
         const bool good = outcome.code == 0;
         (good ? ok : failed) += 1;
         const QDateTime now = QDateTime::currentDateTime();
@@ -144,8 +142,7 @@ int Station(const Options& o, const setting::File& file)
             break;
         }
         Say("Take the reader off.\n");
-        unsigned char text[256];
-        while (!stopAsked && lc_getver(handle, text, nullptr) == 0)
+        for (std::string ignored; !stopAsked && ReadVersion(handle, ignored) == 0;)
             pause();
         lc_exit(handle);
     }
