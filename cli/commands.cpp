@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "last_error.h"
@@ -10,6 +11,23 @@
 #include "t2_import.h"
 
 using namespace params;
+
+namespace {
+int outputError = 0;
+}
+
+void OutputFailed(int error)
+{
+    if (outputError == 0)
+        outputError = error ? error : EIO;
+}
+
+std::string OutputProblem()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        OutputFailed(errno);
+    return outputError ? std::strerror(outputError) : "";
+}
 
 int Fail(int code, const std::string& why)
 {

@@ -2,6 +2,7 @@
 // setting applied on an open link.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -11,12 +12,18 @@
 #include "options.h"
 #include "steps.h"
 
-enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3, kNotWritten = 4 };
+// docs/tavelin-config.md: the first that applies wins in this order: 2, 3, 4, 1, 5.
+enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3, kNotWritten = 4, kStopped = 5 };
+
+// Keeps the reason of the first output that did not reach standard output.
+void OutputFailed(int error);
+// Why something said did not reach standard output; empty when all did.
+std::string OutputProblem();
 
 void Say(const char* format, auto... args)
 {
-    std::printf(format, args...);
-    std::fflush(stdout);
+    if (std::printf(format, args...) < 0 || std::fflush(stdout) != 0)
+        OutputFailed(errno);
 }
 
 int Fail(int code, const std::string& why);

@@ -3,21 +3,17 @@
 // with the same values, order and pauses, as the window's buttons.
 #include <QCoreApplication>
 
+#include <csignal>
+
 #include "commands.h"
 #include "options.h"
 #include "station.h"
 #include "t2_import.h"
 
-int main(int argc, char* argv[])
+namespace {
+
+int Run(const Options& o)
 {
-    QCoreApplication app(argc, argv);
-    std::string problem;
-    const auto options = Parse(QCoreApplication::arguments(), problem);
-    if (!options) {
-        std::fprintf(stderr, "tavelin-config: %s\n%s", problem.c_str(), kUsageText);
-        return kUsage;
-    }
-    const Options& o = *options;
     if (o.command == "help") {
         Say("%s", HelpText().c_str());
         return kOk;
@@ -44,4 +40,24 @@ int main(int argc, char* argv[])
     if (o.command == "apply")
         return ApplyFile(o, file);
     return Station(o, file);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+#ifndef _WIN32
+    std::signal(SIGPIPE, SIG_IGN);  // a closed output is a failure to report, not the end of a reader half set
+#endif
+    QCoreApplication app(argc, argv);
+    std::string problem;
+    const auto options = Parse(QCoreApplication::arguments(), problem);
+    if (!options) {
+        std::fprintf(stderr, "tavelin-config: %s\n%s", problem.c_str(), kUsageText);
+        return kUsage;
+    }
+    const int code = Run(*options);
+    if (const std::string why = OutputProblem(); !why.empty() && code != kUsage && code != kNoLink)
+        return Fail(kNotWritten, "standard output: " + why);
+    return code;
 }

@@ -33,13 +33,19 @@ bool Lock(int fd, bool lock)
                 : UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
 }
 int64_t Size(int fd) { return _filelengthi64(fd); }
-bool LastByte(int fd, int64_t size, char& c) { return _lseeki64(fd, size - 1, SEEK_SET) == size - 1 && _read(fd, &c, 1) == 1; }
+bool LastByte(int fd, int64_t size, char& c)
+{
+    return _lseeki64(fd, size - 1, SEEK_SET) == size - 1 && _read(fd, &c, 1) == 1;
+}
 int64_t WriteSome(int fd, const char* data, size_t size) { return _write(fd, data, static_cast<unsigned>(size)); }
 bool Sync(int fd) { return _commit(fd) == 0; }  // FlushFileBuffers
 void Cut(int fd, int64_t size) { _chsize_s(fd, size); }
 void Close(int fd) { _close(fd); }
 #else
-int OpenFile(const std::filesystem::path& path) { return open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666); }
+int OpenFile(const std::filesystem::path& path)
+{
+    return open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
 bool Lock(int fd, bool lock)
 {
     int r;

@@ -26,9 +26,11 @@ struct Result {
     QString out, err;
 };
 
-Result Config(const QStringList& args)
+Result Config(const QStringList& args, const QString& out = {})
 {
     QProcess config;
+    if (!out.isEmpty())
+        config.setStandardOutputFile(out);
     config.start(QStringLiteral(TAVELIN_CONFIG), args);
     if (!config.waitForFinished(20000))
         return {-1, {}, QStringLiteral("did not finish")};
@@ -185,6 +187,19 @@ TEST_F(Cli, AnswersOnStandardOutput)
     EXPECT_EQ(run.out, QStringLiteral("%1\n").arg(emulator::Emulator::kDefaultVersion));
 }
 
+// An answer that does not reach standard output is a failure, not a success.
+TEST_F(Cli, AnAnswerLostOnTheWayIsAFailure)
+{
+    setup.dlg->OnOpenClose();
+    const QString preset = File("format = 1\npreset = 8-out-hex-forward\n");
+    for (const QStringList& args : {QStringList{"version", "--port", "USB"}, {"check", preset}, {"--help"}}) {
+        const Result run = Config(args, "/dev/full");
+        EXPECT_EQ(run.exitCode, 4) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("standard output: No space left on device")) << run.err.toStdString();
+    }
+    setup.dlg->OnOpenClose();
+}
+
 // A station program and what it has printed so far.
 struct StationRun {
     QProcess process;
@@ -265,7 +280,7 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     EXPECT_EQ(rows[4], "");
     const QStringList expected[] = {
         {"USB", "TR-200 V2.14 #0001", file, "ok", "", ""},
-        {"USB", "", file, "failed", "read address", "0x21"},
+        {"USB", "TR-200 V2.14 #0002", file, "failed", "read address", "0x21"},  // still answering
         {"USB", "", file, "failed", "read address", "0x1003"},
     };
     for (int i = 0; i < 3; ++i) {
@@ -366,6 +381,38 @@ TEST_F(Station, StopsWhenARowCannotBeWritten)
         reader.Unplug();
     }
     EXPECT_EQ(Lines(csv), (QStringList{kHeader, ""}));
+}
+
+// However a station is stopped, the reader being set is finished and has its
+// row; stopped before --count, the station says so in its status.
+TEST_F(Station, FinishesTheReaderWhenStopped)
+{
+    const struct {
+        int signal;  // SIGPIPE: what it writes goes to a reader of the pipe that goes away
+        int status;
+    } cases[] = {{SIGINT, 5}, {SIGTERM, 5}, {SIGHUP, 5}, {SIGPIPE, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(strsignal(c.signal));
+        const QString log = Path(QStringLiteral("readers-%1.csv").arg(c.signal));
+        StationRun station;
+        QProcess head;  // reads up to "Reader 1:" and leaves
+        if (c.signal == SIGPIPE) {
+            station.process.setStandardOutputProcess(&head);
+            head.start("head", {"-n", "5"});
+        }
+        station.Start(dir.path(), {file, "--log", log, "--count", "2"});
+        ASSERT_TRUE(reader.Plug());
+        if (c.signal != SIGPIPE) {
+            ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
+            kill(station.process.processId(), c.signal);
+        }
+        EXPECT_EQ(station.Finish(), c.status) << station.out.toStdString();
+        const QStringList rows = Lines(log);
+        ASSERT_EQ(rows.size(), 3) << rows.join('\n').toStdString();
+        EXPECT_TRUE(rows[1].contains(",ok,")) << rows[1].toStdString();
+        head.waitForFinished(30000);
+        reader.Unplug();
+    }
 }
 
 }  // namespace
