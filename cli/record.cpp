@@ -86,7 +86,8 @@ std::string Printable(std::string_view text) { return t2proto::OneLine(text, tru
 std::string Field(std::string_view text)
 {
     std::string field(text);
-    if (!field.empty() && std::string_view("=+-@\t\r").find(field[0]) != std::string_view::npos)
+    // A leading ' of the text's own is doubled, so that dropping the first ' gives the text back.
+    if (!field.empty() && std::string_view("=+-@\t\r'").find(field[0]) != std::string_view::npos)
         field.insert(0, 1, '\'');
     if (field.find_first_of("\",\r\n") == std::string::npos)
         return field;

@@ -16,8 +16,8 @@ inline constexpr std::string_view kHeader = "time,port,version,setting file,sha2
 // and a backslash, is written \xNN.
 std::string Printable(std::string_view text);
 
-// One CSV field. Text a spreadsheet would run as a formula starts with ',
-// and a field is quoted where CSV needs it.
+// One CSV field. Text a spreadsheet would run as a formula (or that starts
+// with ' itself) gets a leading ', and a field is quoted where CSV needs it.
 std::string Field(std::string_view text);
 
 // The fields as one CSV line, with its line break.

@@ -24,6 +24,7 @@ TEST(Record, FieldsReadAsTheTextTheyHold)
         {"\t=1", "'\t=1"},
         {"\r=1", "\"'\r=1\""},
         {"=HYPERLINK(\"x\",\"y\")", "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\""},
+        {"'=1", "''=1"},
         {"a=1", "a=1"},
     };
     for (const auto& c : cases)
