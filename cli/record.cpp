@@ -114,7 +114,18 @@ Log::~Log()
 std::string Log::Open(const std::filesystem::path& path)
 {
     fd_ = OpenFile(path);
-    return fd_ < 0 ? std::strerror(errno) : "";
+    if (fd_ < 0)
+        return std::strerror(errno);
+#ifndef _WIN32
+    // A new file's name is on disk once its folder is: rows synced into a
+    // file no folder lists would be lost all the same.
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    if (const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#endif
+    return "";
 }
 
 // Whether the file is new, and how its last line ends, is decided under the
