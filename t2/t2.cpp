@@ -14,6 +14,7 @@
 #include "devices.h"
 #include "frame.h"
 #include "hex.h"
+#include "one_line.h"
 #include "protocol.h"
 #include "serial.h"
 
@@ -73,43 +74,6 @@ void Report(const std::string& line)
     }
 #endif
     std::fputs(text.c_str(), stderr);
-}
-
-// `text` as one line of valid UTF-8: device paths come from the file system
-// and may hold line breaks or bytes of no encoding.
-std::string OneLine(std::string_view text)
-{
-    std::string line;
-    auto escape = [&line](unsigned char c) {
-        char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02X", c);
-        line += hex;
-    };
-    for (size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        // A sequence's length from its lead byte, and the range its second
-        // byte must be in to be neither overlong, a surrogate nor past U+10FFFF.
-        size_t length = c >= 0x20 && c < 0x7F ? 1
-                        : c >= 0xC2 && c <= 0xDF ? 2
-                        : c >= 0xE0 && c <= 0xEF ? 3
-                        : c >= 0xF0 && c <= 0xF4 ? 4
-                                                 : 0;
-        const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            valid = next >= (k == 1 ? low : 0x80) && next <= (k == 1 ? high : 0xBF);
-        }
-        if (valid) {
-            line.append(text.substr(i, length));
-            i += length;
-        } else {
-            escape(c);  // a control character, or a byte of no sequence
-            ++i;
-        }
-    }
-    return line;
 }
 
 // Whether a link of ours is open on the device.
@@ -228,7 +192,7 @@ int32_t Outcome(int32_t code)
 // A failed lc_init: the reason goes to standard error and to t2_last_error.
 int32_t InitFailed(const std::string& reason)
 {
-    lastError = OneLine(reason);
+    lastError = t2proto::OneLine(reason);
     Report(lastError);
     return -1;
 }
@@ -292,7 +256,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
             links[slot] = std::move(link);
             nextSlot = (slot + 1) % kMaxLinks;
             if (!device.note.empty())
-                Report(OneLine(device.note));
+                Report(t2proto::OneLine(device.note));
             return slot;
         }
     }

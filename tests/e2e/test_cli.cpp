@@ -3,13 +3,17 @@
 #include <QAbstractButton>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QThread>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <mutex>
+#include <sys/resource.h>
 
 #include "DeviceFolder.h"
 #include "EmulatedReader.h"
@@ -23,9 +27,11 @@ struct Result {
     QString out, err;
 };
 
-Result Config(const QStringList& args)
+Result Config(const QStringList& args, const QString& out = {})
 {
     QProcess config;
+    if (!out.isEmpty())
+        config.setStandardOutputFile(out);
     config.start(QStringLiteral(TAVELIN_CONFIG), args);
     if (!config.waitForFinished(60000))  // a bound for a failure, not a pace
         return {-1, {}, QStringLiteral("did not finish")};
@@ -153,54 +159,136 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
     EXPECT_TRUE(record->Take().empty());
 }
 
-// A line's morning: three readers in turn, one refusing a value and one pulled
-// during the reader's pause; each is one row, and the station goes on.
-TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
+// Help, the program's version, a dry run, a check and a reader's version: the
+// answer on standard output and status 0; a dry run sends nothing.
+TEST_F(Cli, AnswersOnStandardOutput)
 {
-    DeviceFolder folder;
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("line.ini")), csv = dir.filePath(QStringLiteral("readers.csv"));
-    std::ofstream(file.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
-    emulator::Emulator reader;
-    reader.Unplug();
-    std::string error;
-    ASSERT_TRUE(reader.Start("USB", &error)) << error;
-    reader.SetStoreMs(0);
+    const QString preset = File("format = 1\npreset = 8-out-hex-forward\n");
+    const struct {
+        QStringList args;
+        QString out;  // the start of standard output
+    } cases[] = {
+        {{"--help"}, "tavelin-config: "},
+        {{"-h"}, "tavelin-config: "},
+        {{"help"}, "tavelin-config: "},
+        {{"--version"}, "tavelin-config " TAVELIN_VERSION "\n"},
+        {{"check", preset}, preset + ": preset = 8-out-hex-forward\n"},
+        {{"apply", preset, "--port", "USB", "--dry-run"},
+         "lc_init(100, 9600)  ; USB\n"
+         "lc_setReadOnlyPara(handle, dataBase=1, aux8=0..., orientation=1, snSize=4, outLength=8, auxA=0..., "
+         "auxB=0...)\npause 1000 ms\n"
+         "lc_setBlockReadPara(handle, blockAddress=255, key=3A7F19C2E845)\npause 1000 ms, also after a failure\n"
+         "lc_exit(handle)\n"},
+    };
+    for (const auto& c : cases) {
+        const Result run = Config(c.args);
+        EXPECT_EQ(run.exitCode, 0) << c.args.join(' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.startsWith(c.out)) << run.out.toStdString();
+    }
+    EXPECT_TRUE(Config({"--help"}).out.contains("man tavelin-config"));
+    EXPECT_TRUE(record->Take().empty());
 
-    QProcess station;
-    station.start(QStringLiteral(TAVELIN_CONFIG), {"station", file, "--port", "USB", "--log", csv, "--count", "3"});
+    setup.dlg->OnOpenClose();
+    const Result run = Config({"version", "--port", "USB"});
+    setup.dlg->OnOpenClose();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("%1\n").arg(emulator::Emulator::kDefaultVersion));
+}
+
+// An answer that does not reach standard output is a failure, not a success.
+TEST_F(Cli, AnAnswerLostOnTheWayIsAFailure)
+{
+    setup.dlg->OnOpenClose();
+    const QString preset = File("format = 1\npreset = 8-out-hex-forward\n");
+    for (const QStringList& args : {QStringList{"version", "--port", "USB"}, {"check", preset}, {"--help"}}) {
+        const Result run = Config(args, "/dev/full");
+        EXPECT_EQ(run.exitCode, 4) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("standard output: No space left on device")) << run.err.toStdString();
+    }
+    setup.dlg->OnOpenClose();
+}
+
+// A station program and what it has printed so far.
+struct StationRun {
+    QProcess process;
     QString out;
-    auto await = [&](const QString& text, int count) {
+
+    void Start(const QString& dir, const QStringList& args)
+    {
+        process.setWorkingDirectory(dir);
+        process.start(QStringLiteral(TAVELIN_CONFIG), QStringList{"station"} + args);
+    }
+    // Whether it says `text` `count` times within a generous bound.
+    bool Await(const QString& text, int count = 1)
+    {
         for (QDeadlineTimer bound(30000); out.count(text) < count && !bound.hasExpired();) {
-            station.waitForReadyRead(100);
-            out += QString::fromUtf8(station.readAllStandardOutput());
+            process.waitForReadyRead(100);
+            out += QString::fromUtf8(process.readAllStandardOutput());
         }
         return out.count(text) >= count;
-    };
+    }
+    // Its exit status once it ends by itself, or -1.
+    int Finish()
+    {
+        const bool ended = process.waitForFinished(30000);
+        out += QString::fromUtf8(process.readAllStandardOutput());
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
+// Stations against an emulated reader on "USB" in a private device folder.
+class Station : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        std::ofstream(file.toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
+        reader.Unplug();
+        std::string error;
+        ASSERT_TRUE(reader.Start("USB", &error)) << error;
+        reader.SetStoreMs(0);
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QStringList Lines(const QString& path) const
+    {
+        QFile log(path);
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n') : QStringList{"none"};
+    }
+
+    static constexpr const char* kHeader = "time,port,version,setting file,sha256,result,failed step,code";
+    DeviceFolder folder;
+    QTemporaryDir dir;
+    const QString file = Path("line.ini"), csv = Path("readers.csv");
+    emulator::Emulator reader;
+};
+
+// A line's morning: three readers in turn, one refusing a value and one pulled
+// during the reader's pause; each is one row, and the station goes on.
+TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
+{
+    StationRun station;
+    station.Start(dir.path(), {file, "--port", "USB", "--log", csv, "--count", "3"});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0001"));
-    ASSERT_TRUE(await("Take the reader off.", 1)) << out.toStdString();
+    ASSERT_TRUE(station.Await("Take the reader off.", 1)) << station.out.toStdString();
     reader.Unplug();
     reader.SetFaults({.refuse = {{t2proto::kSetBlockRead, 0x21}}});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0002"));
-    ASSERT_TRUE(await("Take the reader off.", 2)) << out.toStdString();
+    ASSERT_TRUE(station.Await("Take the reader off.", 2)) << station.out.toStdString();
     reader.Unplug();
     reader.SetFaults({});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0003"));
-    ASSERT_TRUE(await("[1/2] output        ok, reader storing", 3)) << out.toStdString();
+    ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing", 3)) << station.out.toStdString();
     reader.Unplug();  // while the reader stores what it took
-    ASSERT_TRUE(station.waitForFinished(60000));
-    out += QString::fromUtf8(station.readAllStandardOutput());
-    EXPECT_EQ(station.exitCode(), 1);
-    EXPECT_TRUE(out.endsWith("Station stopped: ok 1, failed 2.\n")) << out.toStdString();
+    EXPECT_EQ(station.Finish(), 1);
+    EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
 
-    QFile log(csv);
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QStringList rows = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(rows.size(), 4) << out.toStdString();
-    EXPECT_EQ(rows[0], "time,port,version,setting file,sha256,result,failed step,code");
+    const QStringList rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 5) << station.out.toStdString();
+    EXPECT_EQ(rows[0], kHeader);
+    EXPECT_EQ(rows[4], "");
     const QStringList expected[] = {
         {"USB", "TR-200 V2.14 #0001", file, "ok", "", ""},
-        {"USB", "", file, "failed", "read address", "0x21"},
+        {"USB", "TR-200 V2.14 #0002", file, "failed", "read address", "0x21"},  // still answering
         {"USB", "", file, "failed", "read address", "0x1003"},
     };
     for (int i = 0; i < 3; ++i) {
@@ -210,6 +298,134 @@ TEST(Station, RecordsEachReaderAndGoesOnAfterAFailure)
         fields.removeAt(4);
         fields.removeFirst();  // the time
         EXPECT_EQ(fields, expected[i]);
+    }
+}
+
+// Rows go after a last line left without its line break, and what a reader
+// or a file name says is kept as text a spreadsheet does not run.
+TEST_F(Station, RowsStayApartAndReadAsText)
+{
+    std::ofstream(Path("=line.ini").toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
+    std::ofstream(csv.toStdString()) << kHeader << "\nan earlier row cut short";
+    const struct {
+        std::string version;
+        const char* field;   // in the row
+        const char* screen;  // on the screen
+    } readers[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"", "=HYPERLINK(\"http://x\")"},
+        {"-2+3", "'-2+3", "-2+3"},
+        {"TR-200 \xE9\n\xE8", "TR-200 \\xE9\\x0A\\xE8", "TR-200 \\xE9\\x0A\\xE8"},
+    };
+    StationRun station;
+    station.Start(dir.path(), {"=line.ini", "--log", "readers.csv", "--count", "3"});
+    int done = 0;
+    for (const auto& r : readers) {
+        ASSERT_TRUE(reader.Plug(r.version));
+        ASSERT_TRUE(station.Await(QStringLiteral("Reader %1: OK").arg(++done))) << station.out.toStdString();
+        EXPECT_TRUE(station.out.contains(QStringLiteral("version \"%1\"").arg(r.screen))) << station.out.toStdString();
+        reader.Unplug();
+    }
+    EXPECT_EQ(station.Finish(), 0) << station.process.readAllStandardError().toStdString();
+    const QStringList rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 6) << rows.join('\n').toStdString();
+    EXPECT_EQ(rows[1], "an earlier row cut short");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(rows[i + 2].contains(QStringLiteral(",USB,%1,'=line.ini,").arg(readers[i].field)))
+            << rows[i + 2].toStdString();
+}
+
+// Two stations of a line starting on one new log: one header.
+TEST_F(Station, TwoStationsOnANewLogWriteOneHeader)
+{
+    emulator::Emulator second;
+    second.Unplug();
+    std::string error;
+    ASSERT_TRUE(second.Start("COM1", &error)) << error;
+    second.SetStoreMs(0);
+    StationRun stations[2];
+    const char* ports[] = {"USB", "COM1"};
+    for (int i = 0; i < 2; ++i) {
+        stations[i].Start(dir.path(), {file, "--port", ports[i], "--log", csv, "--count", "1"});
+        ASSERT_TRUE(stations[i].Await("Waiting for a reader")) << stations[i].out.toStdString();
+    }
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(second.Plug());
+    for (StationRun& station : stations)
+        EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    const QStringList rows = Lines(csv);
+    EXPECT_EQ(rows.count(kHeader), 1) << rows.join('\n').toStdString();
+    EXPECT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
+}
+
+// A row that does not reach the disk stops the station after that reader,
+// with the reason, and no part of it stays in the log.
+TEST_F(Station, StopsWhenARowCannotBeWritten)
+{
+    const struct {
+        QString log;
+        qint64 sizeLimit;  // of a file the station writes; 0: none
+        bool readerSet;
+    } cases[] = {
+        {"/dev/full", 0, false},  // not even the header: stops before any reader
+        {csv, static_cast<qint64>(strlen(kHeader)) + 1 + 20, true},
+    };
+    for (const auto& c : cases) {
+        StationRun station;
+        if (c.sizeLimit)
+            station.process.setChildProcessModifier([limit = c.sizeLimit] {
+                const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+                setrlimit(RLIMIT_FSIZE, &size);
+                signal(SIGXFSZ, SIG_IGN);  // a write past it fails instead
+            });
+        station.Start(dir.path(), {file, "--log", c.log, "--count", "2"});
+        if (c.readerSet) {
+            ASSERT_TRUE(reader.Plug());
+        }
+        EXPECT_EQ(station.Finish(), 4) << c.log.toStdString();
+        const QString err = QString::fromUtf8(station.process.readAllStandardError());
+        EXPECT_TRUE(err.contains(c.log + ": cannot write")) << err.toStdString();
+        EXPECT_EQ(station.out.contains("Reader 1: OK"), c.readerSet) << station.out.toStdString();
+        EXPECT_FALSE(station.out.contains("Take the reader off")) << station.out.toStdString();
+        reader.Unplug();
+    }
+    EXPECT_EQ(Lines(csv), (QStringList{kHeader, ""}));
+}
+
+// However a station is stopped, the reader being set is finished and has its
+// row; stopped before --count, the station says so in its status.
+TEST_F(Station, FinishesTheReaderWhenStopped)
+{
+    const struct {
+        int signal;  // SIGPIPE: what it writes goes to a reader of the pipe that goes away
+        int status;
+    } cases[] = {{SIGINT, 5}, {SIGTERM, 5}, {SIGHUP, 5}, {SIGPIPE, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(strsignal(c.signal));
+        const QString log = Path(QStringLiteral("readers-%1.csv").arg(c.signal));
+        StationRun station;
+        QProcess head;  // reads up to "Reader 1:" and leaves
+        if (c.signal == SIGPIPE) {
+            station.process.setStandardOutputProcess(&head);
+            head.start("head", {"-n", "5"});
+        }
+        station.Start(dir.path(), {file, "--log", log, "--count", "2"});
+        ASSERT_TRUE(reader.Plug());
+        if (c.signal == SIGPIPE) {
+            // However late the pipe's reader leaves, the station finds it gone
+            // by the time the reader with its row is taken off.
+            ASSERT_TRUE(head.waitForFinished(30000));
+            for (QDeadlineTimer bound(30000); Lines(log).size() < 3 && !bound.hasExpired();)
+                QThread::msleep(50);
+            reader.Unplug();
+        } else {
+            ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
+            kill(station.process.processId(), c.signal);
+        }
+        EXPECT_EQ(station.Finish(), c.status) << station.out.toStdString();
+        reader.Unplug();
+        const QStringList rows = Lines(log);
+        ASSERT_EQ(rows.size(), 3) << rows.join('\n').toStdString();
+        EXPECT_TRUE(rows[1].contains(",ok,")) << rows[1].toStdString();
     }
 }
 

@@ -1,0 +1,111 @@
+#include "options.h"
+
+#include <QCommandLineParser>
+
+const char* const kUsageText =
+    "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"
+    "       tavelin-config version --port PORT [--baud 9600|115200]\n"
+    "       tavelin-config check FILE\n"
+    "       tavelin-config station FILE [--port PORT] [--baud 9600|115200] [--log FILE.csv] [--count N]\n"
+    "       tavelin-config --help | --version\n"
+    "PORT is USB or COM1..COM9. More: man tavelin-config.\n";
+
+std::string HelpText()
+{
+    return std::string("tavelin-config: card-reader setting files applied from a terminal, and a production\n"
+                       "line's station.\n\n") +
+           kUsageText +
+           "\n"
+           "  apply FILE      set the reader on --port as FILE says, a line a step\n"
+           "  version         print the firmware version of the reader on --port\n"
+           "  check FILE      say what FILE holds, or what is wrong with it; no reader needed\n"
+           "  station FILE    set reader after reader, a CSV row each (--log, default readers.csv)\n"
+           "\n"
+           "  --port PORT     USB or COM1..COM9 (station: USB unless given)\n"
+           "  --baud RATE     9600 (the default) or 115200\n"
+           "  --dry-run       apply: print the library calls instead of making them\n"
+           "  --log FILE.csv  station: where the rows go\n"
+           "  --count N       station: stop after N readers\n"
+           "  -h, --help      this text\n"
+           "  --version       the program's version\n"
+           "\n"
+           "Setting files, the CSV record and the exit codes: man tavelin-config.\n";
+}
+
+std::optional<Options> Parse(const QStringList& args, std::string& problem)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help({"h", "help"}, {}), version("version", {}), port("port", {}, "PORT"),
+        baud("baud", {}, "RATE"), dryRun("dry-run", {}), log("log", {}, "FILE.csv"), count("count", {}, "N");
+    parser.addOptions({help, version, port, baud, dryRun, log, count});
+    if (!parser.parse(args)) {
+        problem = parser.errorText().toStdString();
+        return std::nullopt;
+    }
+    Options o;
+    const QStringList words = parser.positionalArguments();
+    if (parser.isSet(help) || words.value(0) == "help") {
+        o.command = "help";
+        return o;
+    }
+    if (parser.isSet(version)) {
+        o.command = "--version";
+        return o;
+    }
+    if (words.isEmpty()) {
+        problem = "no command";
+        return std::nullopt;
+    }
+    o.command = words[0].toStdString();
+    o.file = words.value(1);
+    if (words.size() > 2) {
+        problem = "unknown argument " + words[2].toStdString();
+        return std::nullopt;
+    }
+    if (parser.isSet(port)) {
+        const QString name = parser.value(port).toUpper();
+        if (name == "USB") {
+            o.port = 100;
+        } else if (name.size() == 4 && name.startsWith("COM") && name[3] >= '1' && name[3] <= '9') {
+            o.port = name[3].unicode() - '1';
+        } else {
+            problem = "--port " + parser.value(port).toStdString() + ": use USB or COM1..COM9";
+            return std::nullopt;
+        }
+        o.portName = name.toStdString();
+    }
+    if (parser.isSet(baud)) {
+        const QString rate = parser.value(baud);
+        if (rate != "9600" && rate != "115200") {
+            problem = "--baud " + rate.toStdString() + ": use 9600 or 115200";
+            return std::nullopt;
+        }
+        o.baud = rate.toInt();
+    }
+    o.dryRun = parser.isSet(dryRun);
+    o.log = parser.value(log);
+    if (parser.isSet(count)) {
+        bool number = false;
+        o.count = parser.value(count).toInt(&number);
+        if (!number || o.count < 1) {
+            problem = "--count " + parser.value(count).toStdString() + ": use a whole number from 1";
+            return std::nullopt;
+        }
+    }
+    const bool needsFile = o.command == "apply" || o.command == "check" || o.command == "station";
+    if (o.command != "version" && !needsFile)
+        problem = "unknown command " + o.command;
+    else if (needsFile && o.file.isEmpty())
+        problem = o.command + " needs a setting file";
+    else if (!needsFile && !o.file.isEmpty())
+        problem = "version takes no file";
+    else if ((o.command == "apply" || o.command == "version") && !parser.isSet(port))
+        problem = o.command + " needs --port";
+    else if (o.dryRun && o.command != "apply")
+        problem = "--dry-run goes with apply";
+    else if ((parser.isSet(log) || parser.isSet(count)) && o.command != "station")
+        problem = "--log and --count go with station";
+    if (!problem.empty())
+        return std::nullopt;
+    return o;
+}

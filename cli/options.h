@@ -1,0 +1,27 @@
+// What the command line asks for, or why it cannot be done.
+#pragma once
+
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct Options {
+    std::string command;  // apply, version, check, station; "help" and "--version" too
+    QString file;
+    std::string portName = "USB";
+    int32_t port = 100;
+    int32_t baud = 9600;
+    bool dryRun = false;
+    QString log;
+    int count = 0;  // 0: no end
+};
+
+// The arguments, program name first; nullopt with `problem` naming the
+// option and value that cannot be used.
+std::optional<Options> Parse(const QStringList& args, std::string& problem);
+
+// After a refusal, on standard error.
+extern const char* const kUsageText;
+// For --help, on standard output.
+std::string HelpText();

@@ -1,0 +1,46 @@
+// The station's record: a CSV file of a row a reader, the only account of
+// which reader got what. The stations of a line may share one, and people
+// open it in spreadsheets.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace record {
+
+inline constexpr std::string_view kHeader = "time,port,version,setting file,sha256,result,failed step,code\n";
+
+// What a device said, byte for byte on one line: what is not printable UTF-8,
+// and a backslash, is written \xNN.
+std::string Printable(std::string_view text);
+
+// One CSV field. Text a spreadsheet would run as a formula (or that starts
+// with ' itself) gets a leading ', and a field is quoted where CSV needs it.
+std::string Field(std::string_view text);
+
+// The fields as one CSV line, with its line break.
+std::string Row(const std::vector<std::string>& fields);
+
+// A record file that rows are appended to, each under an exclusive lock and
+// on disk before Append returns.
+class Log {
+public:
+    Log() = default;
+    ~Log();
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
+
+    // The reason the file cannot be opened for appending, else empty.
+    std::string Open(const std::filesystem::path& path);
+    // Appends `row` after the header of a new file, on a line of its own.
+    // An empty row writes only what the file lacks of those. The reason
+    // it is not all on disk, else empty; then none of it stays.
+    std::string Append(std::string_view row);
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace record

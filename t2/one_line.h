@@ -1,0 +1,15 @@
+// Text from a device or the file system as one line a person can read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace t2proto {
+
+// `text` as one line of valid UTF-8, each byte that is a control character or
+// of no UTF-8 sequence written \xNN: device paths and a reader's version text
+// may hold line breaks or bytes of no encoding. With `escapeBackslash`, a
+// backslash is \x5C too, so that the text gives back the very bytes.
+std::string OneLine(std::string_view text, bool escapeBackslash = false);
+
+}  // namespace t2proto
