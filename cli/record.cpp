@@ -100,8 +100,8 @@ std::string Field(std::string_view text)
 std::string Row(const std::vector<std::string>& fields)
 {
     std::string row;
-    for (const std::string& field : fields)
-        row += (row.empty() ? "" : ",") + Field(field);
+    for (size_t i = 0; i < fields.size(); ++i)
+        row.append(i ? "," : "").append(Field(fields[i]));
     return row + '\n';
 }
 

@@ -30,6 +30,7 @@ TEST(Record, FieldsReadAsTheTextTheyHold)
     for (const auto& c : cases)
         EXPECT_EQ(record::Field(c.text), c.field) << c.text;
     EXPECT_EQ(record::Row({"a", "=b", "c,d", ""}), "a,'=b,\"c,d\",\n");
+    EXPECT_EQ(record::Row({"", "x"}), ",x\n");  // an empty first field keeps its place
 }
 
 TEST(Record, ADevicesTextKeepsEachByte)
