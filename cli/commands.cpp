@@ -78,10 +78,12 @@ Outcome ApplyOn(int32_t handle, Plan plan)
 
 int32_t ReadVersion(int32_t handle, std::string& version)
 {
-    unsigned char text[256] = {};
-    int32_t length = 0;  // a reader maker's library may write it whether asked or not
-    const int32_t r = lc_getver(handle, text, &length);
-    version = reinterpret_cast<const char*>(text);
+    // Zero-filled and read back bounded, as the window reads it: a library
+    // may leave the text unterminated, and may write the length unasked.
+    char text[256] = {};
+    int32_t length = 0;
+    const int32_t r = lc_getver(handle, reinterpret_cast<unsigned char*>(text), &length);
+    version.assign(text, strnlen(text, sizeof text - 1));
     return r;
 }
 
