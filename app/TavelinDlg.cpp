@@ -16,6 +16,7 @@
 #include "CardCheckDlg.h"
 #include "SettingFile.h"
 #include "last_error.h"
+#include "link.h"
 #include "params.h"
 #include "resource.h"
 #include "t2.h"
@@ -23,8 +24,6 @@
 using namespace IDD_TAVELIN_DIALOG;
 
 namespace {
-
-constexpr int kUsbPort = 100;
 
 bool IsEnter(const QKeyEvent* e)
 {
@@ -140,9 +139,9 @@ void CTavelinDlg::ClearLog()
 
 bool CTavelinDlg::OpenReaderLink()
 {
-    const int index = m_portCombo->currentIndex();
-    const int port = index == 0 ? kUsbPort : index - 1;
-    const int baud = m_baudCombo->currentIndex() == 0 ? 9600 : 115200;
+    // The boxes hold the names the command line takes too.
+    const int port = params::PortNumber(m_portCombo->currentText().toStdString()).value_or(-1);
+    const int baud = params::BaudRate(m_baudCombo->currentText().toStdString()).value_or(0);
     const int handle = lc_init(port, baud);
     if (handle == -1)
         return false;

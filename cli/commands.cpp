@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "last_error.h"
+#include "link.h"
 #include "record.h"
 #include "t2.h"
 #include "t2_import.h"
@@ -53,7 +54,7 @@ std::string Code(int32_t r)
 // The reader's pauses are said before they are waited out.
 Outcome ApplyOn(int32_t handle, Plan plan)
 {
-    if (plan.keyText && asc_hex(plan.keyText->c_str(), plan.steps.key.data(), 6) != 0)
+    if (plan.keyText && !KeyBytes(*plan.keyText, plan.steps.key))
         return {T2_E_BAD_ARGUMENT, "key"};
     const size_t total = plan.steps.steps.size();
     size_t at = 0;
@@ -76,22 +77,18 @@ Outcome ApplyOn(int32_t handle, Plan plan)
     return outcome;
 }
 
-int32_t ReadVersion(int32_t handle, std::string& version)
+// The library's reason where it gives one: a maker's library may give none.
+int NoLink(const Options& o)
 {
-    // Zero-filled and read back bounded, as the window reads it: a library
-    // may leave the text unterminated, and may write the length unasked.
-    char text[256] = {};
-    int32_t length = 0;
-    const int32_t r = lc_getver(handle, reinterpret_cast<unsigned char*>(text), &length);
-    version.assign(text, strnlen(text, sizeof text - 1));
-    return r;
+    const std::string why = T2LastError();
+    return Fail(kNoLink, "no reader on " + o.portName + ": " + (why.empty() ? "the library gives no reason" : why));
 }
 
 int Version(const Options& o)
 {
     const int32_t handle = lc_init(o.port, o.baud);
     if (handle == -1)
-        return Fail(kNoLink, "no reader on " + o.portName);
+        return NoLink(o);
     std::string version;
     const int32_t r = ReadVersion(handle, version);
     lc_exit(handle);
@@ -108,7 +105,7 @@ int ApplyFile(const Options& o, const setting::File& file)
         Say("lc_init(%d, %d)  ; %s\n", o.port, o.baud, o.portName.c_str());
         if (plan.keyText) {
             Say("asc_hex(\"%s\", key, 6)\n", plan.keyText->c_str());
-            asc_hex(plan.keyText->c_str(), plan.steps.key.data(), 6);  // checked when the file loaded
+            KeyBytes(*plan.keyText, plan.steps.key);  // checked when the file loaded
         }
         for (const Step& step : plan.steps.steps)
             Say("%s\npause %d ms%s\n", Call(step, plan.steps).c_str(), step.pauseMs,
@@ -118,7 +115,7 @@ int ApplyFile(const Options& o, const setting::File& file)
     }
     const int32_t handle = lc_init(o.port, o.baud);
     if (handle == -1)
-        return Fail(kNoLink, "no reader on " + o.portName);
+        return NoLink(o);
     Say("%s at %d baud: %s\n", o.portName.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
     const Outcome outcome = ApplyOn(handle, plan);
     lc_exit(handle);

@@ -46,9 +46,6 @@ struct Outcome {
 // One setting on an open link, a line a step.
 Outcome ApplyOn(int32_t handle, Plan plan);
 
-// The reader's firmware version text, as the reader sent it.
-int32_t ReadVersion(int32_t handle, std::string& version);
-
 int Version(const Options& o);
 int ApplyFile(const Options& o, const setting::File& file);
 int Check(const Options& o, const setting::File& file);

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include "link.h"
+
 const char* const kUsageText =
     "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"
     "       tavelin-config version --port PORT [--baud 9600|115200]\n"
@@ -63,24 +65,23 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
         return std::nullopt;
     }
     if (parser.isSet(port)) {
-        const QString name = parser.value(port).toUpper();
-        if (name == "USB") {
-            o.port = 100;
-        } else if (name.size() == 4 && name.startsWith("COM") && name[3] >= '1' && name[3] <= '9') {
-            o.port = name[3].unicode() - '1';
-        } else {
-            problem = "--port " + parser.value(port).toStdString() + ": use USB or COM1..COM9";
+        const QString name = parser.value(port);
+        const auto number = params::PortNumber(name.toStdString());
+        if (!number) {
+            problem = "--port " + name.toStdString() + ": use USB or COM1..COM9";
             return std::nullopt;
         }
-        o.portName = name.toStdString();
+        o.port = *number;
+        o.portName = name.toUpper().toStdString();
     }
     if (parser.isSet(baud)) {
         const QString rate = parser.value(baud);
-        if (rate != "9600" && rate != "115200") {
+        const auto number = params::BaudRate(rate.toStdString());
+        if (!number) {
             problem = "--baud " + rate.toStdString() + ": use 9600 or 115200";
             return std::nullopt;
         }
-        o.baud = rate.toInt();
+        o.baud = *number;
     }
     o.dryRun = parser.isSet(dryRun);
     o.log = parser.value(log);

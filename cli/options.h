@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "link.h"
+
 struct Options {
     std::string command;  // apply, version, check, station; "help" and "--version" too
     QString file;
     std::string portName = "USB";
-    int32_t port = 100;
+    int32_t port = params::kUsbPort;
     int32_t baud = 9600;
     bool dryRun = false;
     QString log;

@@ -9,55 +9,19 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fcntl.h>
 #include <thread>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 #include "commands.h"
+#include "link.h"
 #include "record.h"
 #include "t2.h"
 #include "t2_import.h"
 
 namespace {
-
-// The library says why lc_init failed on standard error; a station asking
-// again and again for a reader keeps that quiet.
-class QuietStderr {
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved_ = dup(2);
-#ifdef _WIN32
-        const int null = open("NUL", O_WRONLY);
-#else
-        const int null = open("/dev/null", O_WRONLY);
-#endif
-        if (null >= 0) {
-            dup2(null, 2);
-            close(null);
-        }
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        if (saved_ >= 0) {
-            dup2(saved_, 2);
-            close(saved_);
-        }
-    }
-    QuietStderr(const QuietStderr&) = delete;
-    QuietStderr& operator=(const QuietStderr&) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 std::atomic<bool> stopAsked = false;
 
@@ -111,7 +75,7 @@ std::filesystem::path FileSystemPath(const QString& name)
 Outcome SetReader(int32_t handle, const setting::File& file, std::string& version)
 {
     Outcome outcome = ApplyOn(handle, PlanOf(file));
-    if (const int32_t r = ReadVersion(handle, version); r != 0) {
+    if (const int32_t r = params::ReadVersion(handle, version); r != 0) {
         version.clear();
         if (outcome.code == 0)
             outcome = {r, "version"};
@@ -150,7 +114,6 @@ int Station(const Options& o, const setting::File& file)
         Say("\nWaiting for a reader on %s ...\n", o.portName.c_str());
         int32_t handle = -1;
         while (!stopped() && handle == -1) {
-            QuietStderr quiet;
             handle = lc_init(o.port, o.baud);
             if (handle == -1)
                 pause();
@@ -189,7 +152,7 @@ int Station(const Options& o, const setting::File& file)
             break;
         }
         Say("Take the reader off.\n");
-        for (std::string ignored; !stopped() && ReadVersion(handle, ignored) == 0;)
+        for (std::string ignored; !stopped() && params::ReadVersion(handle, ignored) == 0;)
             pause();
         lc_exit(handle);
     }

@@ -18,10 +18,6 @@
 #include "protocol.h"
 #include "serial.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 using t2::Clock;
@@ -52,28 +48,6 @@ std::shared_ptr<Link> Find(int32_t handle)
 {
     std::lock_guard lock(tableMutex);
     return handle >= 0 && handle < kMaxLinks ? links[handle] : nullptr;
-}
-
-void Report(const std::string& line)
-{
-    std::string text = "t2: " + line + "\n";
-#ifdef _WIN32
-    // A windowed program has no standard error unless it was redirected;
-    // started from a console, it says why in that console.
-    static const HANDLE console = [] {
-        HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-        if ((err && err != INVALID_HANDLE_VALUE) || !AttachConsole(ATTACH_PARENT_PROCESS))
-            return INVALID_HANDLE_VALUE;
-        return CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    }();
-    if (console != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(console, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        return;
-    }
-#endif
-    std::fputs(text.c_str(), stderr);
 }
 
 // Whether a link of ours is open on the device.
@@ -189,11 +163,10 @@ int32_t Outcome(int32_t code)
     return code;
 }
 
-// A failed lc_init: the reason goes to standard error and to t2_last_error.
+// A failed lc_init: the reason is for t2_last_error; a library prints nothing.
 int32_t InitFailed(const std::string& reason)
 {
     lastError = t2proto::OneLine(reason);
-    Report(lastError);
     return -1;
 }
 
@@ -255,8 +228,6 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
         if (!links[slot]) {
             links[slot] = std::move(link);
             nextSlot = (slot + 1) % kMaxLinks;
-            if (!device.note.empty())
-                Report(t2proto::OneLine(device.note));
             return slot;
         }
     }

@@ -64,7 +64,7 @@ extern "C" {
  * Opens the reader on `port` (0..8 = COM1..COM9, 100 = USB) at `baud`
  * (9600 or 115200; 8N1), exclusively, and checks that a reader answers.
  * Returns a small non-negative handle, or -1 on any failure; on failure
- * nothing stays open and one line with the reason goes to standard error.
+ * nothing stays open and t2_last_error says why. The library prints nothing.
  */
 T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud);
 
@@ -117,9 +117,8 @@ T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t cou
  * one line of zero-terminated UTF-8 text without a line break (control
  * characters and bytes that are not UTF-8, as a device path may hold, are
  * written \xNN), e.g.
- * "COM5 (...) is busy: held by another program" (after lc_init, the same
- * line that goes to standard error); "" when that call succeeded or no call
- * was made yet. Never null. Takes no arguments and cannot fail.
+ * "COM5 (...) is busy: held by another program" (after lc_init); "" when
+ * that call succeeded or no call was made yet. Never null. Takes no arguments and cannot fail.
  * The text belongs to the library and stays valid until the same thread
  * calls into the library again; each thread has its own.
  */

@@ -1,13 +1,11 @@
 #include "simple/Page_comm.h"
 
-#include <cstring>
-
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
+#include "link.h"
 #include "params.h"
 #include "steps.h"
 #include "resource.h"
-#include "t2.h"
 
 using namespace IDD_PAGE_COMM;
 
@@ -45,13 +43,11 @@ void CPage_comm::OnGetVersion()
     if (!EnsurePortOpen())
         return;
     BusyCursor busy;
-    // Zero-filled and read back bounded: a library may leave the text unterminated.
-    char text[256] = {};
-    int32_t length = 0;
-    if (lc_getver(g_readerLink->handle, reinterpret_cast<unsigned char*>(text), &length) != 0) {
+    std::string text;
+    if (params::ReadVersion(g_readerLink->handle, text) != 0) {
         g_mainDlg->AppendLog("Get version failed", 1);
         return;
     }
     g_mainDlg->AppendLog("Get version success", 1);
-    SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text, qsizetype(strnlen(text, sizeof text - 1))));
+    SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text));
 }

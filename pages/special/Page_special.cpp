@@ -7,11 +7,11 @@
 
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
+#include "link.h"
 #include "params.h"
 #include "resource.h"
 #include "special/DlgCardSizeDetail1.h"
 #include "steps.h"
-#include "t2.h"
 
 using namespace IDD_PAGE_SPECIAL;
 
@@ -152,11 +152,8 @@ void CPage_special::OnSet()
     if (!EnsurePortOpen())
         return;
     BusyCursor busy;
-    // At most 127 bytes, as a 128-byte buffer holds them with the terminating
-    // zero; the key box itself takes more.
-    const QByteArray keyText = ItemText8(IDC_EDIT_PASSWORD).left(127);
     std::array<unsigned char, 6> key{};
-    if (asc_hex(keyText.constData(), key.data(), 6) != 0) {
+    if (!params::KeyBytes(ItemText8(IDC_EDIT_PASSWORD).toStdString(), key)) {
         g_mainDlg->AppendLog("Data or length invalid", 1);
         return;
     }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 
 #include "card.h"
+#include "link.h"
 
 namespace {
 
@@ -28,6 +30,22 @@ TEST(DefaultKey, IsTheDefaultKeyTextReadAsHex)
     const params::Bytes fromText = params::ParseHex(params::kDefaultKeyText, 6, 6);
     EXPECT_TRUE(std::equal(fromText.bytes.begin(), fromText.bytes.end(), params::kDefaultKey.begin(),
                            params::kDefaultKey.end()));
+}
+
+// The names the window's boxes and the command line both take.
+TEST(LinkNames, PortsAndRates)
+{
+    const struct {
+        const char* name;
+        std::optional<int32_t> port;
+    } ports[] = {{"USB", 100}, {"usb", 100}, {"COM1", 0}, {"com9", 8}, {"COM0", {}}, {"COM10", {}}, {"COM", {}},
+                 {"", {}}, {"USB ", {}}, {"LPT1", {}}};
+    for (const auto& c : ports)
+        EXPECT_EQ(params::PortNumber(c.name), c.port) << c.name;
+    EXPECT_EQ(params::BaudRate("9600"), 9600);
+    EXPECT_EQ(params::BaudRate("115200"), 115200);
+    for (const char* rate : {"4800", "09600", "", "9600 "})
+        EXPECT_EQ(params::BaudRate(rate), std::nullopt) << rate;
 }
 
 }  // namespace

@@ -156,6 +156,13 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
         EXPECT_EQ(run.exitCode, 2) << c.args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
     }
+
+    // No reader: the program gives the library's reason, and the library says nothing itself.
+    run = Config({"version", "--port", "com9"});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_TRUE(run.err.startsWith("tavelin-config: no reader on COM9: ")) << run.err.toStdString();
+    EXPECT_EQ(run.err.count("COM9"), 2) << run.err.toStdString();  // the reason names the port too
+    EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
     EXPECT_TRUE(record->Take().empty());
 }
 

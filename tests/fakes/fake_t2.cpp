@@ -61,8 +61,7 @@ int32_t lc_getver(int32_t handle, unsigned char* versionText, int32_t* versionLe
         std::memcpy(versionText, v.data(), v.size());
         if (!Fake().versionUnterminated)
             versionText[v.size()] = 0;
-        if (versionLength)
-            *versionLength = static_cast<int32_t>(v.size());
+        *versionLength = static_cast<int32_t>(v.size());  // unasked, as a maker's library may
     }
     return r;
 }

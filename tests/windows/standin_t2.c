@@ -3,7 +3,8 @@
  * operations alone: plain exported names, the calling convention chosen by
  * STANDIN_CALL (__stdcall or __cdecl), every call and its arguments
  * appended as one line to the file named by T2_STANDIN_LOG, and success
- * for everything. STANDIN_LACKS_HEAD leaves lc_setReaderOnlyHead out.
+ * for everything. Like a library written for the documented call, lc_getver
+ * writes the length without asking whether a pointer came. STANDIN_LACKS_HEAD leaves lc_setReaderOnlyHead out.
  */
 #include <stdarg.h>
 #include <stdint.h>
@@ -51,8 +52,7 @@ EXPORT int32_t STANDIN_CALL lc_getver(int32_t handle, unsigned char *text, int32
 {
     Record("lc_getver(%d)", (int)handle);
     strcpy((char *)text, "STAND-IN V1");
-    if (length)
-        *length = 11;
+    *length = 11;
     return 0;
 }
 

@@ -1,0 +1,47 @@
+#include "link.h"
+
+#include <cstring>
+
+#include "t2.h"
+
+namespace params {
+
+std::optional<int32_t> PortNumber(std::string_view name)
+{
+    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    std::string word(name);
+    for (char& c : word)
+        c = upper(c);
+    if (word == "USB")
+        return kUsbPort;
+    if (word.size() == 4 && word.starts_with("COM") && word[3] >= '1' && word[3] <= '9')
+        return word[3] - '1';
+    return std::nullopt;
+}
+
+std::optional<int32_t> BaudRate(std::string_view digits)
+{
+    if (digits == "9600")
+        return 9600;
+    if (digits == "115200")
+        return 115200;
+    return std::nullopt;
+}
+
+bool KeyBytes(std::string_view text, std::array<unsigned char, 6>& key)
+{
+    char buffer[128] = {};
+    text.copy(buffer, sizeof buffer - 1);
+    return asc_hex(buffer, key.data(), int32_t(key.size())) == 0;
+}
+
+int32_t ReadVersion(int32_t handle, std::string& version)
+{
+    char text[256] = {};
+    int32_t length = 0;
+    const int32_t r = lc_getver(handle, reinterpret_cast<unsigned char*>(text), &length);
+    version.assign(text, strnlen(text, sizeof text - 1));
+    return r;
+}
+
+}  // namespace params
