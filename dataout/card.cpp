@@ -119,6 +119,27 @@ std::string Quoted(char c)
     return std::string("\"") + c + "\"";
 }
 
+// Letters and digits only, upper case: how a printed number and a typed text compare.
+std::string Bare(std::string_view text)
+{
+    std::string kept;
+    for (char c : text)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return kept;
+}
+
+bool Gives(std::span<const uint8_t> uid, const CardSettings& s, const std::string& bareNumber)
+{
+    const CardText out = FormatCard(uid, s);
+    return out.problem.empty() && Bare(out.text) == bareNumber;
+}
+
+// The Special page's groups, each a choice away from its default.
+constexpr int32_t CardSettings::*kGroups[] = {&CardSettings::snSize, &CardSettings::dataBase,
+                                              &CardSettings::orientation, &CardSettings::outLength,
+                                              &CardSettings::headerFlag};
+
 }  // namespace
 
 std::string SettingProblem(const CardSettings& s)
@@ -239,31 +260,68 @@ UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
     return choices;
 }
 
+std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string_view printed)
+{
+    const std::string number = Bare(printed);
+    std::vector<CardSettings> found;
+    if (number.empty())
+        return found;
+    for (const Preset& preset : kPresets)
+        if (Gives(uid, preset.settings, number))
+            found.push_back(preset.settings);
+    const size_t presets = found.size();
+
+    // N bytes or more from either end are all of them, as "All" is.
+    std::vector<int32_t> sizes = {kSnSizeAll};
+    for (int32_t n = 1; n < static_cast<int32_t>(uid.size()); ++n)
+        sizes.insert(sizes.end(), {SnSizeFront(n), SnSizeBack(n)});
+    const auto enter = static_cast<int32_t>(Bare(kEnter).size());
+    auto away = [](const CardSettings& s) {
+        return std::ranges::count_if(kGroups, [&s](auto group) { return s.*group != kSpecialDefaults.*group; });
+    };
+    auto needless = [&](const CardSettings& s) {
+        return std::ranges::any_of(kGroups, [&](auto group) {
+            CardSettings without = s;
+            without.*group = kSpecialDefaults.*group;
+            return without != s && Gives(uid, without, number);
+        });
+    };
+    for (int32_t size : sizes)
+        for (int32_t base : {Decimal, Hexadecimal, Wiegand})
+            for (int32_t orientation : {Reverse, Forward})
+                for (int32_t header : {WithHeader, WithoutHeader}) {
+                    // A Static length types that many characters before any Enter, so one
+                    // length at most can give the number; a base that ignores the length
+                    // gives it with Default too.
+                    const int32_t fits = static_cast<int32_t>(number.size()) - (header == WithHeader ? enter : 0);
+                    for (int32_t length : {kOutLengthDefault, fits}) {
+                        const CardSettings s{base, orientation, size, length, header};
+                        if (Gives(uid, s, number) && std::ranges::find(found, s) == found.end() && !needless(s))
+                            found.push_back(s);
+                    }
+                }
+    std::ranges::stable_sort(found.begin() + static_cast<std::ptrdiff_t>(presets), found.end(), {}, away);
+    return found;
+}
+
 CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<const CardSettings> settings,
                       std::string_view printed)
 {
-    auto bare = [](std::string_view text) {
-        std::string kept;
-        for (char c : text)
-            if (std::isalnum(static_cast<unsigned char>(c)))
-                kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return kept;
-    };
-    const std::string number = bare(printed);
-    CheckedCard first;
+    const std::string number = Bare(printed);
+    std::optional<CheckedCard> taken;
     for (size_t i = 0; i < uids.size(); ++i) {
-        CheckedCard card{i, {}, {}};
+        CheckedCard card{i, {}, {}, FindSettings(uids[i], printed)};
         for (size_t k = 0; k < settings.size(); ++k) {
             card.outputs.push_back(FormatCard(uids[i], settings[k]).text);
-            if (!number.empty() && bare(card.outputs.back()) == number)
+            if (!number.empty() && Bare(card.outputs.back()) == number)
                 card.matches.push_back(k);
         }
         if (!card.matches.empty())
             return card;
-        if (i == 0)
-            first = std::move(card);
+        if (!taken || (taken->found.empty() && !card.found.empty()))
+            taken = std::move(card);
     }
-    return first;
+    return taken ? std::move(*taken) : CheckedCard{};
 }
 
 std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator)

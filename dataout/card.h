@@ -53,16 +53,26 @@ struct UidChoices {
 // with zeros fits UIDs of several lengths.
 UidChoices UidsFromPresetText(std::string_view text, const Preset& preset);
 
+// Every setting that makes a reader type `printed` for the card `uid`, letters
+// and digits compared alone ("131,07032" is "13107032"): the presets that do,
+// then what the Special page can compose (any base it allows with a UID,
+// either order, all or the first or last N bytes, Default or a Static
+// length, with or without the header), fewest choices away from
+// kSpecialDefaults first. Left out: a composition that is a preset, and one
+// with a choice that changes nothing for this card (the one without it is there).
+std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string_view printed);
+
 struct CheckedCard {
     size_t uid = 0;                    // the one of the UIDs the outputs are for
     std::vector<std::string> outputs;  // what each setting types for it
     std::vector<size_t> matches;       // the settings whose output is the printed number
+    std::vector<CardSettings> found;   // FindSettings for it
 };
 
 // What each of `settings` makes a reader type for a card, and which give the
-// number printed on it, letters and digits compared alone ("131,07032" is
-// "13107032"). Of several possible UIDs the first that any setting matches is
-// taken, else the first.
+// number printed on it, compared as FindSettings does. Of several possible
+// UIDs the first that any of `settings` matches is taken, else the first that
+// any setting at all gives it for, else the first.
 CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<const CardSettings> settings,
                       std::string_view printed);
 

@@ -31,7 +31,12 @@ struct CardSettings {
     int32_t outLength = kOutLengthDefault;
     int32_t headerFlag = WithoutHeader;
     int32_t blockAddress = kBlockUid;
+
+    bool operator==(const CardSettings&) const = default;
 };
+
+// What the Special page has chosen when it opens.
+inline constexpr CardSettings kSpecialDefaults{Decimal, Reverse};
 
 // One-click output preset: its button sends the output values alone.
 struct Preset {

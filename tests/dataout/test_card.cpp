@@ -108,6 +108,36 @@ TEST(UidsFromPresetText, FindsEveryLengthTheTextAllowsShortestFirst)
     }
 }
 
+// Settings beyond the presets and common choices: where the search ranks each
+// (presets first, then the fewest choices away from the Special page's
+// defaults), and every setting it finds types the number as printed.
+TEST(FindSettings, RanksEverySettingThatGivesTheNumber)
+{
+    const std::vector<uint8_t> uid4 = {0x00, 0x83, 0x1B, 0x78};
+    const std::vector<uint8_t> uid7 = {0x04, 0xA2, 0x24, 0x6A, 0x1F, 0x3B, 0x80};
+    const struct {
+        const std::vector<uint8_t>& uid;
+        std::string_view printed;
+        CardSettings s;
+        size_t rank;
+    } cases[] = {
+        {uid4, "0008592248", kPresets[2].settings, 0},
+        {uid4, "0008592248", {Decimal, Forward, kSnSizeAll, 10}, 1},
+        {uid4, "92248", {Decimal, Forward, kSnSizeAll, 5}, 0},
+        {uid7, "2400772", {Decimal, Reverse, SnSizeFront(3)}, 0},
+        {uid7, "803B", {Hexadecimal, Reverse, SnSizeBack(2)}, 0},
+        {uid7, "162,09322", {Wiegand, Forward, SnSizeFront(4)}, 0},
+        {uid4, "2015068928<Enter>", {Decimal, Reverse, kSnSizeAll, 0, WithHeader}, 0},
+    };
+    for (const auto& c : cases) {
+        const std::vector<CardSettings> found = FindSettings(c.uid, c.printed);
+        ASSERT_GT(found.size(), c.rank) << c.printed;
+        EXPECT_EQ(found[c.rank], c.s) << c.printed << " at " << c.rank;
+        for (const CardSettings& s : found)
+            EXPECT_EQ(FormatCard(c.uid, s).text, c.printed) << c.printed;
+    }
+}
+
 // Of the UIDs a text allows, the one whose output is the printed number.
 TEST(CheckCard, TakesTheUidThatGivesThePrintedNumber)
 {

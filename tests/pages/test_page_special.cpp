@@ -48,6 +48,7 @@ TEST_F(SpecialPage, DefaultsSendAllDecimalReverseDefaultWithoutUidAndDefaultKey)
     EXPECT_FALSE(Page().Item(1023)->isEnabled());
     EXPECT_FALSE(Page().Item(1019)->isEnabled());
     EXPECT_EQ(Page().ItemText(1047), "3A7F19C2E845");
+    EXPECT_EQ(Page().GatherOptions(), params::kSpecialDefaults);
     auto* blocks = qobject_cast<QComboBox*>(Page().Item(1046));
     ASSERT_EQ(blocks->count(), 256);
     for (int i = 0; i < 256; ++i)
