@@ -57,7 +57,17 @@ QString SpecialSetting(const CardSettings& s)
     const QString order = caption(s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE);
     return QStringLiteral("%1: %2 · %3 · %4 · %5 · %6")
         .arg(QString::fromLatin1(CPage_special::kTitle), size, caption(kBases[s.dataBase]), order, length,
-             caption(IDC_RADIO_NO_HEADER));
+             caption(s.headerFlag == WithHeader ? IDC_RADIO_HEADER : IDC_RADIO_NO_HEADER));
+}
+
+// The way to set it: a preset's button, else the Special choices.
+QString SettingName(const CardSettings& s)
+{
+    for (const Preset& p : kPresets)
+        if (p.settings == s)
+            return QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
+                                                   QString::fromLatin1(p.caption));
+    return SpecialSetting(s);
 }
 
 // Letters and digits only, upper case.
@@ -167,16 +177,12 @@ void CCardCheckDlg::Refresh()
 {
     // The presets' rows, then the Special choices'.
     std::vector<CardSettings> settings;
-    QStringList names;
-    for (const Preset& p : kPresets) {
+    for (const Preset& p : kPresets)
         settings.push_back(p.settings);
-        names << QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
-                                                  QString::fromLatin1(p.caption));
-    }
-    for (const CardSettings& s : kSpecialChoices) {
-        settings.push_back(s);
-        names << SpecialSetting(s);
-    }
+    settings.insert(settings.end(), std::begin(kSpecialChoices), std::end(kSpecialChoices));
+    QStringList names;
+    for (const CardSettings& s : settings)
+        names << SettingName(s);
 
     QString note;
     const UidChoices uids = CurrentUids(note);
@@ -207,10 +213,25 @@ void CCardCheckDlg::Refresh()
     }
     SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
 
+    // Beside the rows marked, the best of the settings not listed, up to kShown in all.
+    constexpr qsizetype kShown = 5;
+    std::vector<CardSettings> chosen;
+    for (size_t k : card.matches)
+        chosen.push_back(settings[k]);
+    QStringList others;
+    for (const CardSettings& s : card.found)
+        if (std::ranges::find(settings, s) == settings.end() && matches.size() + others.size() < kShown) {
+            chosen.push_back(s);
+            others << SettingName(s);
+        }
+
     const QString printed = ItemText(IDC_EDIT_PRINTED).trimmed();
     QString verdict;
-    if (!matches.isEmpty())
-        verdict = QStringLiteral("Given by: %1.").arg(matches.join(QStringLiteral("; ")));
+    if (!matches.isEmpty() && !others.isEmpty())
+        verdict = QStringLiteral("Given by: %1. Also given by: %2.")
+                      .arg(matches.join(QStringLiteral("; ")), others.join(QStringLiteral("; ")));
+    else if (!matches.isEmpty() || !others.isEmpty())
+        verdict = QStringLiteral("Given by: %1.").arg((matches + others).join(QStringLiteral("; ")));
     else if (!lines.isEmpty() && !printed.isEmpty())
         verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(printed);
     else if (!lines.isEmpty())
@@ -219,11 +240,14 @@ void CCardCheckDlg::Refresh()
 
     // A preset's row is that preset; a Special row, its choices with the UID and default key.
     m_matched = {};
-    if (!card.matches.empty() && card.matches.front() < kPresets.size())
-        m_matched.preset = card.matches.front();
-    else if (!card.matches.empty())
-        m_matched.special.output = settings[card.matches.front()];
-    EnableItem(IDC_BTN_SAVE_SETTING, !card.matches.empty());
+    if (!chosen.empty()) {
+        const auto preset = std::ranges::find(kPresets, chosen.front(), &Preset::settings);
+        if (preset != kPresets.end())
+            m_matched.preset = size_t(preset - kPresets.begin());
+        else
+            m_matched.special.output = chosen.front();
+    }
+    EnableItem(IDC_BTN_SAVE_SETTING, !chosen.empty());
 }
 
 void CCardCheckDlg::SaveMatched()

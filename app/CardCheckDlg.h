@@ -1,6 +1,7 @@
 // Card Check: for a card's UID, what every preset and the common Special
-// choices make the reader type, and which of them give the number printed
-// on the card. Works out the UID from what a preset made the reader type.
+// choices make the reader type, which of them give the number printed on the
+// card, and the best of the other settings that do. Works out the UID from
+// what a preset made the reader type.
 // Needs no reader and writes no log line. The setting that gives the
 // printed number can be saved as a setting file.
 #pragma once
@@ -25,5 +26,5 @@ private:
     void Refresh();
     void SaveMatched();
 
-    setting::File m_matched;  // the first setting that gives the printed number, when one does
+    setting::File m_matched;  // the best setting that gives the printed number, when one does
 };

@@ -127,7 +127,7 @@ int main(int argc, char* argv[])
     CCardCheckDlg& check = *main.CardCheck();
     check.SetSelectedIndex(1066, 2);
     check.SetItemText(1065, QStringLiteral("0008592248"));
-    check.SetItemText(1069, QStringLiteral("131,07032"));
+    check.SetItemText(1069, QStringLiteral("08592248"));
     QApplication::processEvents();
     Save(check, dir, QStringLiteral("card-check.png"));
     return 0;

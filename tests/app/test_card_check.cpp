@@ -119,4 +119,34 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
+// Settings no row lists: the best few, after the rows marked, fewest choices first.
+TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
+{
+    CCardCheckDlg check;
+    check.show();
+    const struct {
+        const char* uid;
+        const char* printed;
+        const char* verdict;
+    } cases[] = {
+        {"00831B78", "92248", "Given by: Special Setting: All · Decimal · Forward · Static 5 Chars · WithOut."},
+        {"00831B78", "0008592248",
+         "Given by: Simple Setting: \"10-out-dec-forward\". "
+         "Also given by: Special Setting: All · Decimal · Forward · Static 10 Chars · WithOut."},
+        {"00831B78", "2015068928<Enter>", "Given by: Special Setting: All · Decimal · Reverse · Default · With."},
+    };
+    for (const auto& c : cases) {
+        check.SetItemText(1064, c.uid);
+        check.SetItemText(1069, c.printed);
+        EXPECT_EQ(check.ItemText(1070), c.verdict) << c.printed;
+        EXPECT_TRUE(check.Item(1071)->isEnabled()) << c.printed;
+    }
+    // Six settings give a 10-byte card's "6": five shown, and the one with most choices is not.
+    check.SetItemText(1064, "04A2246A1F3B8091C57E");
+    check.SetItemText(1069, "6");
+    const QString verdict = check.ItemText(1070);
+    EXPECT_EQ(verdict.count("Special Setting:"), 5) << verdict.toStdString();
+    EXPECT_FALSE(verdict.contains("Forward")) << verdict.toStdString();
+}
+
 }  // namespace
