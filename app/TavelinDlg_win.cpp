@@ -14,7 +14,7 @@ void CTavelinDlg::AddCommands()
             // After a tab, a menu item shows its key on the right.
             QString text = action->text();
             if (!action->shortcut().isEmpty())
-                text += u'\t' + action->shortcut().toString(QKeySequence::NativeText);
+                text += QStringLiteral("\t") + action->shortcut().toString(QKeySequence::NativeText);
             AppendMenuW(menu, MF_STRING, action->data().toUInt(), reinterpret_cast<LPCWSTR>(text.utf16()));
         }
     }

@@ -190,13 +190,13 @@ TEST_F(MainWindow, TypingIntoTheLogIsReplacedByTheNextAppend)
 }
 
 // Runs `action`, which is expected to open a modal window, and returns the
-// objectName of the modal window seen (closing it), or "" if none opened.
-QString ModalOpenedBy(const std::function<void()>& action)
+// objectName (or `name`) of the modal window seen (closing it), or "" if none opened.
+QString ModalOpenedBy(const std::function<void()>& action, QString (QWidget::*name)() const = &QWidget::objectName)
 {
     QString seen;
-    QTimer::singleShot(0, [&seen] {
+    QTimer::singleShot(0, [&seen, name] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
-            seen = modal->objectName();
+            seen = (modal->*name)();
             modal->close();
         }
     });
@@ -221,7 +221,9 @@ TEST_F(MainWindow, KeysOpenTheCommands)
     const std::pair<QKeySequence, QString> cases[] = {
         {QKeySequence::Save, "Save Special Setting as"},
         {QKeySequence::Open, "Load Special Setting"},
+#ifndef _WIN32  // Windows' system menu carries About without a key
         {QKeySequence::HelpContents, "关于 Tavelin"},
+#endif
         {Qt::Key_F3, "Card Check"},
     };
     for (QWidget* focus : {dlg->Item(1039), dlg->SimplePage().Item(1047)}) {
@@ -230,15 +232,7 @@ TEST_F(MainWindow, KeysOpenTheCommands)
             dlg->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
             focus->setFocus();
-            QString seen;
-            QTimer::singleShot(0, [&seen] {
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    seen = modal->windowTitle();
-                    modal->close();
-                }
-            });
-            QTest::keySequence(focus, key);
-            QApplication::processEvents();
+            QString seen = ModalOpenedBy([focus, key] { QTest::keySequence(focus, key); }, &QWidget::windowTitle);
             if (dlg->CardCheck() && dlg->CardCheck()->isVisible()) {
                 seen = dlg->CardCheck()->windowTitle();
                 dlg->CardCheck()->close();
