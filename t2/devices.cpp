@@ -178,8 +178,8 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note,
     // Only an absolute target stays what was read here; anything else would
     // be looked up through the folder's path again.
     if (!target.starts_with('/'))
-        return Device{{}, entry + " (not a symbolic link to a device's absolute path)", {}, true, {}};
-    return Device{target, entry + " -> " + target, {}, true, {}};
+        return Device{{}, entry + " (not a symbolic link to a device's absolute path)", {}, true};
+    return Device{target, entry + " -> " + target, {}, true};
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ struct Device {
     bool inFolder = false;
     // The device folder's entry looked for first and not there: where an
     // emulated reader would be, for a message when nothing is found.
-    std::string folderEntry;
+    std::string folderEntry{};
 };
 Device FindDevice(const std::string& portName);
 
