@@ -1,12 +1,11 @@
 #include "TavelinDlg.h"
 
+#include <QAction>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextCharFormat>
@@ -51,11 +50,22 @@ CTavelinDlg::CTavelinDlg()
 
 bool CTavelinDlg::OnInitDialog()
 {
-    m_commands.append({IDM_SAVESETTING, LoadString(IDS_SAVESETTING)});
-    m_commands.append({IDM_LOADSETTING, LoadString(IDS_LOADSETTING)});
+    // The window's commands: their keys work wherever the focus is in the
+    // window, and the right-click menu shows them. Keys a text box takes
+    // for itself are left alone (Ctrl+K deletes to the line's end).
+    const auto command = [this](unsigned id, const QString& text, const QKeySequence& key) {
+        auto* action = new QAction(text, this);
+        action->setData(id);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, id] { OnSysCommand(id); });
+        addAction(action);
+    };
+    command(IDM_SAVESETTING, LoadString(IDS_SAVESETTING), QKeySequence::Save);
+    command(IDM_LOADSETTING, LoadString(IDS_LOADSETTING), QKeySequence::Open);
     if (const QString about = LoadString(IDS_ABOUTBOX); !about.isEmpty())
-        m_commands.append({IDM_ABOUTBOX, about});
-    m_commands.append({IDM_CARDCHECK, LoadString(IDS_CARDCHECK)});
+        command(IDM_ABOUTBOX, about, {});
+    command(IDM_CARDCHECK, LoadString(IDS_CARDCHECK), Qt::Key_F3);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     AddCommands();
 
     m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
@@ -252,12 +262,4 @@ bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return Dialog::eventFilter(watched, event);
-}
-
-void CTavelinDlg::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu menu(this);
-    for (const auto& [command, text] : m_commands)
-        menu.addAction(text, this, [this, command = command] { OnSysCommand(command); });
-    menu.exec(event->globalPos());
 }

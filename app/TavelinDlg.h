@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 
-#include <QList>
 #include <QString>
 
 #include "Dialog.h"
@@ -44,15 +43,14 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
 
 private:
-    // The system menu's items on Windows; elsewhere F1 for About (the context
-    // menu has them all).
+    // The window's actions (its commands) as the system menu's items on
+    // Windows; elsewhere F1 for About.
     void AddCommands();
     QString SettingFileName(bool save);  // asked of the user; empty when cancelled
 
@@ -63,7 +61,6 @@ private:
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
-    QList<std::pair<unsigned, QString>> m_commands;  // the menu's items: command, text
     QString m_settingFolder;  // where the last setting file was, for this run only
     CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
     bool m_logBoxEdited = false;  // the user typed into the log box

@@ -1,14 +1,12 @@
-// Elsewhere there is no system menu to extend: the window's context menu
-// carries its commands, and F1 opens About.
+// Elsewhere there is no system menu to extend: the right-click menu lists
+// the window's commands, and F1 opens About.
 #include "TavelinDlg.h"
 
-#include <QShortcut>
-#include <algorithm>
+#include <QAction>
 
 void CTavelinDlg::AddCommands()
 {
-    if (std::any_of(m_commands.begin(), m_commands.end(), [](const auto& item) { return item.first == IDM_ABOUTBOX; })) {
-        auto* help = new QShortcut(QKeySequence::HelpContents, this);
-        connect(help, &QShortcut::activated, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    }
+    for (QAction* action : actions())
+        if (action->data().toUInt() == IDM_ABOUTBOX)
+            action->setShortcut(QKeySequence::HelpContents);
 }

@@ -3,14 +3,20 @@
 
 #include <windows.h>
 
+#include <QAction>
 #include <algorithm>
 
 void CTavelinDlg::AddCommands()
 {
     if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-        for (const auto& [command, text] : m_commands)
-            AppendMenuW(menu, MF_STRING, command, reinterpret_cast<LPCWSTR>(text.utf16()));
+        for (const QAction* action : actions()) {
+            // After a tab, a menu item shows its key on the right.
+            QString text = action->text();
+            if (!action->shortcut().isEmpty())
+                text += QStringLiteral("\t") + action->shortcut().toString(QKeySequence::NativeText);
+            AppendMenuW(menu, MF_STRING, action->data().toUInt(), reinterpret_cast<LPCWSTR>(text.utf16()));
+        }
     }
 }
 
@@ -18,8 +24,9 @@ bool CTavelinDlg::nativeEvent(const QByteArray& eventType, void* message, qintpt
 {
     const auto* msg = static_cast<const MSG*>(message);
     const auto ours = [this](WPARAM command) {
-        return std::any_of(m_commands.begin(), m_commands.end(),
-                           [command](const auto& item) { return item.first == (command & 0xFFF0); });
+        const QList<QAction*> commands = actions();
+        return std::any_of(commands.begin(), commands.end(),
+                           [command](const QAction* action) { return action->data().toUInt() == (command & 0xFFF0); });
     };
     if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND && ours(msg->wParam)) {
         OnSysCommand(static_cast<unsigned>(msg->wParam));

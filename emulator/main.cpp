@@ -1,4 +1,5 @@
 // reader-emulator: a card reader on a pseudo-terminal (docs/emulator.md).
+// Installed as tavelin-reader-emulator; it names itself as it was started.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,12 +21,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: reader-emulator [options]\n"
+    "usage: %s [options]\n"
     "  --port NAME        publish as USB (default) or COM1..COM9\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
-    "cards (docs/card-output.md):\n"
+    "cards (" TAVELIN_DOC_DIR "/card-output.md):\n"
     "  --card UID         present a card (4 to 10 bytes in hex) once the reader is up\n"
     "  --block N:HEX[:KEY]\n"
     "                     block N (0..254) of every card holds HEX (1 to 16 bytes),\n"
@@ -69,13 +71,15 @@ std::optional<long> Number(std::string_view option, std::string_view text, long 
     return value;
 }
 
+std::string program = "reader-emulator";  // argv[0]'s base name, for messages
+
 int Usage(const char* problem)
 {
     if (problem) {
-        std::fprintf(stderr, "reader-emulator: %s (see --help)\n", problem);
+        std::fprintf(stderr, "%s: %s (see --help)\n", program.c_str(), problem);
         return 2;
     }
-    std::printf(kUsage, emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs,
+    std::printf(kUsage, program.c_str(), emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs,
                 std::string(params::kDefaultKeyText).c_str());
     return 0;
 }
@@ -167,6 +171,8 @@ int main(int argc, char** argv)
     for (int fd = 0; fd <= 2; ++fd)
         if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
             return 1;
+    if (argc > 0 && *argv[0])
+        program = std::filesystem::path(argv[0]).filename().string();
     std::string port = "USB";
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
@@ -260,7 +266,7 @@ int main(int argc, char** argv)
         reader.SetBlock(address, std::move(block));
     std::string error;
     if (!reader.Start(port, &error)) {
-        std::fprintf(stderr, "reader-emulator: %s\n", error.c_str());
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
         return 1;
     }
     if (!card.empty())
@@ -268,7 +274,7 @@ int main(int argc, char** argv)
 
     const int signalled = signalfd(-1, &signals, SFD_CLOEXEC);
     if (signalled < 0) {
-        std::perror("reader-emulator: signalfd");
+        std::perror((program + ": signalfd").c_str());
         return 1;
     }
     bool input = true;

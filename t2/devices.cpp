@@ -158,16 +158,20 @@ bool Exists(const std::string& path)
 }
 
 // The folder's entry for the port, when the folder is trusted and has one.
-std::optional<Device> FromFolder(const std::string& portName, std::string& note)
+// Otherwise `note` says why the folder was ignored, or `entry` names the
+// entry that is not there.
+std::optional<Device> FromFolder(const std::string& portName, std::string& note, std::string& entry)
 {
     std::string folder = DeviceFolderPath();
+    entry = folder + "/" + portName;
     FolderCheck check = OpenFolder(folder);
-    if (check.state == FolderState::Unsafe)
+    if (check.state == FolderState::Unsafe) {
         note = "device folder " + folder + " ignored: " + check.why;
+        entry.clear();
+    }
     if (check.state != FolderState::Usable)
         return std::nullopt;
 
-    std::string entry = folder + "/" + portName;
     std::string target = ReadEntry(check.folder.get(), portName);
     if (target.empty() && errno == ENOENT)
         return std::nullopt;
@@ -182,18 +186,18 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note)
 
 Device FindDevice(const std::string& portName)
 {
-    std::string note;
-    if (auto device = FromFolder(portName, note))
+    std::string note, entry;
+    if (auto device = FromFolder(portName, note, entry))
         return *device;
     if (portName == "USB") {
         for (const char* candidate : {"/dev/ttyUSB0", "/dev/ttyACM0"})
             if (Exists(candidate))
-                return {candidate, candidate, note};
-        return {{}, "/dev/ttyUSB0 or /dev/ttyACM0", note};
+                return {candidate, candidate, note, false, entry};
+        return {{}, "/dev/ttyUSB0 or /dev/ttyACM0", note, false, entry};
     }
     // COMn is the n-th built-in serial port.
     std::string path = "/dev/ttyS" + std::to_string(portName.back() - '1');
-    return {path, path, note};
+    return {path, path, note, false, entry};
 }
 
 #endif

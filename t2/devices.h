@@ -27,6 +27,9 @@ struct Device {
     // Found in the device folder: it must then be the user's own tty, since a
     // leftover entry may lead to a tty number someone else has since taken.
     bool inFolder = false;
+    // The device folder's entry looked for first and not there: where an
+    // emulated reader would be, for a message when nothing is found.
+    std::string folderEntry{};
 };
 Device FindDevice(const std::string& portName);
 

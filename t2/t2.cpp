@@ -187,8 +187,11 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
     auto fail = [&device](const std::string& reason) {
         return InitFailed(device.note.empty() ? reason : reason + "; " + device.note);
     };
+    // Where else to look: an emulator not started, or on another port.
+    const std::string emulated =
+        device.folderEntry.empty() ? "" : "; an emulated reader would be at " + device.folderEntry;
     if (device.path.empty())
-        return fail("no such device for " + *name + ": looked for " + device.where);
+        return fail("no such device for " + *name + ": looked for " + device.where + emulated);
 
     // Asked before opening: not every system refuses a second open of a port
     // by the same process (Wine does not).
@@ -202,7 +205,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
     if (!link->line) {
         switch (error.failure) {
         case SerialLine::Failure::NoDevice:
-            return fail("no such device for " + at + ": " + error.detail);
+            return fail("no such device for " + at + ": " + error.detail + emulated);
         case SerialLine::Failure::Busy:
             return fail(at + " is busy: held by another program");
         case SerialLine::Failure::Denied:

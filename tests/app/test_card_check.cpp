@@ -19,21 +19,27 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
     auto dlg = std::make_unique<CTavelinDlg>();
     dlg->show();
 
-    // The context menu's last item, after About, opens the window beside the main one.
+    // The context menu's last item, after About, opens the window beside the
+    // main one; each item shows its key.
     QStringList items;
     QTimer::singleShot(0, [&items] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_TRUE(menu);
         for (QAction* action : menu->actions())
-            items << action->text();
+            items << action->text() + '\t' + action->shortcut().toString();
         menu->actions().last()->trigger();
         menu->close();
     });
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), dlg->mapToGlobal(QPoint(20, 20)));
     QApplication::sendEvent(dlg.get(), &click);
     QApplication::processEvents();
-    EXPECT_EQ(items, QStringList({"Save Special Setting as...", "Load Special Setting...", "关于 Tavelin(&A)...",
-                                  "Card Check(&K)..."}));
+#ifdef _WIN32
+    const QString about = "关于 Tavelin(&A)...\t";
+#else
+    const QString about = "关于 Tavelin(&A)...\tF1";
+#endif
+    EXPECT_EQ(items, QStringList({"Save Special Setting as...\tCtrl+S", "Load Special Setting...\tCtrl+O", about,
+                                  "Card Check(&K)...\tF3"}));
     CCardCheckDlg* check = dlg->CardCheck();
     ASSERT_TRUE(check);
     EXPECT_TRUE(check->isVisible());

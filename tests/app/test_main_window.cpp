@@ -13,6 +13,7 @@
 
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
+#include "CardCheckDlg.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 #include "qt_print.h"
@@ -189,13 +190,13 @@ TEST_F(MainWindow, TypingIntoTheLogIsReplacedByTheNextAppend)
 }
 
 // Runs `action`, which is expected to open a modal window, and returns the
-// objectName of the modal window seen (closing it), or "" if none opened.
-QString ModalOpenedBy(const std::function<void()>& action)
+// objectName (or `name`) of the modal window seen (closing it), or "" if none opened.
+QString ModalOpenedBy(const std::function<void()>& action, QString (QWidget::*name)() const = &QWidget::objectName)
 {
     QString seen;
-    QTimer::singleShot(0, [&seen] {
+    QTimer::singleShot(0, [&seen, name] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
-            seen = modal->objectName();
+            seen = (modal->*name)();
             modal->close();
         }
     });
@@ -209,6 +210,36 @@ TEST_F(MainWindow, AboutCommandIgnoresTheLowFourBits)
     for (unsigned command : {0x0010u, 0x0011u, 0x001Fu})
         EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(command); }), "100") << command;
     EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(0x0020); }), "");
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+// Each command's key opens it wherever the focus is, in the log box and in
+// a text box too, which take other keys for themselves.
+TEST_F(MainWindow, KeysOpenTheCommands)
+{
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);  // a native one is no widget to close
+    const std::pair<QKeySequence, QString> cases[] = {
+        {QKeySequence::Save, "Save Special Setting as"},
+        {QKeySequence::Open, "Load Special Setting"},
+#ifndef _WIN32  // Windows' system menu carries About without a key
+        {QKeySequence::HelpContents, "关于 Tavelin"},
+#endif
+        {Qt::Key_F3, "Card Check"},
+    };
+    for (QWidget* focus : {dlg->Item(1039), dlg->SimplePage().Item(1047)}) {
+        for (const auto& [key, opens] : cases) {
+            SCOPED_TRACE((focus->objectName() + " " + key.toString()).toStdString());
+            dlg->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+            focus->setFocus();
+            QString seen = ModalOpenedBy([focus, key] { QTest::keySequence(focus, key); }, &QWidget::windowTitle);
+            if (dlg->CardCheck() && dlg->CardCheck()->isVisible()) {
+                seen = dlg->CardCheck()->windowTitle();
+                dlg->CardCheck()->close();
+            }
+            EXPECT_EQ(seen, opens);
+        }
+    }
     EXPECT_TRUE(dlg->isVisible());
 }
 

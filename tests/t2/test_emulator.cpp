@@ -114,8 +114,9 @@ TEST(Emulator, StopsWhileAClientLeavesItsRepliesUnread)
 }
 
 // Starts the reader-emulator program; its descriptors 0, 1 and 2 are
-// `fds`, where -1 leaves one closed.
-pid_t StartProgram(const std::vector<std::string>& args, std::array<int, 3> fds)
+// `fds`, where -1 leaves one closed. `argv0` is the name it is started by.
+pid_t StartProgram(const std::vector<std::string>& args, std::array<int, 3> fds,
+                   const char* argv0 = READER_EMULATOR)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -125,7 +126,7 @@ pid_t StartProgram(const std::vector<std::string>& args, std::array<int, 3> fds)
         else
             posix_spawn_file_actions_adddup2(&actions, fds[fd], fd);
     }
-    std::vector<char*> argv{const_cast<char*>(READER_EMULATOR)};
+    std::vector<char*> argv{const_cast<char*>(argv0)};
     for (const auto& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -241,6 +242,27 @@ TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
         }
     }
     close(null);
+}
+
+// Installed under another name, it says that name in its help and its refusals.
+TEST(EmulatorProgram, NamesItselfAsStarted)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"--help", "usage: tavelin-reader-emulator [options]\n"},
+        {"--no-such-option", "tavelin-reader-emulator: unknown option"},
+    };
+    for (const auto& [arg, says] : cases) {
+        SCOPED_TRACE(arg);
+        int out[2];
+        ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+        const pid_t pid = StartProgram({arg}, {-1, out[1], out[1]}, "/usr/bin/tavelin-reader-emulator");
+        close(out[1]);
+        ASSERT_GT(pid, 0);
+        const std::string said = ReadUntil(out[0]);
+        close(out[0]);
+        ASSERT_EQ(waitpid(pid, nullptr, 0), pid);
+        EXPECT_TRUE(said.starts_with(says)) << said;
+    }
 }
 
 // As a service manager may start it: standard input and output

@@ -670,7 +670,7 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         const char* name;
         std::function<void(const std::string& folder)> arrange;
         int32_t port;
-        const char* says;
+        std::string says;
     };
     const Case cases[] = {
         {"port number 9", [](auto&) {}, 9, "no port number 9"},
@@ -682,7 +682,9 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         {"entry whose target holds a line break and a byte of no encoding",
          [](const std::string& folder) { Publish(folder, "COM6", "/dev/pts/\xC3\xBC\nno\xFF"); },
          5, "/dev/pts/\xC3\xBC\\x0Ano\\xFF"},
-        {"no entry and no USB serial port", [](auto&) {}, kUsb, "no such device for USB"},
+        {"no entry and no USB serial port", [](auto&) {}, kUsb,
+         "no such device for USB: looked for /dev/ttyUSB0 or /dev/ttyACM0; an emulated reader would be at " +
+             Folder() + "/USB"},
     };
     int fds = OpenFds();
     for (const auto& c : cases) {

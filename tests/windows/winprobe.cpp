@@ -77,12 +77,13 @@ void Key(WORD vk, bool up)
     SendInput(1, &input, sizeof input);
 }
 
-// "tab", "shift+tab", "ctrl+a", "down", ...: false for an unknown name.
+// "tab", "shift+tab", "ctrl+a", "down", "f3", ...: false for an unknown name.
 bool Type(std::string name)
 {
     static const std::map<std::string, WORD> keys = {
         {"tab", VK_TAB},   {"space", VK_SPACE}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"up", VK_UP},
         {"down", VK_DOWN}, {"left", VK_LEFT},   {"right", VK_RIGHT},  {"home", VK_HOME}, {"end", VK_END},
+        {"f3", VK_F3},
     };
     std::vector<WORD> held;
     for (size_t plus; (plus = name.find('+')) != std::string::npos; name.erase(0, plus + 1)) {
