@@ -23,7 +23,7 @@ public:
     // log and brings the newest line into view.
     void AppendLog(const QString& message, int newLine) override;
     // The same, with `toolTip` shown over the new text.
-    void AppendLog(const QString& message, int newLine, const QString& toolTip);
+    void AppendLog(const QString& message, int newLine, const QString& toolTip) override;
     void ClearLog();
     void OnOpenClose();
     bool OpenReaderLink();  // true when the link opened

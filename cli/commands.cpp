@@ -45,10 +45,7 @@ Plan PlanOf(const setting::File& file)
 
 std::string Code(int32_t r)
 {
-    std::string text = FormatCode(r);
-    if (std::string why = T2LastError(); !why.empty())
-        text += " (" + why + ")";
-    return text;
+    return FormatCode(r) + " (" + T2Reason(r) + ")";
 }
 
 // The reader's pauses are said before they are waited out.

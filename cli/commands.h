@@ -28,7 +28,7 @@ void Say(const char* format, auto... args)
 
 int Fail(int code, const std::string& why);
 
-// A library result with the library's reason where it gives one.
+// A library result with its reason.
 std::string Code(int32_t result);
 
 // The calls a file makes, and whether its key goes through asc_hex first

@@ -1,6 +1,9 @@
 #include "protocol.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "t2.h"
 
 namespace t2proto {
 
@@ -112,6 +115,31 @@ std::optional<BlockRead> DecodeBlockRead(std::span<const uint8_t> payload)
     b.address = TakeInt32(in);
     GetBytes(b.key, in);
     return b;
+}
+
+std::string CodeWords(int32_t code, std::string_view request)
+{
+    switch (code) {
+    case T2_E_TIMEOUT:
+        return "no answer from the reader within " + std::to_string(T2_REPLY_TIMEOUT_MS) +
+               " ms (is it connected, powered and set to this baud rate?)";
+    case T2_E_BAD_CRC:
+        return "answer garbled (bad checksum; check the baud rate)";
+    case T2_E_BAD_REPLY:
+        return "answer garbled (not a reader's answer; is this the reader's port?)";
+    case T2_E_LINK_LOST:
+        return "the port went away";
+    case T2_E_BAD_HANDLE:
+        return "no open link with this handle";
+    case T2_E_BAD_ARGUMENT:
+        return "an argument is missing or not valid";
+    default:
+        char text[32];
+        std::snprintf(text, sizeof text, " code 0x%02X", static_cast<unsigned>(code));
+        if (code > 0 && code <= 0xFF)
+            return "the reader refused " + std::string(request) + " with" + text;
+        return "the reader library's own" + std::string(text) + ", not one this program knows";
+    }
 }
 
 }  // namespace t2proto

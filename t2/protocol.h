@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +33,11 @@ constexpr bool IsBaudRate(int32_t baud)
 // The handshake reply's data: a reader says what it is, so that a device that
 // merely echoes or chatters does not pass for one.
 inline constexpr std::array<uint8_t, 5> kHandshakeReply = {'T', '2', 'R', 'D', 0x01};
+
+// A result code of the library in words a user can act on: ours (T2_E_*),
+// else a reader's refusal of `request`. The library's reasons and the front
+// ends' explanations of a code, for any library, come from here.
+std::string CodeWords(int32_t code, std::string_view request = "the request");
 
 // Command name as the emulator's options and log use it ("readonly", ...),
 // and back; nothing for an unknown one.

@@ -131,35 +131,10 @@ int32_t Request(int32_t handle, uint8_t command, std::span<const uint8_t> payloa
     });
 }
 
-// A failure code in words a user can act on.
-std::string Reason(int32_t code, const char* request = "the request")
-{
-    switch (code) {
-    case T2_E_TIMEOUT:
-        return "no answer from the reader within " + std::to_string(T2_REPLY_TIMEOUT_MS) +
-               " ms (is it connected, powered and set to this baud rate?)";
-    case T2_E_BAD_CRC:
-        return "answer garbled (bad checksum; check the baud rate)";
-    case T2_E_BAD_REPLY:
-        return "answer garbled (not a reader's answer; is this the reader's port?)";
-    case T2_E_LINK_LOST:
-        return "the port went away";
-    case T2_E_BAD_HANDLE:
-        return "no open link with this handle";
-    case T2_E_BAD_ARGUMENT:
-        return "an argument is missing or not valid";
-    default:
-        char text[64];
-        std::snprintf(text, sizeof text, "the reader refused %s with code 0x%02X", request,
-                      static_cast<unsigned>(code));
-        return text;
-    }
-}
-
 // Every operation's result passes here, so that t2_last_error speaks of the latest call.
 int32_t Outcome(int32_t code)
 {
-    lastError = code == 0 ? std::string() : Reason(code);
+    lastError = code == 0 ? std::string() : t2proto::CodeWords(code);
     return code;
 }
 
@@ -223,7 +198,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
                                  data.end()))
         code = T2_E_BAD_REPLY;
     if (code != 0)
-        return fail(at + ": " + Reason(code, "the handshake"));
+        return fail(at + ": " + t2proto::CodeWords(code, "the handshake"));
 
     std::lock_guard lock(tableMutex);
     for (int32_t i = 0; i < kMaxLinks; ++i) {

@@ -2,6 +2,7 @@
 
 #include "Dialog.h"
 #include "common/ReaderPause.h"
+#include "last_error.h"
 #include "params.h"
 #include "steps.h"
 
@@ -17,9 +18,11 @@ bool EnsurePortOpen()
     return true;
 }
 
+// The line as it stands, and what the code means over it.
 void LogWithCode(const char* message, int32_t result)
 {
-    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1);
+    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1,
+                         QString::fromStdString(T2Reason(result)));
 }
 
 int32_t ApplySteps(const params::Steps& steps)

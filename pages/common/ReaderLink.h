@@ -19,6 +19,8 @@ class MessageLog {
 public:
     // Appends `message` (and a line break when `newLine` is nonzero).
     virtual void AppendLog(const QString& message, int newLine) = 0;
+    // The same, with `toolTip` over the text added.
+    virtual void AppendLog(const QString& message, int newLine, const QString& toolTip) = 0;
 
 protected:
     ~MessageLog() = default;

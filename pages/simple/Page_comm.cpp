@@ -2,6 +2,7 @@
 
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
+#include "last_error.h"
 #include "link.h"
 #include "params.h"
 #include "steps.h"
@@ -44,8 +45,8 @@ void CPage_comm::OnGetVersion()
         return;
     BusyCursor busy;
     std::string text;
-    if (params::ReadVersion(g_readerLink->handle, text) != 0) {
-        g_mainDlg->AppendLog("Get version failed", 1);
+    if (const int32_t r = params::ReadVersion(g_readerLink->handle, text); r != 0) {
+        g_mainDlg->AppendLog("Get version failed", 1, QString::fromStdString(T2Reason(r)));
         return;
     }
     g_mainDlg->AppendLog("Get version success", 1);

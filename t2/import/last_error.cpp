@@ -1,5 +1,6 @@
 #include "last_error.h"
 
+#include "protocol.h"
 #include "t2.h"
 
 #ifdef _WIN32
@@ -37,4 +38,10 @@ std::string T2LastError()
     static const LastErrorCall call = Lookup();
     const char* text = call ? call() : nullptr;
     return text ? text : "";
+}
+
+std::string T2Reason(int32_t code)
+{
+    std::string why = T2LastError();
+    return why.empty() ? t2proto::CodeWords(code) : why;
 }

@@ -175,6 +175,7 @@ struct FaultCase {
     Faults faults;
     int button;  // on the Simple page, or 1021 on the Special page
     const char* line;
+    const char* why;  // part of the line's tooltip
     const char* recovered = "Set ok";
 };
 
@@ -194,6 +195,9 @@ TEST_P(Fault, IsReportedAndTheToolStaysUsable)
 
     reader.SetFaults(c.faults);
     EXPECT_EQ(Press(page, c.button), c.line);
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    const QString why = log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
+    EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
     EXPECT_NE(g_readerLink->handle, -1);  // a failed setting leaves the link open
 
     reader.SetFaults({});
@@ -212,18 +216,18 @@ Faults DropAfter(int frames) { return {.dropAfterFrames = frames}; }
 INSTANTIATE_TEST_SUITE_P(
     Reader, Fault,
     testing::Values(
-        FaultCase{"Silent", Silent(), 1040, "Set return error，code: 0x1001"},
-        FaultCase{"BadCrc", BadCrc(), 1042, "Set return error，code: 0x1002"},
-        FaultCase{"VersionSilent", Silent(), 1049, "Get version failed", "Get version success"},
-        FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05), 1044, "Set return error，code: 0x05"},
-        FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21), 1045, "Set return error，code: 0x21"},
-        FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), 1021, "Set return error，code: 0x07"},
+        FaultCase{"Silent", Silent(), 1040, "Set return error，code: 0x1001", "no answer from the reader"},
+        FaultCase{"BadCrc", BadCrc(), 1042, "Set return error，code: 0x1002", "bad checksum"},
+        FaultCase{"VersionSilent", Silent(), 1049, "Get version failed", "no answer from the reader", "Get version success"},
+        FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05), 1044, "Set return error，code: 0x05", "refused the request with code 0x05"},
+        FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21), 1045, "Set return error，code: 0x21", "refused the request with code 0x21"},
+        FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), 1021, "Set return error，code: 0x07", "refused the request with code 0x07"},
         FaultCase{"SpecialHeaderRefused", Refuse(t2proto::kSetHeader, 0x08), 1021,
-                  "Set header return error，code: 0x08"},
+                  "Set header return error，code: 0x08", "code 0x08"},
         FaultCase{"SpecialBlockRefused", Refuse(t2proto::kSetBlockRead, 0x09), 1021,
-                  "Set address of reading return error，code: 0x09"},
-        FaultCase{"PresetLinkDropped", DropAfter(1), 1043, "Set return error，code: 0x1003"},
-        FaultCase{"SpecialLinkDropped", DropAfter(2), 1021, "Set address of reading return error，code: 0x1003"}),
+                  "Set address of reading return error，code: 0x09", "code 0x09"},
+        FaultCase{"PresetLinkDropped", DropAfter(1), 1043, "Set return error，code: 0x1003", "the port went away"},
+        FaultCase{"SpecialLinkDropped", DropAfter(2), 1021, "Set address of reading return error，code: 0x1003", "the port went away"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 TEST_F(EndToEnd, RefusedResetKeepsTheNewFormatAndTheOldBlock)

@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -61,6 +63,12 @@ protected:
         QStringList lines = dlg->LogText().split(QStringLiteral("\r\n"));
         lines.removeLast();  // every line ends with a break
         return lines;
+    }
+    // What the log's last line explains over itself.
+    QString LastLogToolTip() const
+    {
+        auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+        return log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
     }
     static std::vector<std::string> Ops() { return Fake().Ops(); }
     // The first recorded call of `op`.

@@ -52,6 +52,7 @@ struct PresetFailure {
     int32_t paraResult, blockResult;
     Trace ops;
     const char* log;
+    const char* why;  // over the line; the fake has no words of its own
 };
 
 class PresetFails : public SimplePage, public testing::WithParamInterface<PresetFailure> {};
@@ -66,17 +67,19 @@ TEST_P(PresetFails, LogsOneLineAndStopsWhereTheReaderRefused)
 
     EXPECT_EQ(Ops(), c.ops);
     EXPECT_EQ(Log(), QStringList{QString::fromUtf8(c.log)});
+    EXPECT_EQ(LastLogToolTip(), c.why);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, PresetFails,
-    testing::Values(PresetFailure{"ParametersRefused", 5, 0, {"lc_setReadOnlyPara"}, "Set return error，code: 0x05"},
+    testing::Values(PresetFailure{"ParametersRefused", 5, 0, {"lc_setReadOnlyPara"}, "Set return error，code: 0x05",
+                                  "the reader refused the request with code 0x05"},
                     PresetFailure{"LibraryErrorOnParameters", 0x3001, 0, {"lc_setReadOnlyPara"},
-                                  "Set return error，code: 0x3001"},
+                                  "Set return error，code: 0x3001", "the reader library's own code 0x3001, not one this program knows"},
                     // A refused reset still waits out its second pause.
                     PresetFailure{"ResetRefused", 0, -1,
                                   {"lc_setReadOnlyPara", "Wait", "lc_setBlockReadPara", "Wait"},
-                                  "Set return error，code: 0xFFFFFFFF"}),
+                                  "Set return error，code: 0xFFFFFFFF", "the reader library's own code 0xFFFFFFFF, not one this program knows"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(SimplePage, PresetUsesTheHandleItReadFirstThroughout)
