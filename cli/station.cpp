@@ -152,6 +152,8 @@ int Station(const Options& o, const setting::File& file)
             break;
         }
         Say("Take the reader off.\n");
+        // Taken off, it fails the next look, even with the next reader on by
+        // then: a link says its loss once before it opens the port again.
         for (std::string ignored; !stopped() && params::ReadVersion(handle, ignored) == 0;)
             pause();
         lc_exit(handle);

@@ -223,6 +223,15 @@ SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point dea
     }
 }
 
+bool SerialLine::Gone() const
+{
+    struct pollfd p{fd_, 0, 0};
+    int ready = 0;
+    while ((ready = poll(&p, 1, 0)) < 0 && errno == EINTR) {
+    }
+    return ready < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
 void SerialLine::Discard()
 {
     if (sp_) {

@@ -48,6 +48,9 @@ public:
     Io Read(std::vector<uint8_t>& out, Clock::time_point deadline);
     // Drops whatever has arrived and not been read.
     void Discard();
+    // Whether the device has gone from under the line (unplugged, hung up):
+    // such a line never works again. Waits for nothing.
+    bool Gone() const;
 
 private:
     SerialLine() = default;

@@ -134,6 +134,13 @@ SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point dea
     }
 }
 
+bool SerialLine::Gone() const
+{
+    // A port whose device was unplugged fails every request from then on.
+    DWORD errors = 0;
+    return !ClearCommError(handle_, &errors, nullptr);
+}
+
 void SerialLine::Discard()
 {
     PurgeComm(handle_, PURGE_RXABORT | PURGE_RXCLEAR);

@@ -28,10 +28,12 @@ constexpr auto kReplyTimeout = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS);
 
 struct Link {
     std::mutex mutex;  // one request on the line at a time
-    std::unique_ptr<SerialLine> line;
-    std::string path;  // the device it is open on
+    std::string port;  // "USB", "COM3": looked up again when its device comes back
+    int32_t baud = 0;
+    std::unique_ptr<SerialLine> line;  // none once its going away has been said
+    std::string path;  // the device it is (or was last) open on; written under tableMutex too
     t2proto::Decoder decoder;
-    bool lost = false;  // once the line went away every call says so at once
+    bool closed = false;  // by lc_exit
     // A link's own count: other links' requests must not bring a late reply's
     // sequence round again sooner.
     uint8_t nextSequence = 0;
@@ -39,6 +41,8 @@ struct Link {
 
 // Why the calling thread's latest call failed; empty after a success.
 thread_local std::string lastError;
+// Why its latest call could not open a lost link's port again.
+thread_local std::string reopenFailure;
 
 std::mutex tableMutex;
 std::array<std::shared_ptr<Link>, kMaxLinks> links;
@@ -50,11 +54,15 @@ std::shared_ptr<Link> Find(int32_t handle)
     return handle >= 0 && handle < kMaxLinks ? links[handle] : nullptr;
 }
 
-// Whether a link of ours is open on the device.
-bool HeldHere(const std::string& path)
+// Takes the device for `link`, unless another link of ours holds it.
+bool Claim(Link& link, const std::string& path)
 {
     std::lock_guard lock(tableMutex);
-    return std::any_of(links.begin(), links.end(), [&](const auto& link) { return link && link->path == path; });
+    if (std::any_of(links.begin(), links.end(),
+                    [&](const auto& other) { return other && other.get() != &link && other->path == path; }))
+        return false;
+    link.path = path;
+    return true;
 }
 
 // Sends one request and waits for its reply until the deadline. 0 with the
@@ -64,11 +72,13 @@ int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, 
 {
     using Io = SerialLine::Io;
     using Kind = t2proto::Decoder::Kind;
-    if (link.lost)
-        return T2_E_LINK_LOST;
     auto failed = [&link](Io io) {
-        link.lost = io == Io::Lost;
-        return link.lost ? T2_E_LINK_LOST : T2_E_TIMEOUT;
+        if (io != Io::Lost)
+            return T2_E_TIMEOUT;
+        // Let go at once: a USB device held open keeps its name from the
+        // same device plugged in again.
+        link.line.reset();
+        return T2_E_LINK_LOST;
     };
     const uint8_t sequence = link.nextSequence++;
     link.line->Discard();
@@ -110,6 +120,56 @@ int32_t Transact(Link& link, uint8_t command, std::span<const uint8_t> payload, 
     }
 }
 
+// Opens the link's port wherever it leads now, exclusively, and shakes hands:
+// lc_init's way in, and a lost link's way back. The reason when it cannot,
+// and then nothing of it stays open.
+std::string Connect(Link& link, Clock::time_point deadline)
+{
+    t2dev::Device device = t2dev::FindDevice(link.port);
+    const std::string at = link.port + " (" + device.where + ")";
+    auto fail = [&device](const std::string& reason) {
+        return device.note.empty() ? reason : reason + "; " + device.note;
+    };
+    // Where else to look: an emulator not started, or on another port.
+    const std::string emulated =
+        device.folderEntry.empty() ? "" : "; an emulated reader would be at " + device.folderEntry;
+    if (device.path.empty())
+        return fail("no such device for " + link.port + ": looked for " + device.where + emulated);
+
+    // Asked before opening: not every system refuses a second open of a port
+    // by the same process (Wine does not).
+    if (!Claim(link, device.path))
+        return fail(at + " is already open in this program");
+
+    SerialLine::OpenError error;
+    link.line = SerialLine::Open(device.path, link.baud, error, device.inFolder);
+    if (!link.line) {
+        switch (error.failure) {
+        case SerialLine::Failure::NoDevice:
+            return fail("no such device for " + at + ": " + error.detail + emulated);
+        case SerialLine::Failure::Busy:
+            return fail(at + " is busy: held by another program");
+        case SerialLine::Failure::Denied:
+            return fail("permission denied on " + at +
+                        ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, "
+                        "then log in again)");
+        default:
+            return fail("cannot open " + at + ": " + error.detail);
+        }
+    }
+
+    std::vector<uint8_t> data;
+    int32_t code = Transact(link, t2proto::kHandshake, {}, data, deadline);
+    if (code == 0 && !std::equal(t2proto::kHandshakeReply.begin(), t2proto::kHandshakeReply.end(), data.begin(),
+                                 data.end()))
+        code = T2_E_BAD_REPLY;
+    if (code != 0) {
+        link.line.reset();
+        return fail(at + ": " + t2proto::CodeWords(code, "the handshake"));
+    }
+    return {};
+}
+
 // Runs `call` on the open link `handle`, one call at a time per link.
 template <class Call>
 int32_t WithLink(int32_t handle, Call call)
@@ -118,9 +178,23 @@ int32_t WithLink(int32_t handle, Call call)
     if (!link)
         return T2_E_BAD_HANDLE;
     std::lock_guard lock(link->mutex);
-    if (!link->line)
+    if (link->closed)
         return T2_E_BAD_HANDLE;  // closed while this call waited
-    return call(*link, Clock::now() + kReplyTimeout);
+    // A line whose device went away is said so once, by the first call to
+    // find it, which sends nothing: a caller amid a sequence of calls learns
+    // that it broke, and is not carried on with whatever reader has been
+    // plugged in meanwhile. The call after that opens the port again.
+    if (link->line && link->line->Gone()) {
+        link->line.reset();
+        return T2_E_LINK_LOST;
+    }
+    const auto deadline = Clock::now() + kReplyTimeout;
+    if (!link->line) {
+        reopenFailure = Connect(*link, deadline);
+        if (!reopenFailure.empty())
+            return T2_E_LINK_LOST;
+    }
+    return call(*link, deadline);
 }
 
 int32_t Request(int32_t handle, uint8_t command, std::span<const uint8_t> payload)
@@ -134,7 +208,12 @@ int32_t Request(int32_t handle, uint8_t command, std::span<const uint8_t> payloa
 // Every operation's result passes here, so that t2_last_error speaks of the latest call.
 int32_t Outcome(int32_t code)
 {
-    lastError = code == 0 ? std::string() : t2proto::CodeWords(code);
+    std::string why = code == 0 ? std::string() : t2proto::CodeWords(code);
+    if (code == T2_E_LINK_LOST)
+        why += reopenFailure.empty() ? " (a later call opens it again once the reader is back)"
+                                     : ", and opening it again failed: " + reopenFailure;
+    reopenFailure.clear();
+    lastError = t2proto::OneLine(why);
     return code;
 }
 
@@ -157,48 +236,11 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
         return InitFailed("no port number " + std::to_string(port) + ": use 0..8 for COM1..COM9 or 100 for USB");
     if (!t2proto::IsBaudRate(baud))
         return InitFailed("no baud rate " + std::to_string(baud) + " on " + *name + ": use 9600 or 115200");
-    t2dev::Device device = t2dev::FindDevice(*name);
-    std::string at = *name + " (" + device.where + ")";
-    auto fail = [&device](const std::string& reason) {
-        return InitFailed(device.note.empty() ? reason : reason + "; " + device.note);
-    };
-    // Where else to look: an emulator not started, or on another port.
-    const std::string emulated =
-        device.folderEntry.empty() ? "" : "; an emulated reader would be at " + device.folderEntry;
-    if (device.path.empty())
-        return fail("no such device for " + *name + ": looked for " + device.where + emulated);
-
-    // Asked before opening: not every system refuses a second open of a port
-    // by the same process (Wine does not).
-    if (HeldHere(device.path))
-        return fail(at + " is already open in this program");
-
-    SerialLine::OpenError error;
     auto link = std::make_shared<Link>();
-    link->path = device.path;
-    link->line = SerialLine::Open(device.path, baud, error, device.inFolder);
-    if (!link->line) {
-        switch (error.failure) {
-        case SerialLine::Failure::NoDevice:
-            return fail("no such device for " + at + ": " + error.detail + emulated);
-        case SerialLine::Failure::Busy:
-            return fail(at + " is busy: held by another program");
-        case SerialLine::Failure::Denied:
-            return fail("permission denied on " + at +
-                        ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, "
-                        "then log in again)");
-        default:
-            return fail("cannot open " + at + ": " + error.detail);
-        }
-    }
-
-    std::vector<uint8_t> data;
-    int32_t code = Transact(*link, t2proto::kHandshake, {}, data, Clock::now() + kReplyTimeout);
-    if (code == 0 && !std::equal(t2proto::kHandshakeReply.begin(), t2proto::kHandshakeReply.end(), data.begin(),
-                                 data.end()))
-        code = T2_E_BAD_REPLY;
-    if (code != 0)
-        return fail(at + ": " + t2proto::CodeWords(code, "the handshake"));
+    link->port = *name;
+    link->baud = baud;
+    if (std::string why = Connect(*link, Clock::now() + kReplyTimeout); !why.empty())
+        return InitFailed(why);
 
     std::lock_guard lock(tableMutex);
     for (int32_t i = 0; i < kMaxLinks; ++i) {
@@ -209,7 +251,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
             return slot;
         }
     }
-    return fail("too many links open (" + std::to_string(kMaxLinks) + "); close one first");
+    return InitFailed("too many links open (" + std::to_string(kMaxLinks) + "); close one first");
 }
 
 T2_API int32_t T2_CALL lc_exit(int32_t handle)
@@ -223,6 +265,7 @@ T2_API int32_t T2_CALL lc_exit(int32_t handle)
     }
     std::lock_guard lock(link->mutex);  // waits for a call in progress
     link->line.reset();
+    link->closed = true;
     return Outcome(0);
 }
 

@@ -13,6 +13,16 @@
  * Calls come from one thread at a time per handle. No call is retried;
  * each returns within the library's reply bound (T2_REPLY_TIMEOUT_MS),
  * whatever the device sends meanwhile.
+ *
+ * A link outlives its reader being unplugged. The first call to find the
+ * port gone fails with T2_E_LINK_LOST at once and sends nothing (a call
+ * whose request was out when it went fails the same way), so that a caller
+ * amid several calls learns that they broke. Each later call first opens
+ * the port again as lc_init does (the port's name looked up anew, the same
+ * checks, exclusively) and shakes hands, and only then sends its request;
+ * while no reader answers there, it fails with T2_E_LINK_LOST, at once when
+ * no device is there. Whatever reader answers on the port is the handle's
+ * from then on. A request is never sent twice.
  */
 #ifndef T2_H
 #define T2_H
@@ -46,7 +56,7 @@ extern "C" {
 /* Library error codes (never -1, never 0x01..0xFF). */
 #define T2_E_TIMEOUT      0x1001 /* no complete reply within the bound */
 #define T2_E_BAD_CRC      0x1002 /* a reply arrived with a wrong checksum */
-#define T2_E_LINK_LOST    0x1003 /* the port went away or failed mid-call */
+#define T2_E_LINK_LOST    0x1003 /* the port went away or failed; see above for what follows */
 #define T2_E_BAD_HANDLE   0x1004 /* handle unknown or already closed */
 #define T2_E_BAD_REPLY    0x1005 /* a reply of the wrong command or shape, or a frame
                                     announcing more than 512 bytes */

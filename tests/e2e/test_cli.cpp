@@ -309,6 +309,20 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     }
 }
 
+// A reader swapped at once for one alike still ends the wait for it to be
+// taken off, though the station's link could take up the port again.
+TEST_F(Station, AReaderSwappedAtOnceIsStillSeenGoing)
+{
+    StationRun station;
+    station.Start(dir.path(), {file, "--log", csv, "--count", "2"});
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(station.Await("Take the reader off.")) << station.out.toStdString();
+    reader.Unplug();
+    ASSERT_TRUE(reader.Plug());
+    EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    EXPECT_TRUE(station.out.contains("Reader 2: OK")) << station.out.toStdString();
+}
+
 // Rows go after a last line left without its line break, and what a reader
 // or a file name says is kept as text a spreadsheet does not run.
 TEST_F(Station, RowsStayApartAndReadAsText)

@@ -265,6 +265,19 @@ TEST_F(EndToEnd, ReaderGoneWhileOpenThenBack)
     EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
 }
 
+// No Close and Open needed: pressed while the reader is unplugged, then again
+// once it is back.
+TEST_F(EndToEnd, ReaderUnpluggedWhileOpenIsTakenUpAgainOncePluggedIn)
+{
+    Emulator& reader = StartReader();
+    ASSERT_EQ(Open(), "Reader link ok");
+    reader.Unplug();
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x1003");
+    ASSERT_TRUE(reader.Plug());
+    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
+    ExpectReadOnly(reader, params::Hexadecimal, params::Forward, 4, 8);
+}
+
 TEST_F(EndToEnd, SilentReaderFailsTheOpen)
 {
     Emulator& reader = StartReader();

@@ -1,16 +1,20 @@
 // The Windows side of the reader library against emulated readers that run
 // on the Linux side, each behind a Wine COM port (the `readers` fixture starts
-// them): COM4 answers, COM5 is silent, COM6 garbles every checksum, COM7
-// refuses "readonly" with 0x05, COM8 sends noise before every reply.
+// them): COM2 is unplugged and plugged in by lines written to reader-COM2.in,
+// COM4 answers, COM5 is silent, COM6 garbles every checksum, COM7 refuses
+// "readonly" with 0x05, COM8 sends noise before every reply.
 // TAVELIN_EMULATOR_LOGS is the folder, as a Windows path, of their console
 // output (reader-COMn.log; "COMn.log" would name the port itself): what each
 // reader received is checked there.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "last_error.h"
 #include "t2.h"
@@ -20,20 +24,49 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int32_t kCom4 = 3, kCom5 = 4, kCom6 = 5, kCom7 = 6, kCom8 = 7, kCom9 = 8;
+constexpr int32_t kCom2 = 1, kCom4 = 3, kCom5 = 4, kCom6 = 5, kCom7 = 6, kCom8 = 7, kCom9 = 8;
 const unsigned char kAux8[8] = {};
 const unsigned char kAux3[3] = {};
 const unsigned char kKey[6] = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};
 
+std::string LogFile(const std::string& name)
+{
+    const char* folder = std::getenv("TAVELIN_EMULATOR_LOGS");
+    return std::string(folder ? folder : ".") + "\\" + name;
+}
+
+std::vector<std::string> Lines(const char* port)
+{
+    std::ifstream log(LogFile(std::string("reader-") + port + ".log"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(line);
+    return lines;
+}
+
 // The reader prints its line before its reply leaves, so it is there once the call returns.
 std::string LastLine(const char* port)
 {
-    const char* folder = std::getenv("TAVELIN_EMULATOR_LOGS");
-    std::ifstream log(std::string(folder ? folder : ".") + "\\reader-" + port + ".log");
-    std::string last;
-    for (std::string line; std::getline(log, line);)
-        last = line;
-    return last;
+    const auto lines = Lines(port);
+    return lines.empty() ? std::string() : lines.back();
+}
+
+// Writes `command` to COM2's reader and waits, within a generous bound, for
+// the line that says it was done; whether it came.
+bool TellCom2(const std::string& command, const std::string& done)
+{
+    HANDLE input = CreateFileA(LogFile("reader-COM2.in").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::string line = command + "\n";
+    DWORD written = 0;
+    const bool sent = input != INVALID_HANDLE_VALUE &&
+                      WriteFile(input, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+                      written == line.size();
+    if (input != INVALID_HANDLE_VALUE)
+        CloseHandle(input);
+    for (auto until = Clock::now() + 30s; sent && Clock::now() < until; Sleep(20))
+        if (LastLine("COM2").starts_with(done))
+            return true;
+    return false;
 }
 
 TEST(WineLink, EveryOperationAtBothRates)
@@ -74,6 +107,27 @@ TEST(WineLink, APortHeldIsBusyUntilClosed)
     EXPECT_GE(h, 0);
     EXPECT_EQ(T2LastError(), "");
     lc_exit(h);
+}
+
+// Unplugged with the link open: the loss is said once, and the call after
+// that, once the reader is back, opens COM2 again by its name, shakes hands
+// and sends its request once.
+TEST(WineLink, ALinkOpensAgainOnceTheReaderIsBack)
+{
+    int32_t h = lc_init(kCom2, 9600);
+    ASSERT_GE(h, 0);
+    ASSERT_TRUE(TellCom2("unplug", "unplugged")) << LastLine("COM2");
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), T2_E_LINK_LOST);
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), T2_E_LINK_LOST);
+    EXPECT_NE(T2LastError().find("opening it again failed"), std::string::npos) << T2LastError();
+    ASSERT_TRUE(TellCom2("plug", "plugged in on COM2")) << LastLine("COM2");
+    EXPECT_EQ(lc_setReaderOnlyHead(h, 1), 0);
+    const auto lines = Lines("COM2");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_TRUE(lines[lines.size() - 3].starts_with("plugged in on COM2")) << lines[lines.size() - 3];
+    EXPECT_EQ(lines[lines.size() - 2], "handshake -> ok");
+    EXPECT_EQ(lines.back(), "header flag=1 -> ok");
+    EXPECT_EQ(lc_exit(h), 0);
 }
 
 TEST(WineLink, FaultsGiveTheirCodeWithinTheBound)
