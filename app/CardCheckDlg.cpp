@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <algorithm>
+#include <span>
 
 #include "card.h"
 #include "resource.h"
@@ -35,29 +36,33 @@ const CardSettings kSpecialChoices[] = {
     {Decimal, Reverse, SnSizeBack(3), 8},
 };
 
+// A value by its choice's caption on the page.
+QString Caption(std::span<const Choice> choices, int32_t value)
+{
+    const Choice* c = FindChoice(choices, value);
+    return c ? QString::fromLatin1(c->caption) : QString::number(value);
+}
+
 // A Special choice in the words of the page and its Detail dialog, so that
 // it can be chosen there.
 QString SpecialSetting(const CardSettings& s)
 {
     using namespace IDD_PAGE_SPECIAL;
     namespace detail = IDD_DLG_CARDSIZE_DETAIL1;
-    const auto caption = &CPage_special::Caption;
-    static const int kBases[] = {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING};
-    QString size = caption(IDC_RADIO_ALL);
+    QString size = Caption(kSizeChoices, s.snSize);
     if (s.snSize != kSnSizeAll) {
         const int end = s.snSize & 0xF0 ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
         size = QStringLiteral("%1, %2 %3 %4")
-                   .arg(caption(IDC_RADIO_SELF_DEFINE), caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
+                   .arg(size, CPage_special::Caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
                         QString::number(s.snSize & 0x0F));
     }
-    QString length = caption(IDC_RADIO_LENGTH_DEFAULT);
+    QString length = Caption(kLengthChoices, s.outLength);
     if (s.outLength != kOutLengthDefault)
-        length = QStringLiteral("%1 %2 %3").arg(caption(IDC_RADIO_LENGTH_STATIC), QString::number(s.outLength),
-                                                caption(IDC_STATIC_CHARS));
-    const QString order = caption(s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE);
+        length = QStringLiteral("%1 %2 %3").arg(length, QString::number(s.outLength),
+                                                CPage_special::Caption(IDC_STATIC_CHARS));
     return QStringLiteral("%1: %2 · %3 · %4 · %5 · %6")
-        .arg(QString::fromLatin1(CPage_special::kTitle), size, caption(kBases[s.dataBase]), order, length,
-             caption(s.headerFlag == WithHeader ? IDC_RADIO_HEADER : IDC_RADIO_NO_HEADER));
+        .arg(QString::fromLatin1(CPage_special::kTitle), size, Caption(kBaseChoices, s.dataBase),
+             Caption(kOrderChoices, s.orientation), length, Caption(kHeaderChoices, s.headerFlag));
 }
 
 // The way to set it: a preset's button, else the Special choices.

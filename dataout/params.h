@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,9 +39,52 @@ struct CardSettings {
 // What the Special page has chosen when it opens.
 inline constexpr CardSettings kSpecialDefaults{Decimal, Reverse};
 
-// One-click output preset: its button sends the output values alone.
+// One choice of a Special page group: the value it sends, its word in a
+// setting file and its caption on the page. Files written keep the word, so
+// it stays when the caption changes. A counted choice takes a number N in
+// 1..maxCount too, sends value + N, and is written "word N".
+struct Choice {
+    int32_t value;
+    const char* word;
+    const char* caption;
+    int32_t maxCount = 0;
+};
+
+inline constexpr Choice kBaseChoices[] = {
+    {Decimal, "Decimal", "Decimal"},
+    {Hexadecimal, "Hexadecimal", "Hexadecimal"},
+    {Wiegand, "Wiegand", "Wiegand"},
+    {String, "String", "String"},
+};
+inline constexpr Choice kOrderChoices[] = {
+    {Forward, "Forward", "Forward"},
+    {Reverse, "Reverse", "Reverse"},
+};
+inline constexpr Choice kSizeChoices[] = {
+    {kSnSizeAll, "All", "All"},
+    {SnSizeFront(0), "First", "Self-Define", 15},
+    {SnSizeBack(0), "Last", "Self-Define", 15},
+};
+inline constexpr Choice kLengthChoices[] = {
+    {kOutLengthDefault, "Default", "Default"},
+    {0, "Static", "Static", 99},
+};
+// "USB Without Enter" sends what "WithOut" does; the page and its files
+// still tell it apart.
+inline constexpr Choice kHeaderChoices[] = {
+    {WithHeader, "With", "With"},
+    {WithoutHeader, "WithOut", "WithOut"},
+    {WithoutHeader, "USB Without Enter", "USB Without Enter"},
+};
+inline constexpr size_t kUsbWithoutEnterRow = 2;
+
+// The first of `choices` that sends `value`, or nullptr when none does.
+const Choice* FindChoice(std::span<const Choice> choices, int32_t value);
+
+// One-click output preset: its button sends the output values alone. Files
+// name it by `word`, which stays when the caption changes.
 struct Preset {
-    int buttonId;
+    const char* word;
     const char* caption;
     CardSettings settings;
 };

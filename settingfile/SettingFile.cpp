@@ -6,7 +6,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
-#include <array>
+#include <span>
 #include <vector>
 
 #include "card.h"
@@ -20,8 +20,28 @@ using namespace params;
 constexpr int kFormat = 1;
 constexpr qint64 kMaxBytes = 64 * 1024;  // a setting file is a few lines
 
-const std::array<const char*, 4> kBases = {"Decimal", "Hexadecimal", "Wiegand", "String"};
-const QStringList kSpecialKeys = {"base", "order", "size", "length", "header", "block", "key"};
+// A Special key that takes one of a group's choices, and what its count is
+// ("N 1..15 bytes").
+struct Group {
+    const char* key;
+    std::span<const Choice> choices;
+    int32_t CardSettings::*field;
+    const char* count = nullptr;
+    const char* unit = nullptr;
+};
+const Group kGroups[] = {
+    {"base", kBaseChoices, &CardSettings::dataBase},
+    {"order", kOrderChoices, &CardSettings::orientation},
+    {"size", kSizeChoices, &CardSettings::snSize, "N", "bytes"},
+    {"length", kLengthChoices, &CardSettings::outLength, "L", "characters"},
+    {"header", kHeaderChoices, &CardSettings::headerFlag},
+};
+const QStringList kSpecialKeys = [] {
+    QStringList keys;
+    for (const Group& g : kGroups)
+        keys << g.key;
+    return keys << "block" << "key";
+}();
 
 // The text with each byte that is not printable UTF-8 as \xNN, so that a
 // message shows it whole and a terminal shows it as it is; `clean` says
@@ -54,33 +74,42 @@ QString Quoted(const QString& text)
     return '"' + Visible(text.toUtf8()) + '"';
 }
 
-// Values in the file's words, and back.
-QString BaseWord(int32_t base)
+// A value in the file's words; a value no choice sends, as its number.
+QString Word(std::span<const Choice> choices, int32_t value)
 {
-    return base >= 0 && size_t(base) < kBases.size() ? kBases[size_t(base)] : QString::number(base);
+    const Choice* c = FindChoice(choices, value);
+    if (!c)
+        return QString::number(value);
+    return c->maxCount == 0 ? QString(c->word) : QStringLiteral("%1 %2").arg(c->word).arg(value - c->value);
 }
 
-QString SizeWord(int32_t snSize)
+// Each Special key with its value in the file's words, in the file's order.
+std::vector<std::pair<QString, QString>> Words(const Special& s)
 {
-    if (snSize == kSnSizeAll)
-        return QStringLiteral("All");
-    if (snSize >= 1 && snSize <= 15)
-        return QStringLiteral("First %1").arg(snSize);
-    if (snSize >= 0xF1 && snSize <= 0xFF)
-        return QStringLiteral("Last %1").arg(snSize & 0x0F);
-    return QString::number(snSize);
+    std::vector<std::pair<QString, QString>> words;
+    for (const Group& g : kGroups)
+        words.emplace_back(g.key, Word(g.choices, s.output.*g.field));
+    if (const Choice* header = HeaderChoice(s))
+        words.back().second = header->word;
+    words.emplace_back("block", QString::number(s.output.blockAddress));
+    words.emplace_back("key", QString::fromStdString(s.key));
+    return words;
 }
 
-QString LengthWord(int32_t outLength)
+// What a group's key takes: "All, First N or Last N, N 1..15 bytes".
+QString Allowed(const Group& g)
 {
-    return outLength == kOutLengthDefault ? QStringLiteral("Default") : QStringLiteral("Static %1").arg(outLength);
-}
-
-QString HeaderWord(const Special& s)
-{
-    return s.output.headerFlag == WithHeader ? QStringLiteral("With")
-           : s.usbWithoutEnter              ? QStringLiteral("USB Without Enter")
-                                            : QStringLiteral("WithOut");
+    QStringList words;
+    int32_t most = 0;
+    for (const Choice& c : g.choices) {
+        words << (c.maxCount == 0 ? QString(c.word) : QStringLiteral("%1 %2").arg(c.word, g.count));
+        most = std::max(most, c.maxCount);
+    }
+    const QString last = words.takeLast();
+    QString allowed = words.isEmpty() ? last : words.join(", ") + " or " + last;
+    if (most > 0)
+        allowed += QStringLiteral(", %1 1..%2 %3").arg(g.count).arg(most).arg(g.unit);
+    return allowed;
 }
 
 // "Word N" with N in low..high; nothing otherwise.
@@ -99,57 +128,30 @@ QString Take(const QString& key, const QString& value, File& file)
 {
     auto is = [&value](const QString& word) { return value.compare(word, Qt::CaseInsensitive) == 0; };
     if (key == "preset") {
-        QStringList captions;
+        QStringList words;
         for (size_t i = 0; i < kPresets.size(); ++i) {
-            captions << kPresets[i].caption;
-            if (is(kPresets[i].caption))
+            words << kPresets[i].word;
+            if (is(kPresets[i].word))
                 file.preset = i;
         }
-        return file.preset ? QString() : captions.join(", ");
+        return file.preset ? QString() : words.join(", ");
     }
     Special& special = file.special;
     CardSettings& out = special.output;
-    if (key == "base") {
-        for (size_t i = 0; i < kBases.size(); ++i)
-            if (is(kBases[i])) {
-                out.dataBase = int32_t(i);
+    for (const Group& g : kGroups) {
+        if (key != g.key)
+            continue;
+        for (const Choice& c : g.choices) {
+            const std::optional<int> n = c.maxCount == 0 ? (is(c.word) ? std::optional(0) : std::nullopt)
+                                                         : Counted(value, c.word, 1, c.maxCount);
+            if (n) {
+                out.*g.field = c.value + *n;
+                if (g.field == &CardSettings::headerFlag)
+                    special.usbWithoutEnter = &c == &kHeaderChoices[kUsbWithoutEnterRow];
                 return {};
             }
-        return QStringLiteral("Decimal, Hexadecimal, Wiegand or String");
-    }
-    if (key == "order") {
-        if (is("Forward") || is("Reverse")) {
-            out.orientation = is("Forward") ? Forward : Reverse;
-            return {};
         }
-        return QStringLiteral("Forward or Reverse");
-    }
-    if (key == "size") {
-        if (is("All"))
-            out.snSize = kSnSizeAll;
-        else if (auto n = Counted(value, "First", 1, 15))
-            out.snSize = SnSizeFront(*n);
-        else if (auto last = Counted(value, "Last", 1, 15))
-            out.snSize = SnSizeBack(*last);
-        else
-            return QStringLiteral("All, First N or Last N, N 1..15 bytes");
-        return {};
-    }
-    if (key == "length") {
-        if (is("Default"))
-            out.outLength = kOutLengthDefault;
-        else if (auto n = Counted(value, "Static", 1, 99))
-            out.outLength = *n;
-        else
-            return QStringLiteral("Default or Static L, L 1..99 characters");
-        return {};
-    }
-    if (key == "header") {
-        if (!is("With") && !is("WithOut") && !is("USB Without Enter"))
-            return QStringLiteral("With, WithOut or USB Without Enter");
-        out.headerFlag = is("With") ? WithHeader : WithoutHeader;
-        special.usbWithoutEnter = is("USB Without Enter");
-        return {};
+        return Allowed(g);
     }
     if (key == "block") {
         bool number = false;
@@ -178,49 +180,40 @@ QString Pairing(const Special& s)
     const std::string problem = PairingProblem(s.output);
     return problem.empty() ? QString()
                            : QStringLiteral("base = %1 with block = %2: %3")
-                                 .arg(BaseWord(s.output.dataBase))
+                                 .arg(Word(kBaseChoices, s.output.dataBase))
                                  .arg(s.output.blockAddress)
                                  .arg(QString::fromStdString(problem));
 }
 
 }  // namespace
 
+const Choice* HeaderChoice(const Special& special)
+{
+    if (special.usbWithoutEnter && special.output.headerFlag == WithoutHeader)
+        return &kHeaderChoices[kUsbWithoutEnterRow];
+    return FindChoice(kHeaderChoices, special.output.headerFlag);
+}
+
 QString Problem(const File& file)
 {
     if (file.preset)
         return *file.preset < kPresets.size() ? QString() : QStringLiteral("no preset %1").arg(*file.preset);
     // Each value through the file's own words: what a file cannot hold, a save refuses.
-    const Special& s = file.special;
-    const std::pair<QString, QString> values[] = {
-        {"base", BaseWord(s.output.dataBase)},
-        {"order", s.output.orientation == Forward ? "Forward" : s.output.orientation == Reverse ? "Reverse" : "?"},
-        {"size", SizeWord(s.output.snSize)},
-        {"length", LengthWord(s.output.outLength)},
-        {"header", HeaderWord(s)},
-        {"block", QString::number(s.output.blockAddress)},
-        {"key", QString::fromStdString(s.key)},
-    };
-    for (const auto& [key, value] : values) {
+    for (const auto& [key, value] : Words(file.special)) {
         File again;
         if (QString allowed = Take(key, value, again); !allowed.isEmpty())
             return Wrong(key, value, allowed);
     }
-    return Pairing(s);
+    return Pairing(file.special);
 }
 
 QString Text(const File& file)
 {
     QString text = QStringLiteral("; tavelin setting file (docs/setting-file.md)\nformat = %1\n").arg(kFormat);
     if (file.preset)
-        return text + QStringLiteral("preset = %1\n").arg(kPresets[*file.preset].caption);
-    const Special& s = file.special;
-    text += QStringLiteral("base = %1\n").arg(BaseWord(s.output.dataBase));
-    text += QStringLiteral("order = %1\n").arg(s.output.orientation == Forward ? "Forward" : "Reverse");
-    text += QStringLiteral("size = %1\n").arg(SizeWord(s.output.snSize));
-    text += QStringLiteral("length = %1\n").arg(LengthWord(s.output.outLength));
-    text += QStringLiteral("header = %1\n").arg(HeaderWord(s));
-    text += QStringLiteral("block = %1\n").arg(s.output.blockAddress);
-    text += QStringLiteral("key = %1\n").arg(QString::fromStdString(s.key));
+        return text + QStringLiteral("preset = %1\n").arg(kPresets[*file.preset].word);
+    for (const auto& [key, value] : Words(file.special))
+        text += QStringLiteral("%1 = %2\n").arg(key, value);
     return text;
 }
 

@@ -18,6 +18,10 @@ struct Special {
     std::string key = std::string(params::kDefaultKeyText);  // as typed: 12 hex digits
 };
 
+// The header's row of params::kHeaderChoices, "USB Without Enter" apart
+// from "WithOut"; nullptr for a flag no row sends.
+const params::Choice* HeaderChoice(const Special& special);
+
 struct File {
     std::optional<size_t> preset;  // index into params::kPresets; else `special`
     Special special;

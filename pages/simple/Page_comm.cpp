@@ -1,5 +1,7 @@
 #include "simple/Page_comm.h"
 
+#include <iterator>
+
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
 #include "last_error.h"
@@ -10,19 +12,33 @@
 
 using namespace IDD_PAGE_COMM;
 
+namespace {
+
+// Row for row with params::kPresets.
+constexpr int kPresetButtons[] = {IDC_BTN_8HEX_FORWARD,  IDC_BTN_8HEX_REVERSE,  IDC_BTN_10DEC_FORWARD,
+                                  IDC_BTN_10DEC_REVERSE, IDC_BTN_14HEX_FORWARD, IDC_BTN_14HEX_REVERSE};
+static_assert(std::size(kPresetButtons) == params::kPresets.size());
+
+}  // namespace
+
 CPage_comm::CPage_comm(QWidget* parent) : Page(IDD, parent) {}
+
+int CPage_comm::PresetButton(int row)
+{
+    return kPresetButtons[row];
+}
 
 bool CPage_comm::OnInitDialog()
 {
     Page::OnInitDialog();
     for (int row = 0; row < int(params::kPresets.size()); ++row)
-        OnClicked(params::kPresets[row].buttonId, [this, row] { ApplyPreset(row); });
+        OnClicked(PresetButton(row), [this, row] { ApplyPreset(row); });
     OnClicked(IDC_BTN_GETVER, [this] { OnGetVersion(); });
     FillBlockList(*this, IDC_COMBO_ADDR);
     SetItemText(IDC_GROUP_4BYTE, "4-byte");
     SetItemText(IDC_GROUP_7BYTE, "7-byte");
-    for (const params::Preset& preset : params::kPresets)
-        SetItemText(preset.buttonId, preset.caption);
+    for (int row = 0; row < int(params::kPresets.size()); ++row)
+        SetItemText(PresetButton(row), params::kPresets[row].caption);
     SetItemText(IDC_BTN_GETVER, "Get-Ver");
     // No label: the button beside it says what it holds.
     Item(IDC_EDIT_VERSION)->setAccessibleName(ItemText(IDC_BTN_GETVER));

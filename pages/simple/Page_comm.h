@@ -8,7 +8,8 @@ public:
     explicit CPage_comm(QWidget* parent = nullptr);
     static constexpr char kTitle[] = "Simple Setting";  // the tab's text
 
-    void ApplyPreset(int row);  // row of params::kPresets
+    static int PresetButton(int row);  // the button of params::kPresets[row]
+    void ApplyPreset(int row);         // row of params::kPresets
     void OnGetVersion();
 
 protected:

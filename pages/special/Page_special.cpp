@@ -2,8 +2,9 @@
 
 #include <QAbstractButton>
 #include <array>
-#include <initializer_list>
-#include <utility>
+#include <iterator>
+#include <span>
+#include <vector>
 
 #include "common/ReaderLink.h"
 #include "common/ReaderPause.h"
@@ -22,30 +23,42 @@ const struct {
     const char* text;
 } kCaptions[] = {
     {IDC_STATIC_SN_SIZE, "SN Size"},
-    {IDC_RADIO_ALL, "All"},
-    {IDC_RADIO_SELF_DEFINE, "Self-Define"},
     {IDC_BTN_DETAIL, "Detail"},
     {IDC_STATIC_DATA_BASE, "Data Base"},
-    {IDC_RADIO_DECIMAL, "Decimal"},
-    {IDC_RADIO_HEX, "Hexadecimal"},
-    {IDC_RADIO_WIEGAND, "Wiegand"},
-    {IDC_RADIO_STRING, "String"},
     {IDC_STATIC_DATA_ORIEN, "Data Orien"},
-    {IDC_RADIO_REVERSE, "Reverse"},
-    {IDC_RADIO_FORWARD, "Forward"},
     {IDC_STATIC_OUT_LENGTH, "Out Length"},
-    {IDC_RADIO_LENGTH_DEFAULT, "Default"},
-    {IDC_RADIO_LENGTH_STATIC, "Static"},
     {IDC_STATIC_CHARS, "Chars"},
     {IDC_STATIC_HEADER, "Header"},
-    {IDC_RADIO_HEADER, "With"},
-    {IDC_RADIO_NO_HEADER, "WithOut"},
-    {IDC_RADIO_USB_NO_ENTER, "USB Without Enter"},
     {IDC_STATIC_DATA_FROM, "Data From"},
     {IDC_STATIC_ADDR, "Addr"},
     {IDC_STATIC_PASSWORD, "Password"},
     {IDC_STATIC_UID_NOTE, "(Read UID when address set to 255)"},
     {IDC_BTN_SET, "Set"},
+};
+
+using params::CardSettings;
+using params::Choice;
+
+// A group's radios, row for row with its choices; a counted choice's number
+// is Detail's for the size, the Chars box's for the length.
+struct Group {
+    template <size_t N>
+    Group(int32_t CardSettings::*field, const Choice (&choices)[N], const int (&radios)[N])
+        : field(field), choices(choices), radios(std::begin(radios), std::end(radios))
+    {
+    }
+    int32_t CardSettings::*field;
+    std::span<const Choice> choices;
+    std::vector<int> radios;
+};
+const Group kGroups[] = {
+    {&CardSettings::snSize, params::kSizeChoices, {IDC_RADIO_ALL, IDC_RADIO_SELF_DEFINE, IDC_RADIO_SELF_DEFINE}},
+    {&CardSettings::dataBase, params::kBaseChoices,
+     {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING}},
+    {&CardSettings::orientation, params::kOrderChoices, {IDC_RADIO_FORWARD, IDC_RADIO_REVERSE}},
+    {&CardSettings::outLength, params::kLengthChoices, {IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_LENGTH_STATIC}},
+    {&CardSettings::headerFlag, params::kHeaderChoices,
+     {IDC_RADIO_HEADER, IDC_RADIO_NO_HEADER, IDC_RADIO_USB_NO_ENTER}},
 };
 
 }  // namespace
@@ -55,6 +68,10 @@ QString CPage_special::Caption(int id)
     for (const auto& caption : kCaptions)
         if (caption.id == id)
             return QString::fromLatin1(caption.text);
+    for (const Group& g : kGroups)
+        for (size_t row = 0; row < g.radios.size(); ++row)
+            if (g.radios[row] == id)
+                return QString::fromLatin1(g.choices[row].caption);
     return {};
 }
 
@@ -83,11 +100,14 @@ bool CPage_special::OnInitDialog()
     OnClicked(IDC_BTN_SET, [this] { OnSet(); });
     for (const auto& caption : kCaptions)
         SetItemText(caption.id, caption.text);
+    for (const Group& g : kGroups)
+        for (int id : g.radios)
+            SetItemText(id, Caption(id));
     LabelItem(IDC_EDIT_LENGTH, IDC_STATIC_CHARS);
     LabelItem(IDC_COMBO_ADDR, IDC_STATIC_ADDR);
     LabelItem(IDC_EDIT_PASSWORD, IDC_STATIC_PASSWORD);
-    for (int id : {IDC_RADIO_ALL, IDC_RADIO_DECIMAL, IDC_RADIO_REVERSE, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_NO_HEADER})
-        SetCheck(id, true);
+    for (const Group& g : kGroups)
+        SetCheck(g.radios[params::FindChoice(g.choices, params::kSpecialDefaults.*g.field) - g.choices.data()], true);
     LimitText(IDC_EDIT_LENGTH, 2);
     EnableItem(IDC_BTN_DETAIL, false);
     FillBlockList(*this, IDC_COMBO_ADDR);
@@ -98,24 +118,13 @@ bool CPage_special::OnInitDialog()
 
 params::CardSettings CPage_special::GatherOptions() const
 {
-    using namespace params;
     CardSettings o{.blockAddress = SelectedIndex(IDC_COMBO_ADDR)};
-    auto pick = [this](int32_t& out, std::initializer_list<std::pair<int, int32_t>> choices) {
-        for (const auto& [id, value] : choices)
-            if (IsChecked(id))
-                out = value;
-    };
-    pick(o.snSize, {{IDC_RADIO_ALL, kSnSizeAll}, {IDC_RADIO_SELF_DEFINE, g_cardSizeDetail}});
-    pick(o.dataBase, {{IDC_RADIO_DECIMAL, Decimal},
-                      {IDC_RADIO_HEX, Hexadecimal},
-                      {IDC_RADIO_WIEGAND, Wiegand},
-                      {IDC_RADIO_STRING, String}});
-    pick(o.orientation, {{IDC_RADIO_REVERSE, Reverse}, {IDC_RADIO_FORWARD, Forward}});
-    pick(o.outLength,
-         {{IDC_RADIO_LENGTH_DEFAULT, kOutLengthDefault}, {IDC_RADIO_LENGTH_STATIC, ItemInt(IDC_EDIT_LENGTH)}});
-    pick(o.headerFlag, {{IDC_RADIO_HEADER, WithHeader},
-                        {IDC_RADIO_NO_HEADER, WithoutHeader},
-                        {IDC_RADIO_USB_NO_ENTER, WithoutHeader}});
+    for (const Group& g : kGroups)
+        for (size_t row = 0; row < g.choices.size(); ++row)
+            if (IsChecked(g.radios[row]))
+                o.*g.field = g.choices[row].maxCount == 0      ? g.choices[row].value
+                             : g.field == &CardSettings::snSize ? g_cardSizeDetail
+                                                                : ItemInt(IDC_EDIT_LENGTH);
     return o;
 }
 
@@ -130,16 +139,13 @@ void CPage_special::Choose(const setting::Special& special)
     using namespace params;
     Initialise();
     const CardSettings& s = special.output;
-    const int size = s.snSize == kSnSizeAll ? IDC_RADIO_ALL : IDC_RADIO_SELF_DEFINE;
-    const int bases[] = {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING};
-    const int length = s.outLength == kOutLengthDefault ? IDC_RADIO_LENGTH_DEFAULT : IDC_RADIO_LENGTH_STATIC;
-    const int header = s.headerFlag == WithHeader ? IDC_RADIO_HEADER
-                       : special.usbWithoutEnter  ? IDC_RADIO_USB_NO_ENTER
-                                                  : IDC_RADIO_NO_HEADER;
     // A click, as the user's would, so that what hangs on a choice follows it.
-    for (int id : {size, bases[s.dataBase], s.orientation == Forward ? IDC_RADIO_FORWARD : IDC_RADIO_REVERSE, length,
-                   header})
-        qobject_cast<QAbstractButton*>(Item(id))->click();
+    for (const Group& g : kGroups) {
+        const Choice* c = g.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
+                                                               : FindChoice(g.choices, s.*g.field);
+        if (c)
+            qobject_cast<QAbstractButton*>(Item(g.radios[c - g.choices.data()]))->click();
+    }
     if (s.snSize != kSnSizeAll)
         g_cardSizeDetail = s.snSize;
     SetItemText(IDC_EDIT_LENGTH, s.outLength == kOutLengthDefault ? QString() : QString::number(s.outLength));

@@ -111,9 +111,10 @@ TEST_F(EndToEnd, EveryPresetConfiguresTheReader)
 {
     Emulator& reader = StartReader();
     ASSERT_EQ(Open(0, 1), "Reader link ok");
-    for (const params::Preset& preset : params::kPresets) {
+    for (int row = 0; row < int(params::kPresets.size()); ++row) {
+        const params::Preset& preset = params::kPresets[row];
         waits.clear();
-        EXPECT_EQ(Press(dlg->SimplePage(), preset.buttonId), "Set ok") << preset.caption;
+        EXPECT_EQ(Press(dlg->SimplePage(), CPage_comm::PresetButton(row)), "Set ok") << preset.caption;
         const params::CardSettings& s = preset.settings;
         ExpectReadOnly(reader, s.dataBase, s.orientation, s.snSize, s.outLength);
         EXPECT_EQ(reader.State().block.address, 255);

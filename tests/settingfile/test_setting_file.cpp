@@ -112,4 +112,30 @@ TEST(SettingFile, HoldsWhatThePageShowsAndRefusesToSaveWhatNoFileCanHold)
     EXPECT_EQ(setting::Load(path).file.special.key, "a1B2c3D4e5F6");  // the file stayed as it was
 }
 
+// Files written so far hold these words: they are written and read the same
+// whatever the captions become.
+TEST(SettingFile, KeepsTheWordsFilesHold)
+{
+    const QString head = "; tavelin setting file (docs/setting-file.md)\nformat = 1\n";
+    const char* const presets[] = {"8-out-hex-forward",  "8-out-hex-reverse",  "10-out-dec-forward",
+                                   "10-out-dec-reverse", "14-out-hex-forward", "14-out-hex-reverse"};
+    for (size_t i = 0; i < std::size(presets); ++i)
+        EXPECT_EQ(setting::Text({i, {}}), head + "preset = " + presets[i] + "\n");
+    const char* const specials[] = {
+        "base = Decimal\norder = Forward\nsize = All\nlength = Default\nheader = With\n",
+        "base = Hexadecimal\norder = Reverse\nsize = First 4\nlength = Static 12\nheader = WithOut\n",
+        "base = Wiegand\norder = Forward\nsize = Last 3\nlength = Default\nheader = USB Without Enter\n",
+        "base = String\norder = Reverse\nsize = All\nlength = Default\nheader = With\n",
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("words.ini");
+    for (const char* special : specials) {
+        const QString text = head + special + "block = 4\nkey = 3A7F19C2E845\n";
+        std::ofstream(path.toStdString(), std::ios::binary) << text.toStdString();
+        const setting::Loaded loaded = setting::Load(path);
+        EXPECT_EQ(loaded.problem, "") << special;
+        EXPECT_EQ(setting::Text(loaded.file), text);
+    }
+}
+
 }  // namespace
