@@ -205,8 +205,11 @@ void CCardCheckDlg::Refresh()
     auto* list = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_OUTPUTS));
     const QFontMetrics metrics(list->font());
     int width = 0;
-    for (const std::string& output : card.outputs)
-        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(QString::fromLatin1(output))));
+    QStringList outputs;
+    for (const Typed& output : card.outputs) {
+        outputs << QString::fromLatin1(Shown(output));
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(outputs.back())));
+    }
     list->setTabStopDistance(std::max(width, 1));
 
     QStringList lines, matches;
@@ -214,7 +217,7 @@ void CCardCheckDlg::Refresh()
         const bool match = std::find(card.matches.begin(), card.matches.end(), k) != card.matches.end();
         if (match)
             matches << names[int(k)];
-        lines << (match ? QStringLiteral("► ") : QString()) + QString::fromLatin1(card.outputs[k]) + '\t' + names[int(k)];
+        lines << (match ? QStringLiteral("► ") : QString()) + outputs[int(k)] + '\t' + names[int(k)];
     }
     SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
 

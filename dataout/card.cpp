@@ -132,7 +132,7 @@ std::string Bare(std::string_view text)
 bool Gives(std::span<const uint8_t> uid, const CardSettings& s, const std::string& bareNumber)
 {
     const CardText out = FormatCard(uid, s);
-    return out.problem.empty() && Bare(out.text) == bareNumber;
+    return out.problem.empty() && Bare(Shown(out.typed)) == bareNumber;
 }
 
 // The Special page's groups, each a choice away from its default.
@@ -209,9 +209,12 @@ CardText FormatCard(std::span<const uint8_t> data, const CardSettings& s)
                 text += static_cast<char>(b);
         break;
     }
+    CardText out;
+    if (!text.empty())
+        out.typed.emplace_back(std::move(text));
     if (s.headerFlag == WithHeader)
-        text += kEnter;
-    return {text, {}};
+        out.typed.emplace_back(Key::Enter);
+    return out;
 }
 
 Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
@@ -312,8 +315,8 @@ CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<cons
     for (size_t i = 0; i < uids.size(); ++i) {
         CheckedCard card{i, {}, {}, FindSettings(uids[i], printed)};
         for (size_t k = 0; k < settings.size(); ++k) {
-            card.outputs.push_back(FormatCard(uids[i], settings[k]).text);
-            if (!number.empty() && Bare(card.outputs.back()) == number)
+            card.outputs.push_back(FormatCard(uids[i], settings[k]).typed);
+            if (!number.empty() && Bare(Shown(card.outputs.back())) == number)
                 card.matches.push_back(k);
         }
         if (!card.matches.empty())
@@ -322,6 +325,14 @@ CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<cons
             taken = std::move(card);
     }
     return taken ? std::move(*taken) : CheckedCard{};
+}
+
+std::string Shown(const Typed& typed)
+{
+    std::string text;
+    for (const auto& part : typed)
+        text += std::holds_alternative<Key>(part) ? kEnter : std::get<std::string>(part);
+    return text;
 }
 
 std::string BytesToHex(std::span<const uint8_t> bytes, std::string_view separator)

@@ -7,19 +7,29 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "params.h"
 
 namespace params {
 
-// Where the reader presses Enter in a card's text.
+// Enter where a typed text is shown.
 inline constexpr std::string_view kEnter = "<Enter>";
 
 inline constexpr size_t kMinUid = 4, kMaxUid = 10, kMaxBlock = 16;
 
+// A key the reader presses beside the characters it types: a block's text
+// may hold the letters of kEnter, never the key.
+enum class Key { Enter };
+// What a reader types for a card: runs of characters and key presses, in order.
+using Typed = std::vector<std::variant<std::string, Key>>;
+
+// The typed text as shown, kEnter where Enter is pressed.
+std::string Shown(const Typed& typed);
+
 struct CardText {
-    std::string text;     // as typed, kEnter where Enter is pressed
+    Typed typed;
     std::string problem;  // when not empty nothing is typed, and this says why
 };
 
@@ -64,7 +74,7 @@ std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string
 
 struct CheckedCard {
     size_t uid = 0;                    // the one of the UIDs the outputs are for
-    std::vector<std::string> outputs;  // what each setting types for it
+    std::vector<Typed> outputs;        // what each setting types for it
     std::vector<size_t> matches;       // the settings whose output is the printed number
     std::vector<CardSettings> found;   // FindSettings for it
 };

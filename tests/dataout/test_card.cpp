@@ -71,13 +71,22 @@ TEST(FormatCard, TypesTheWorkedExamplesAndRefusesWhatNoReaderHolds)
                                   std::to_string(c.s.orientation) + "/" + std::to_string(c.s.snSize) + "/" +
                                   std::to_string(c.s.outLength);
         if (c.text.starts_with('!')) {
-            EXPECT_EQ(out.text, "") << where;
+            EXPECT_TRUE(out.typed.empty()) << where;
             EXPECT_TRUE(out.problem.starts_with(c.text.substr(1))) << where << ": " << out.problem;
         } else {
-            EXPECT_EQ(out.text, c.text) << where;
+            EXPECT_EQ(Shown(out.typed), c.text) << where;
             EXPECT_EQ(out.problem, "") << where;
         }
     }
+}
+
+// A block's own letters "<Enter>" are text: only the header presses Enter.
+TEST(FormatCard, TellsABlocksTextFromTheEnterKey)
+{
+    const std::vector<uint8_t> block = {'<', 'E', 'n', 't', 'e', 'r', '>'};
+    EXPECT_EQ(FormatCard(block, {String, Forward, kSnSizeAll, 0, WithoutHeader, 4}).typed, Typed{"<Enter>"});
+    EXPECT_EQ(FormatCard(block, {String, Forward, kSnSizeAll, 0, WithHeader, 4}).typed,
+              (Typed{"<Enter>", Key::Enter}));
 }
 
 // What a preset typed, and every UID that gives it ("|" between them), or
@@ -134,7 +143,7 @@ TEST(FindSettings, RanksEverySettingThatGivesTheNumber)
         ASSERT_GT(found.size(), c.rank) << c.printed;
         EXPECT_EQ(found[c.rank], c.s) << c.printed << " at " << c.rank;
         for (const CardSettings& s : found)
-            EXPECT_EQ(FormatCard(c.uid, s).text, c.printed) << c.printed;
+            EXPECT_EQ(Shown(FormatCard(c.uid, s).typed), c.printed) << c.printed;
     }
 }
 
