@@ -14,15 +14,27 @@
 #include "TavelinDlg.h"
 #include "qt_print.h"
 #include "special/DlgCardSizeDetail1.h"
+#include "resource.h"
 
 namespace {
 
+namespace mainDlg = IDD_TAVELIN_DIALOG;
+namespace commPage = IDD_PAGE_COMM;
+namespace specialPage = IDD_PAGE_SPECIAL;
+namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
+
 // Edits and combos carry the text of the label a sighted user reads beside
 // them, the log (which has none) what it is; keyed by template and ID.
-const std::map<QString, QString> kLabelled = {
-    {"102/1037", "Port"},     {"102/1038", "Baud"},     {"102/1039", "Message log"},
-    {"132/1063", "Get-Ver"},  {"133/1019", "Chars"},    {"133/1046", "Addr"},
-    {"133/1047", "Password"}, {"134/1041", "个字节"}, {"134/1043", "个字节"},
+const std::map<std::pair<int, int>, QString> kLabelled = {
+    {{mainDlg::IDD, mainDlg::IDC_COMBO_PORT}, "Port"},
+    {{mainDlg::IDD, mainDlg::IDC_COMBO_BAUD}, "Baud"},
+    {{mainDlg::IDD, mainDlg::IDC_EDIT_MSG}, "Message log"},
+    {{commPage::IDD, commPage::IDC_EDIT_VERSION}, "Get-Ver"},
+    {{specialPage::IDD, specialPage::IDC_EDIT_LENGTH}, "Chars"},
+    {{specialPage::IDD, specialPage::IDC_COMBO_ADDR}, "Addr"},
+    {{specialPage::IDD, specialPage::IDC_EDIT_PASSWORD}, "Password"},
+    {{detailDlg::IDD, detailDlg::IDC_EDIT_FRONT}, "个字节"},
+    {{detailDlg::IDD, detailDlg::IDC_EDIT_BACK}, "个字节"},
 };
 
 // What a sighted user reads on or beside `w`, or nothing when it is no
@@ -42,7 +54,7 @@ std::optional<QString> Visible(QWidget* w)
     // The sheet and its tab row hold the tabs, which are walked one by one.
     if (w->focusPolicy() == Qt::NoFocus || qobject_cast<QTabWidget*>(w) || qobject_cast<QTabBar*>(w))
         return std::nullopt;
-    const auto labelled = kLabelled.find(w->parentWidget()->objectName() + "/" + w->objectName());
+    const auto labelled = kLabelled.find({w->parentWidget()->objectName().toInt(), w->objectName().toInt()});
     return labelled != kLabelled.end() ? labelled->second : QStringLiteral("(no label for %1)").arg(w->objectName());
 }
 
@@ -99,7 +111,7 @@ TEST(ScreenReader, HearsWhatTheEyeReadsOnEveryReachableControl)
     CDlgCardSizeDetail1 detail(&dlg);
     detail.show();
     EXPECT_EQ(CheckNamesOf(&detail), 3);  // OK and two radios; both edits hidden
-    for (int radio : {1042, 1044}) {
+    for (int radio : {detailDlg::IDC_RADIO_FRONT, detailDlg::IDC_RADIO_BACK}) {
         qobject_cast<QAbstractButton*>(detail.Item(radio))->click();
         EXPECT_EQ(CheckNamesOf(&detail), 4) << radio;  // and the edit it shows
     }

@@ -10,8 +10,11 @@
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 #include "qt_print.h"
+#include "resource.h"
 
 namespace {
+
+using namespace IDD_CARDCHECK;
 
 TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
 {
@@ -107,15 +110,15 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
         {"", "", 0, "1", "Type the card's UID in hex, or what the reader types and the preset it was set to.", {}, ""},
     };
     for (const auto& c : cases) {
-        check->SetItemText(1064, c.uid);
-        check->SetItemText(1069, c.printed);
-        check->SetSelectedIndex(1066, c.preset);
-        check->SetItemText(1065, c.typed);
-        const QString rows = check->ItemText(1068);
+        check->SetItemText(IDC_EDIT_UID, c.uid);
+        check->SetItemText(IDC_EDIT_PRINTED, c.printed);
+        check->SetSelectedIndex(IDC_COMBO_PRESET, c.preset);
+        check->SetItemText(IDC_EDIT_TYPED, c.typed);
+        const QString rows = check->ItemText(IDC_EDIT_OUTPUTS);
         const std::string where = QStringLiteral("%1/%2/%3").arg(c.uid, c.typed, c.printed).toStdString();
-        EXPECT_EQ(check->ItemText(1067), QString(c.note)) << where;
+        EXPECT_EQ(check->ItemText(IDC_STATIC_NOTE), QString(c.note)) << where;
         EXPECT_EQ(rows.isEmpty(), QString(c.verdict).isEmpty()) << where;  // a card has rows and a verdict
-        EXPECT_EQ(check->ItemText(1070).left(QString(c.verdict).size()), c.verdict) << where;
+        EXPECT_EQ(check->ItemText(IDC_STATIC_VERDICT).left(QString(c.verdict).size()), c.verdict) << where;
         QStringList marked;
         for (const QString& row : rows.split('\n'))
             if (row.startsWith("► "))
@@ -123,11 +126,11 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
         EXPECT_EQ(marked, c.marked) << where << "\n" << rows.toStdString();
     }
     // Both sources: a preset's text fills in the UID box, which a typed UID then overrides.
-    check->SetSelectedIndex(1066, 2);
-    check->SetItemText(1065, "3456789012");
-    EXPECT_EQ(check->ItemText(1064), "CE 0A 6A 14");
-    check->SetItemText(1064, "00831B78");
-    EXPECT_EQ(check->ItemText(1065), "");
+    check->SetSelectedIndex(IDC_COMBO_PRESET, 2);
+    check->SetItemText(IDC_EDIT_TYPED, "3456789012");
+    EXPECT_EQ(check->ItemText(IDC_EDIT_UID), "CE 0A 6A 14");
+    check->SetItemText(IDC_EDIT_UID, "00831B78");
+    EXPECT_EQ(check->ItemText(IDC_EDIT_TYPED), "");
 
     EXPECT_EQ(dlg->LogText(), "");
     EXPECT_TRUE(Fake().calls.empty());
@@ -152,15 +155,15 @@ TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
         {"00831B78", "2015068928<Enter>", "Given by: Special Setting: All · Decimal · Reverse · Default · With."},
     };
     for (const auto& c : cases) {
-        check.SetItemText(1064, c.uid);
-        check.SetItemText(1069, c.printed);
-        EXPECT_EQ(check.ItemText(1070), c.verdict) << c.printed;
-        EXPECT_TRUE(check.Item(1071)->isEnabled()) << c.printed;
+        check.SetItemText(IDC_EDIT_UID, c.uid);
+        check.SetItemText(IDC_EDIT_PRINTED, c.printed);
+        EXPECT_EQ(check.ItemText(IDC_STATIC_VERDICT), c.verdict) << c.printed;
+        EXPECT_TRUE(check.Item(IDC_BTN_SAVE_SETTING)->isEnabled()) << c.printed;
     }
     // Six settings give a 10-byte card's "6": five shown, and the one with most choices is not.
-    check.SetItemText(1064, "04A2246A1F3B8091C57E");
-    check.SetItemText(1069, "6");
-    const QString verdict = check.ItemText(1070);
+    check.SetItemText(IDC_EDIT_UID, "04A2246A1F3B8091C57E");
+    check.SetItemText(IDC_EDIT_PRINTED, "6");
+    const QString verdict = check.ItemText(IDC_STATIC_VERDICT);
     EXPECT_EQ(verdict.count("Special Setting:"), 5) << verdict.toStdString();
     EXPECT_FALSE(verdict.contains("Forward")) << verdict.toStdString();
 }

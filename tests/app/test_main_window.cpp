@@ -17,8 +17,12 @@
 #include "TavelinDlg.h"
 #include "fake_t2.h"
 #include "qt_print.h"
+#include "resource.h"
 
 namespace {
+
+namespace mainDlg = IDD_TAVELIN_DIALOG;
+namespace commPage = IDD_PAGE_COMM;
 
 class MainWindow : public testing::Test {
 protected:
@@ -36,11 +40,11 @@ protected:
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
 
-    QString LogBox() const { return qobject_cast<QPlainTextEdit*>(dlg->Item(1039))->toPlainText(); }
+    QString LogBox() const { return qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG))->toPlainText(); }
     void Select(int portIndex, int baudIndex)
     {
-        dlg->SetSelectedIndex(1037, portIndex);
-        dlg->SetSelectedIndex(1038, baudIndex);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_PORT, portIndex);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_BAUD, baudIndex);
     }
     void Press(int id) { qobject_cast<QPushButton*>(dlg->Item(id))->click(); }
 
@@ -50,12 +54,12 @@ protected:
 TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
 {
     EXPECT_EQ(dlg->windowTitle(), "ID/IC Card Data-Out Setting Tool");
-    EXPECT_EQ(dlg->ItemText(1049), "Port");
-    EXPECT_EQ(dlg->ItemText(1050), "Baud");
-    EXPECT_EQ(dlg->ItemText(1029), "Open");
-    EXPECT_EQ(dlg->ItemText(1030), "Clear MSG");
-    EXPECT_EQ(dlg->ItemText(1037), "USB");
-    EXPECT_EQ(dlg->ItemText(1038), "9600");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_STATIC_PORT), "Port");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_STATIC_BAUD), "Baud");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_CLEAR_MSG), "Clear MSG");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_PORT), "USB");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_BAUD), "9600");
     EXPECT_EQ(g_mainDlg, dlg.get());
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
@@ -70,7 +74,7 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
         EXPECT_GE(page->parentWidget()->height(), page->minimumHeight());
     }
     // The sheet stays clear of the log on its right.
-    EXPECT_LE(sheet->geometry().right(), dlg->Item(1039)->geometry().left());
+    EXPECT_LE(sheet->geometry().right(), dlg->Item(mainDlg::IDC_EDIT_MSG)->geometry().left());
 }
 
 struct OpenCase {
@@ -89,7 +93,7 @@ TEST_P(OpenArguments, MapsComboChoicesToLibraryArguments)
 {
     const OpenCase c = GetParam();
     Select(c.portIndex, c.baudIndex);
-    Press(1029);
+    Press(mainDlg::IDC_BTN_OPEN);
     ASSERT_EQ(Fake().calls.size(), 1u);
     EXPECT_EQ(Fake().calls[0].op, "lc_init");
     EXPECT_EQ(Fake().calls[0].ints, (std::vector<int32_t>{c.port, c.baud}));
@@ -104,15 +108,15 @@ INSTANTIATE_TEST_SUITE_P(Ports, OpenArguments,
 TEST_F(MainWindow, OpenThenCloseLogsAndFlipsCaption)
 {
     Fake().initDefault = 3;
-    Press(1029);
+    Press(mainDlg::IDC_BTN_OPEN);
     EXPECT_EQ(g_readerLink->handle, 3);
-    EXPECT_EQ(dlg->ItemText(1029), "Close");
-    Press(1029);
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Close");
+    Press(mainDlg::IDC_BTN_OPEN);
     EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init", "lc_exit"}));
     EXPECT_EQ(Fake().calls[1].ints, (std::vector<int32_t>{3}));
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, 100);  // kept after close
-    EXPECT_EQ(dlg->ItemText(1029), "Open");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");
     EXPECT_EQ(dlg->LogText(), "Reader link ok\r\nReader link released\r\n");
     EXPECT_EQ(LogBox(), "Reader link ok\nReader link released\n");
 }
@@ -120,24 +124,24 @@ TEST_F(MainWindow, OpenThenCloseLogsAndFlipsCaption)
 TEST_F(MainWindow, FailedOpenKeepsStateAndRetries)
 {
     Fake().initResults = {-1};
-    Press(1029);
-    EXPECT_EQ(dlg->ItemText(1029), "Open");
-    EXPECT_EQ(dlg->Item(1029)->toolTip(), "") << "the fake gives no reason";
+    Press(mainDlg::IDC_BTN_OPEN);
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");
+    EXPECT_EQ(dlg->Item(mainDlg::IDC_BTN_OPEN)->toolTip(), "") << "the fake gives no reason";
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
-    Press(1029);
+    Press(mainDlg::IDC_BTN_OPEN);
     EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init", "lc_init"}));
     EXPECT_EQ(dlg->LogText(), "Reader link failed\r\nReader link ok\r\n");
-    EXPECT_EQ(dlg->ItemText(1029), "Close");
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Close");
 }
 
 TEST_F(MainWindow, OnlyMinusOneIsAFailedOpen)
 {
     for (int32_t handle : {0, -2}) {
         Fake().initResults = {handle};
-        Press(1029);
+        Press(mainDlg::IDC_BTN_OPEN);
         EXPECT_EQ(g_readerLink->handle, handle);
-        Press(1029);
+        Press(mainDlg::IDC_BTN_OPEN);
     }
     EXPECT_EQ(dlg->LogText().count("Reader link ok"), 2);
 }
@@ -146,7 +150,7 @@ TEST_F(MainWindow, GuardLogsOnlyWhileClosed)
 {
     EXPECT_FALSE(EnsurePortOpen());
     EXPECT_EQ(dlg->LogText(), "Port is not open\r\n");
-    Press(1029);
+    Press(mainDlg::IDC_BTN_OPEN);
     dlg->ClearLog();
     EXPECT_TRUE(EnsurePortOpen());
     EXPECT_EQ(dlg->LogText(), "");
@@ -156,7 +160,7 @@ TEST_F(MainWindow, ClearEmptiesTheBoxAndStartsAfresh)
 {
     dlg->AppendLog("one", 1);
     dlg->AppendLog("two", 1);
-    Press(1030);
+    Press(mainDlg::IDC_BTN_CLEAR_MSG);
     EXPECT_EQ(LogBox(), "");
     EXPECT_EQ(dlg->LogText(), "");
     dlg->AppendLog("three", 1);
@@ -172,7 +176,7 @@ TEST_F(MainWindow, LogKeepsEveryLineAndShowsItsEndUnselected)
     EXPECT_TRUE(box.startsWith("0\n1\n"));
     EXPECT_TRUE(box.endsWith("1998\n1999\n"));
 
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
     EXPECT_FALSE(log->textCursor().hasSelection());
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
 }
@@ -180,7 +184,7 @@ TEST_F(MainWindow, LogKeepsEveryLineAndShowsItsEndUnselected)
 TEST_F(MainWindow, TypingIntoTheLogIsReplacedByTheNextAppend)
 {
     dlg->AppendLog("first", 1);
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
     log->setFocus();
     log->insertPlainText("typed by the user");
     dlg->AppendLog("second", 1);
@@ -226,7 +230,7 @@ TEST_F(MainWindow, KeysOpenTheCommands)
 #endif
         {Qt::Key_F3, "Card Check"},
     };
-    for (QWidget* focus : {dlg->Item(1039), dlg->SimplePage().Item(1047)}) {
+    for (QWidget* focus : {dlg->Item(mainDlg::IDC_EDIT_MSG), dlg->SimplePage().Item(commPage::IDC_EDIT_PASSWORD)}) {
         for (const auto& [key, opens] : cases) {
             SCOPED_TRACE((focus->objectName() + " " + key.toString()).toStdString());
             dlg->activateWindow();
@@ -245,15 +249,15 @@ TEST_F(MainWindow, KeysOpenTheCommands)
 
 TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
 {
-    Press(1029);
-    ASSERT_EQ(dlg->ItemText(1029), "Close");
-    dlg->Item(1029)->setFocus();
+    Press(mainDlg::IDC_BTN_OPEN);
+    ASSERT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Close");
+    dlg->Item(mainDlg::IDC_BTN_OPEN)->setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(dlg->Item(1029), &enter);
-    EXPECT_EQ(dlg->ItemText(1029), "Open");  // the button was pressed
+    QApplication::sendEvent(dlg->Item(mainDlg::IDC_BTN_OPEN), &enter);
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");  // the button was pressed
     EXPECT_TRUE(dlg->isVisible());
 
-    QApplication::sendEvent(dlg->Item(1039), &enter);
+    QApplication::sendEvent(dlg->Item(mainDlg::IDC_EDIT_MSG), &enter);
     EXPECT_FALSE(dlg->isVisible());
 }
 
@@ -267,10 +271,24 @@ QString Focused()
 TEST_F(MainWindow, OpensOnThePortAndTabWalksTheRowThenThePageThenBack)
 {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-    EXPECT_EQ(Focused(), "1037");
+    const auto name = [](int id) { return QString::number(id); };
+    EXPECT_EQ(Focused(), name(mainDlg::IDC_COMBO_PORT));
 
-    const QStringList walk = {"1038", "1029", "1039", "1030", "tabs", "1040", "1041", "1042",
-                              "1043", "1044", "1045", "1049", "1063", "1037"};
+    using namespace IDD_PAGE_COMM;
+    const QStringList walk = {name(mainDlg::IDC_COMBO_BAUD),
+                              name(mainDlg::IDC_BTN_OPEN),
+                              name(mainDlg::IDC_EDIT_MSG),
+                              name(mainDlg::IDC_BTN_CLEAR_MSG),
+                              "tabs",
+                              name(IDC_BTN_8HEX_FORWARD),
+                              name(IDC_BTN_8HEX_REVERSE),
+                              name(IDC_BTN_10DEC_FORWARD),
+                              name(IDC_BTN_10DEC_REVERSE),
+                              name(IDC_BTN_14HEX_FORWARD),
+                              name(IDC_BTN_14HEX_REVERSE),
+                              name(IDC_BTN_GETVER),
+                              name(IDC_EDIT_VERSION),
+                              name(mainDlg::IDC_COMBO_PORT)};
     QStringList walked;
     for (qsizetype step = 0; step < walk.size(); ++step) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

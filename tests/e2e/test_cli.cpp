@@ -19,8 +19,12 @@
 #include "EmulatedReader.h"
 #include "common/ReaderPause.h"
 #include "qt_print.h"
+#include "resource.h"
 
 namespace {
+
+namespace specialPage = IDD_PAGE_SPECIAL;
+namespace commPage = IDD_PAGE_COMM;
 
 struct Result {
     int exitCode;
@@ -96,7 +100,7 @@ protected:
 
 TEST_F(Cli, AppliesAFileAsTheWindowSetsTheSameChoices)
 {
-    qobject_cast<QAbstractButton*>(setup.dlg->SimplePage().Item(1043))->click();  // "10-out-dec-reverse"
+    qobject_cast<QAbstractButton*>(setup.dlg->SimplePage().Item(commPage::IDC_BTN_10DEC_REVERSE))->click();
     auto byWindow = record->Take();
     ASSERT_EQ(byWindow.size(), 2u);
     Result run = Apply(File("format = 1\npreset = 10-out-dec-reverse\n"));
@@ -107,11 +111,11 @@ TEST_F(Cli, AppliesAFileAsTheWindowSetsTheSameChoices)
     // A Special composition chosen by hand and Set, then saved from the window and applied.
     CPage_special& page = setup.dlg->SpecialPage();
     setup.dlg->Sheet()->setCurrentWidget(&page);
-    for (int id : {1009, 1012, 1013})  // Wiegand, Forward, With
+    for (int id : {specialPage::IDC_RADIO_WIEGAND, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_HEADER})
         qobject_cast<QAbstractButton*>(page.Item(id))->click();
-    page.SetSelectedIndex(1046, 9);
-    page.SetItemText(1047, QStringLiteral("a1b2c3d4e5f6"));
-    qobject_cast<QAbstractButton*>(page.Item(1021))->click();
+    page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 9);
+    page.SetItemText(specialPage::IDC_EDIT_PASSWORD, QStringLiteral("a1b2c3d4e5f6"));
+    qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_BTN_SET))->click();
     byWindow = record->Take();
     ASSERT_EQ(byWindow.size(), 3u);
     const QString file = dir.filePath(QStringLiteral("special.ini"));

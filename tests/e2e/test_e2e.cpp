@@ -28,8 +28,13 @@
 #include "params.h"
 #include "qt_print.h"
 #include "t2.h"
+#include "resource.h"
 
 namespace {
+
+namespace specialPage = IDD_PAGE_SPECIAL;
+namespace commPage = IDD_PAGE_COMM;
+namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -82,9 +87,9 @@ protected:
     }
     QString Open(int portIndex = 0, int baudIndex = 0)
     {
-        dlg->SetSelectedIndex(1037, portIndex);
-        dlg->SetSelectedIndex(1038, baudIndex);
-        return Press(*dlg, 1029);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_PORT, portIndex);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_BAUD, baudIndex);
+        return Press(*dlg, mainDlg::IDC_BTN_OPEN);
     }
     CPage_special& Special()
     {
@@ -128,13 +133,14 @@ TEST_F(EndToEnd, VersionOfAnyLengthIsShownBounded)
 {
     Emulator& reader = StartReader();
     ASSERT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
-    EXPECT_EQ(dlg->SimplePage().ItemText(1063), Emulator::kDefaultVersion);
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_GETVER), "Get version success");
+    EXPECT_EQ(dlg->SimplePage().ItemText(commPage::IDC_EDIT_VERSION), Emulator::kDefaultVersion);
 
     for (size_t length : {0u, 255u, 300u}) {
         reader.SetVersion(std::string(length, 'V'));
-        EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
-        EXPECT_EQ(dlg->SimplePage().ItemText(1063).size(), std::min<qsizetype>(length, 255)) << length;
+        EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_GETVER), "Get version success");
+        EXPECT_EQ(dlg->SimplePage().ItemText(commPage::IDC_EDIT_VERSION).size(), std::min<qsizetype>(length, 255))
+            << length;
     }
 }
 
@@ -143,14 +149,15 @@ TEST_F(EndToEnd, SpecialSetSendsEveryChoice)
     Emulator& reader = StartReader("COM3");
     ASSERT_EQ(Open(3, 0), "Reader link ok");
     CPage_special& page = Special();
-    for (int id : {1007, 1012, 1017, 1013})
+    for (int id : {specialPage::IDC_RADIO_HEX, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_LENGTH_STATIC,
+                   specialPage::IDC_RADIO_HEADER})
         qobject_cast<QAbstractButton*>(page.Item(id))->click();
-    page.SetItemText(1019, QStringLiteral("12"));
-    page.SetSelectedIndex(1046, 9);
-    page.SetItemText(1047, QStringLiteral("a1b2c3d4e5f6"));
+    page.SetItemText(specialPage::IDC_EDIT_LENGTH, QStringLiteral("12"));
+    page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 9);
+    page.SetItemText(specialPage::IDC_EDIT_PASSWORD, QStringLiteral("a1b2c3d4e5f6"));
 
     waits.clear();
-    EXPECT_EQ(Press(page, 1021), "Set ok");
+    EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     ExpectReadOnly(reader, params::Hexadecimal, params::Forward, params::kSnSizeAll, 12);
     const auto held = reader.State();
     EXPECT_EQ(held.headerFlag, 1);
@@ -163,10 +170,10 @@ TEST_F(EndToEnd, CloseAndReopen)
 {
     Emulator& reader = StartReader();
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Port is not open");
+    EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Port is not open");
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(Press(dlg->SimplePage(), 1041), "Set ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_REVERSE), "Set ok");
     ExpectReadOnly(reader, params::Hexadecimal, params::Reverse, 4, 8);
 }
 
@@ -174,7 +181,7 @@ TEST_F(EndToEnd, CloseAndReopen)
 struct FaultCase {
     const char* name;
     Faults faults;
-    int button;  // on the Simple page, or 1021 on the Special page
+    int button;  // on the Simple page, or Set on the Special page
     const char* line;
     const char* why;  // part of the line's tooltip
     const char* recovered = "Set ok";
@@ -192,18 +199,18 @@ TEST_P(Fault, IsReportedAndTheToolStaysUsable)
     const FaultCase& c = GetParam();
     Emulator& reader = StartReader();
     ASSERT_EQ(Open(), "Reader link ok");
-    DlgItems& page = c.button == 1021 ? static_cast<DlgItems&>(Special()) : dlg->SimplePage();
+    DlgItems& page = c.button == specialPage::IDC_BTN_SET ? static_cast<DlgItems&>(Special()) : dlg->SimplePage();
 
     reader.SetFaults(c.faults);
     EXPECT_EQ(Press(page, c.button), c.line);
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
     const QString why = log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
     EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
     EXPECT_NE(g_readerLink->handle, -1);  // a failed setting leaves the link open
 
     reader.SetFaults({});
     if (c.faults.dropAfterFrames >= 0) {
-        EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+        EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
         EXPECT_EQ(Open(), "Reader link ok");
     }
     EXPECT_EQ(Press(page, c.button), c.recovered);
@@ -216,19 +223,28 @@ Faults DropAfter(int frames) { return {.dropAfterFrames = frames}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Reader, Fault,
-    testing::Values(
-        FaultCase{"Silent", Silent(), 1040, "Set return error，code: 0x1001", "no answer from the reader"},
-        FaultCase{"BadCrc", BadCrc(), 1042, "Set return error，code: 0x1002", "bad checksum"},
-        FaultCase{"VersionSilent", Silent(), 1049, "Get version failed", "no answer from the reader", "Get version success"},
-        FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05), 1044, "Set return error，code: 0x05", "refused the request with code 0x05"},
-        FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21), 1045, "Set return error，code: 0x21", "refused the request with code 0x21"},
-        FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), 1021, "Set return error，code: 0x07", "refused the request with code 0x07"},
-        FaultCase{"SpecialHeaderRefused", Refuse(t2proto::kSetHeader, 0x08), 1021,
-                  "Set header return error，code: 0x08", "code 0x08"},
-        FaultCase{"SpecialBlockRefused", Refuse(t2proto::kSetBlockRead, 0x09), 1021,
-                  "Set address of reading return error，code: 0x09", "code 0x09"},
-        FaultCase{"PresetLinkDropped", DropAfter(1), 1043, "Set return error，code: 0x1003", "the port went away"},
-        FaultCase{"SpecialLinkDropped", DropAfter(2), 1021, "Set address of reading return error，code: 0x1003", "the port went away"}),
+    testing::Values(FaultCase{"Silent", Silent(), commPage::IDC_BTN_8HEX_FORWARD, "Set return error，code: 0x1001",
+                              "no answer from the reader"},
+                    FaultCase{"BadCrc", BadCrc(), commPage::IDC_BTN_10DEC_FORWARD, "Set return error，code: 0x1002",
+                              "bad checksum"},
+                    FaultCase{"VersionSilent", Silent(), commPage::IDC_BTN_GETVER, "Get version failed",
+                              "no answer from the reader", "Get version success"},
+                    FaultCase{"PresetParamsRefused", Refuse(t2proto::kSetReadOnly, 0x05),
+                              commPage::IDC_BTN_14HEX_FORWARD, "Set return error，code: 0x05",
+                              "refused the request with code 0x05"},
+                    FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21),
+                              commPage::IDC_BTN_14HEX_REVERSE, "Set return error，code: 0x21",
+                              "refused the request with code 0x21"},
+                    FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), specialPage::IDC_BTN_SET,
+                              "Set return error，code: 0x07", "refused the request with code 0x07"},
+                    FaultCase{"SpecialHeaderRefused", Refuse(t2proto::kSetHeader, 0x08), specialPage::IDC_BTN_SET,
+                              "Set header return error，code: 0x08", "code 0x08"},
+                    FaultCase{"SpecialBlockRefused", Refuse(t2proto::kSetBlockRead, 0x09), specialPage::IDC_BTN_SET,
+                              "Set address of reading return error，code: 0x09", "code 0x09"},
+                    FaultCase{"PresetLinkDropped", DropAfter(1), commPage::IDC_BTN_10DEC_REVERSE,
+                              "Set return error，code: 0x1003", "the port went away"},
+                    FaultCase{"SpecialLinkDropped", DropAfter(2), specialPage::IDC_BTN_SET,
+                              "Set address of reading return error，code: 0x1003", "the port went away"}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 TEST_F(EndToEnd, RefusedResetKeepsTheNewFormatAndTheOldBlock)
@@ -237,7 +253,7 @@ TEST_F(EndToEnd, RefusedResetKeepsTheNewFormatAndTheOldBlock)
     ASSERT_EQ(Open(), "Reader link ok");
     const auto before = reader.State().block;
     reader.SetFaults(Refuse(t2proto::kSetBlockRead, 0x07));
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x07");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set return error，code: 0x07");
     ExpectReadOnly(reader, params::Hexadecimal, params::Forward, 4, 8);
     EXPECT_EQ(reader.State().block, before);
     EXPECT_EQ(waits, (std::vector<int>{1000, 1000}));
@@ -248,8 +264,8 @@ TEST_F(EndToEnd, GarbageBeforeRepliesIsSkipped)
     Emulator& reader = StartReader();
     ASSERT_EQ(Open(), "Reader link ok");
     reader.SetFaults({.garbageBytes = 17});
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
-    EXPECT_EQ(Press(Special(), 1021), "Set ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set ok");
+    EXPECT_EQ(Press(Special(), specialPage::IDC_BTN_SET), "Set ok");
 }
 
 TEST_F(EndToEnd, ReaderGoneWhileOpenThenBack)
@@ -257,13 +273,13 @@ TEST_F(EndToEnd, ReaderGoneWhileOpenThenBack)
     StartReader();
     ASSERT_EQ(Open(), "Reader link ok");
     readers.clear();  // the reader is unplugged
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x1003");
-    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set return error，code: 0x1003");
+    EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
     EXPECT_EQ(Open(), "Reader link failed");
 
     StartReader();
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set ok");
 }
 
 // No Close and Open needed: pressed while the reader is unplugged, then again
@@ -273,9 +289,9 @@ TEST_F(EndToEnd, ReaderUnpluggedWhileOpenIsTakenUpAgainOncePluggedIn)
     Emulator& reader = StartReader();
     ASSERT_EQ(Open(), "Reader link ok");
     reader.Unplug();
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set return error，code: 0x1003");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set return error，code: 0x1003");
     ASSERT_TRUE(reader.Plug());
-    EXPECT_EQ(Press(dlg->SimplePage(), 1040), "Set ok");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_8HEX_FORWARD), "Set ok");
     ExpectReadOnly(reader, params::Hexadecimal, params::Forward, 4, 8);
 }
 
@@ -292,10 +308,10 @@ TEST_F(EndToEnd, SilentReaderFailsTheOpen)
 // the log's last line alike.
 QString Reason(CTavelinDlg& dlg)
 {
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg.Item(1039));
+    auto* log = qobject_cast<QPlainTextEdit*>(dlg.Item(mainDlg::IDC_EDIT_MSG));
     const QTextBlock last = log->document()->lastBlock().previous();  // the text ends with a line break
     const QString line = last.begin().fragment().charFormat().toolTip();
-    EXPECT_EQ(line, dlg.Item(1029)->toolTip()) << last.text().toStdString();
+    EXPECT_EQ(line, dlg.Item(mainDlg::IDC_BTN_OPEN)->toolTip()) << last.text().toStdString();
     return line;
 }
 
@@ -312,8 +328,8 @@ TEST_F(EndToEnd, PortsThatCannotBeUsed)
     EXPECT_TRUE(Reason(*dlg).contains("busy: held by another program")) << Reason(*dlg).toStdString();
     close(other);
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(dlg->Item(1029)->toolTip(), "");
-    EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+    EXPECT_EQ(dlg->Item(mainDlg::IDC_BTN_OPEN)->toolTip(), "");
+    EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
 
     // An entry that leads nowhere.
     ASSERT_EQ(symlink("/dev/no-such-tty", (folder + "/COM5").c_str()), 0);
@@ -336,8 +352,8 @@ TEST_F(EndToEnd, InvalidKeysNeverReachTheReader)
     for (const QString& key : {QString(), QStringLiteral("3A7F19C2E84"), QStringLiteral("3A7F19C2E8451"),
                                QStringLiteral("3A7F19C2E84G"), QStringLiteral("3A7F19C2E8 5"),
                                QStringLiteral("3A7F19C2E8４5"), QString(127, 'A'), QString(200, '3')}) {
-        page.SetItemText(1047, key);
-        EXPECT_EQ(Press(page, 1021), "Data or length invalid") << key.toStdString();
+        page.SetItemText(specialPage::IDC_EDIT_PASSWORD, key);
+        EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Data or length invalid") << key.toStdString();
     }
     EXPECT_EQ(reader.State().requests, before);
 }
@@ -376,16 +392,16 @@ TEST_F(EndToEnd, EmulatorProgramKilledWhileOpen)
         EmulatorProgram program(folder.Path());
         ASSERT_TRUE(program.Published());
         ASSERT_EQ(Open(), "Reader link ok");
-        EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set ok");
+        EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_10DEC_FORWARD), "Set ok");
         program.Process().kill();  // no chance to tidy up
         ASSERT_TRUE(program.Process().waitForFinished());
-        EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set return error，code: 0x1003");
-        EXPECT_EQ(Press(*dlg, 1029), "Reader link released");
+        EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_10DEC_FORWARD), "Set return error，code: 0x1003");
+        EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
         EXPECT_EQ(Open(), "Reader link failed");  // its entry is left pointing at nothing
     }
     EmulatorProgram again(folder.Path());
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(Press(dlg->SimplePage(), 1049), "Get version success");
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_GETVER), "Get version success");
 }
 
 TEST_F(EndToEnd, EmulatorProgramRemovesItsEntryWhenStopped)
@@ -420,22 +436,22 @@ TEST_F(EndToEnd, CardsAreTypedAsTheUserChose)
     ASSERT_EQ(Open(), "Reader link ok");
     auto typed = [&] { return Typed(program.Process(), "00831B78"); };
 
-    EXPECT_EQ(Press(dlg->SimplePage(), 1042), "Set ok");  // "10-out-dec-forward"
+    EXPECT_EQ(Press(dlg->SimplePage(), commPage::IDC_BTN_10DEC_FORWARD), "Set ok");
     EXPECT_EQ(typed(), "0008592248");
 
     CPage_special& page = Special();
-    for (int id : {1009, 1012, 1013})  // Wiegand, Forward, With
+    for (int id : {specialPage::IDC_RADIO_WIEGAND, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_HEADER})
         qobject_cast<QAbstractButton*>(page.Item(id))->click();
-    EXPECT_EQ(Press(page, 1021), "Set ok");
+    EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     EXPECT_EQ(typed(), "131,07032<Enter>");
 
-    qobject_cast<QAbstractButton*>(page.Item(1010))->click();  // String, of block 4
-    page.SetSelectedIndex(1046, 4);
-    EXPECT_EQ(Press(page, 1021), "Set ok");
+    qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_RADIO_STRING))->click();  // of block 4
+    page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 4);
+    EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     EXPECT_EQ(typed(), "Card 7<Enter>");
 
-    page.SetItemText(1047, QStringLiteral("FFFFFFFFFFFF"));
-    EXPECT_EQ(Press(page, 1021), "Set ok");
+    page.SetItemText(specialPage::IDC_EDIT_PASSWORD, QStringLiteral("FFFFFFFFFFFF"));
+    EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     EXPECT_TRUE(typed().starts_with("card 00831B78: types nothing: the key sent with Set"));
 }
 

@@ -24,6 +24,10 @@
 
 namespace {
 
+namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
+namespace specialPage = IDD_PAGE_SPECIAL;
+namespace mainDlg = IDD_TAVELIN_DIALOG;
+
 // Every test leaves no window behind.
 class Widgets : public ::testing::Test {
 protected:
@@ -58,6 +62,14 @@ void ExpectNoOverlap(const QWidget& root)
 }
 
 // Shows `w`, then presses Tab `count` times, naming each control reached.
+QStringList Names(std::initializer_list<int> ids)
+{
+    QStringList names;
+    for (int id : ids)
+        names << QString::number(id);
+    return names;
+}
+
 QStringList TabWalk(QWidget& w, int count)
 {
     w.show();
@@ -161,16 +173,22 @@ TEST_F(Widgets, UnaddressedControlsAndLists)
             list << combo->itemText(i);
         return list;
     };
-    EXPECT_EQ(items(1037), (QStringList{"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
-    EXPECT_EQ(items(1038), (QStringList{"9600", "115200"}));
-    EXPECT_EQ(main.SelectedIndex(1037), 0);
+    EXPECT_EQ(items(mainDlg::IDC_COMBO_PORT),
+              (QStringList{"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
+    EXPECT_EQ(items(mainDlg::IDC_COMBO_BAUD), (QStringList{"9600", "115200"}));
+    EXPECT_EQ(main.SelectedIndex(mainDlg::IDC_COMBO_PORT), 0);
 }
 
 TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 {
     BuiltPage page(133);
     const QList<QList<int>> groups = {
-        {1013, 1014, 1015}, {1006, 1007, 1009, 1010}, {1001, 1008}, {1011, 1012}, {1016, 1017}};
+        {specialPage::IDC_RADIO_HEADER, specialPage::IDC_RADIO_NO_HEADER, specialPage::IDC_RADIO_USB_NO_ENTER},
+        {specialPage::IDC_RADIO_DECIMAL, specialPage::IDC_RADIO_HEX, specialPage::IDC_RADIO_WIEGAND,
+         specialPage::IDC_RADIO_STRING},
+        {specialPage::IDC_RADIO_ALL, specialPage::IDC_RADIO_SELF_DEFINE},
+        {specialPage::IDC_RADIO_REVERSE, specialPage::IDC_RADIO_FORWARD},
+        {specialPage::IDC_RADIO_LENGTH_DEFAULT, specialPage::IDC_RADIO_LENGTH_STATIC}};
     for (const QList<int>& group : groups) {
         for (int pick : group) {
             for (const QList<int>& g : groups)
@@ -184,19 +202,19 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
     }
 
     // The platform's check state can be cleared even in an exclusive group.
-    page.SetCheck(1006, true);
-    page.SetCheck(1006, false);
-    EXPECT_FALSE(page.IsChecked(1006));
-    page.SetCheck(1007, true);
-    EXPECT_TRUE(page.IsChecked(1007));
+    page.SetCheck(specialPage::IDC_RADIO_DECIMAL, true);
+    page.SetCheck(specialPage::IDC_RADIO_DECIMAL, false);
+    EXPECT_FALSE(page.IsChecked(specialPage::IDC_RADIO_DECIMAL));
+    page.SetCheck(specialPage::IDC_RADIO_HEX, true);
+    EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_HEX));
 
     BuiltPage detail(134);  // no group start: both radios in one group
-    EXPECT_FALSE(detail.IsChecked(1042));
-    EXPECT_FALSE(detail.IsChecked(1044));
-    qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
-    qobject_cast<QAbstractButton*>(detail.Item(1044))->click();
-    EXPECT_FALSE(detail.IsChecked(1042));
-    EXPECT_TRUE(detail.IsChecked(1044));
+    EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_FRONT));
+    EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_BACK));
+    qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_FRONT))->click();
+    qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_BACK))->click();
+    EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_FRONT));
+    EXPECT_TRUE(detail.IsChecked(detailDlg::IDC_RADIO_BACK));
 }
 
 TEST_F(Widgets, MouseReachesControlsInsideFrames)
@@ -209,8 +227,8 @@ TEST_F(Widgets, MouseReachesControlsInsideFrames)
         QWidget* hit = page.childAt(w->geometry().center());
         EXPECT_TRUE(hit == w || w->isAncestorOf(hit)) << Name(w) << " covered by " << Name(hit);
     }
-    QTest::mouseClick(page.Item(1012), Qt::LeftButton);
-    EXPECT_TRUE(page.IsChecked(1012));
+    QTest::mouseClick(page.Item(specialPage::IDC_RADIO_FORWARD), Qt::LeftButton);
+    EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_FORWARD));
 
     // Frames paint beneath the controls.
     qsizetype lastFrame = -1, firstControl = -1;
@@ -226,26 +244,31 @@ TEST_F(Widgets, MouseReachesControlsInsideFrames)
 
 TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 {
+    using namespace IDD_PAGE_SPECIAL;
     {
         BuiltPage page(133);
-        EXPECT_EQ(TabWalk(page, 5), (QStringList{"1006", "1021", "1046", "1047", "1006"}));
+        EXPECT_EQ(TabWalk(page, 5),
+                  Names({IDC_RADIO_DECIMAL, IDC_BTN_SET, IDC_COMBO_ADDR, IDC_EDIT_PASSWORD, IDC_RADIO_DECIMAL}));
     }
     {
         // Tab reaches the checked radio of a group; enabled controls join in.
         BuiltPage page(133);
-        page.SetCheck(1009, true);
-        page.EnableItem(1023, true);
-        page.EnableItem(1019, true);
-        EXPECT_EQ(TabWalk(page, 7), (QStringList{"1009", "1023", "1021", "1019", "1046", "1047", "1009"}));
+        page.SetCheck(IDC_RADIO_WIEGAND, true);
+        page.EnableItem(IDC_BTN_DETAIL, true);
+        page.EnableItem(IDC_EDIT_LENGTH, true);
+        EXPECT_EQ(TabWalk(page, 7), Names({IDC_RADIO_WIEGAND, IDC_BTN_DETAIL, IDC_BTN_SET, IDC_EDIT_LENGTH,
+                                           IDC_COMBO_ADDR, IDC_EDIT_PASSWORD, IDC_RADIO_WIEGAND}));
     }
     {
         Dialog main(102);
-        EXPECT_EQ(TabWalk(main, 6), (QStringList{"1037", "1038", "1029", "1039", "1030", "1037"}));
+        EXPECT_EQ(TabWalk(main, 6),
+                  Names({mainDlg::IDC_COMBO_PORT, mainDlg::IDC_COMBO_BAUD, mainDlg::IDC_BTN_OPEN, mainDlg::IDC_EDIT_MSG,
+                         mainDlg::IDC_BTN_CLEAR_MSG, mainDlg::IDC_COMBO_PORT}));
     }
     {
         Dialog detail(134);
-        detail.ShowItem(1043, true);
-        EXPECT_EQ(TabWalk(detail, 3), (QStringList{"1", "1043", "1"}));
+        detail.ShowItem(detailDlg::IDC_EDIT_BACK, true);
+        EXPECT_EQ(TabWalk(detail, 3), Names({1, detailDlg::IDC_EDIT_BACK, 1}));
     }
 }
 
@@ -254,46 +277,46 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
     BuiltPage page(133);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
-    QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(1007)), &QAbstractButton::clicked);
-    page.SetCheck(1006, true);
-    page.Item(1006)->setFocus();
-    QTest::keyClick(page.Item(1006), Qt::Key_Right);
-    EXPECT_TRUE(page.IsChecked(1007));
+    QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_RADIO_HEX)), &QAbstractButton::clicked);
+    page.SetCheck(specialPage::IDC_RADIO_DECIMAL, true);
+    page.Item(specialPage::IDC_RADIO_DECIMAL)->setFocus();
+    QTest::keyClick(page.Item(specialPage::IDC_RADIO_DECIMAL), Qt::Key_Right);
+    EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_HEX));
     EXPECT_EQ(clicks.count(), 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // wraps to the last
-    EXPECT_TRUE(page.IsChecked(1010));
-    EXPECT_FALSE(page.IsChecked(1006));
+    EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_STRING));
+    EXPECT_FALSE(page.IsChecked(specialPage::IDC_RADIO_DECIMAL));
 
     // Radios without tab stops too, once clicked.
-    QTest::mouseClick(page.Item(1013), Qt::LeftButton);
+    QTest::mouseClick(page.Item(specialPage::IDC_RADIO_HEADER), Qt::LeftButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    EXPECT_TRUE(page.IsChecked(1014));
-    EXPECT_EQ(QApplication::focusWidget(), page.Item(1014));
+    EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_NO_HEADER));
+    EXPECT_EQ(QApplication::focusWidget(), page.Item(specialPage::IDC_RADIO_NO_HEADER));
 }
 
 TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 {
     BuiltPage page(133);
     page.show();
-    page.EnableItem(1019, true);
-    QTest::keyClicks(page.Item(1019), "1a2-3 ");
-    EXPECT_EQ(page.ItemText(1019), QStringLiteral("123"));
-    page.SetItemText(1019, QString());
-    page.LimitText(1019, 2);
-    QTest::keyClicks(page.Item(1019), "987");
-    EXPECT_EQ(page.ItemText(1019), QStringLiteral("98"));
-    EXPECT_EQ(page.ItemInt(1019), 98);
+    page.EnableItem(specialPage::IDC_EDIT_LENGTH, true);
+    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_LENGTH), "1a2-3 ");
+    EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_LENGTH), QStringLiteral("123"));
+    page.SetItemText(specialPage::IDC_EDIT_LENGTH, QString());
+    page.LimitText(specialPage::IDC_EDIT_LENGTH, 2);
+    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_LENGTH), "987");
+    EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_LENGTH), QStringLiteral("98"));
+    EXPECT_EQ(page.ItemInt(specialPage::IDC_EDIT_LENGTH), 98);
 
-    QTest::keyClicks(page.Item(1047), "x-1 Z");
-    EXPECT_EQ(page.ItemText(1047), QStringLiteral("x-1 Z"));
+    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_PASSWORD), "x-1 Z");
+    EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_PASSWORD), QStringLiteral("x-1 Z"));
 
     BuiltPage detail(134);
-    detail.ShowItem(1041, true);
-    detail.LimitText(1041, 2);
-    QTest::keyClicks(detail.Item(1041), "-57");
-    EXPECT_EQ(detail.ItemInt(1041), -5);
-    EXPECT_EQ(detail.ItemText8(1041), QByteArray("-5"));
+    detail.ShowItem(detailDlg::IDC_EDIT_FRONT, true);
+    detail.LimitText(detailDlg::IDC_EDIT_FRONT, 2);
+    QTest::keyClicks(detail.Item(detailDlg::IDC_EDIT_FRONT), "-57");
+    EXPECT_EQ(detail.ItemInt(detailDlg::IDC_EDIT_FRONT), -5);
+    EXPECT_EQ(detail.ItemText8(detailDlg::IDC_EDIT_FRONT), QByteArray("-5"));
 }
 
 TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
@@ -307,7 +330,7 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
         page.FocusAndSelectAll(id);
     }
     EXPECT_EQ(page.SelectedIndex(1), -1);  // a button is no list
-    EXPECT_FALSE(page.IsChecked(1041));    // an edit has no check
+    EXPECT_FALSE(page.IsChecked(detailDlg::IDC_EDIT_FRONT));  // an edit has no check
     EXPECT_EQ(page.ItemInt(1), 0);         // a caption is no number
 }
 
@@ -315,9 +338,11 @@ TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
 {
     BuiltPage page(133);
     page.show();
-    // Free room on the right (1007, 1009), or only on the left (1061).
-    const QList<std::pair<int, const char*>> captions = {
-        {1007, "Hexadecimal"}, {1009, "Wiegand"}, {1061, "Password"}, {1060, "Addr"}};
+    // Free room on the right (Hexadecimal, Wiegand), or only on the left (Password).
+    const QList<std::pair<int, const char*>> captions = {{specialPage::IDC_RADIO_HEX, "Hexadecimal"},
+                                                         {specialPage::IDC_RADIO_WIEGAND, "Wiegand"},
+                                                         {specialPage::IDC_STATIC_PASSWORD, "Password"},
+                                                         {specialPage::IDC_STATIC_ADDR, "Addr"}};
     for (const auto& [id, text] : captions) {
         page.SetItemText(id, QString::fromUtf8(text));
         EXPECT_GE(page.Item(id)->width(), page.Item(id)->sizeHint().width()) << id;
@@ -398,11 +423,11 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
 {
     Dialog main(102);
-    main.SetItemText(1050, QStringLiteral("&Baud"));
+    main.SetItemText(mainDlg::IDC_STATIC_BAUD, QStringLiteral("&Baud"));
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_B, Qt::AltModifier);
-    EXPECT_EQ(QApplication::focusWidget(), main.Item(1038));
+    EXPECT_EQ(QApplication::focusWidget(), main.Item(mainDlg::IDC_COMBO_BAUD));
 }
 
 class CountingDialog : public Dialog {
@@ -467,13 +492,13 @@ TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
     }
     {
         Dialog main(102);  // a focused push button takes Enter
-        QSignalSpy open(qobject_cast<QPushButton*>(main.Item(1029)), &QPushButton::clicked);
-        press(main, Qt::Key_Enter, 1029);
+        QSignalSpy open(qobject_cast<QPushButton*>(main.Item(mainDlg::IDC_BTN_OPEN)), &QPushButton::clicked);
+        press(main, Qt::Key_Enter, mainDlg::IDC_BTN_OPEN);
         EXPECT_EQ(open.count(), 1);
         EXPECT_TRUE(main.isVisible());
         // No default button: Enter elsewhere ends the window with OK.
-        main.Item(1037)->setFocus();
-        QTest::keyClick(main.Item(1037), Qt::Key_Return);
+        main.Item(mainDlg::IDC_COMBO_PORT)->setFocus();
+        QTest::keyClick(main.Item(mainDlg::IDC_COMBO_PORT), Qt::Key_Return);
         EXPECT_EQ(open.count(), 1);
         EXPECT_FALSE(main.isVisible());
         EXPECT_EQ(main.result(), QDialog::Accepted);

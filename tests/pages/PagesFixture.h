@@ -23,6 +23,9 @@
 #include "common/ReaderPause.h"
 #include "TavelinDlg.h"
 #include "fake_t2.h"
+#include "resource.h"
+
+namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 constexpr int32_t kHandle = 7;  // what the fake's lc_init hands out
 
@@ -67,7 +70,7 @@ protected:
     // What the log's last line explains over itself.
     QString LastLogToolTip() const
     {
-        auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(1039));
+        auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
         return log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
     }
     static std::vector<std::string> Ops() { return Fake().Ops(); }

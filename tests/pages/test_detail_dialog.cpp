@@ -7,8 +7,13 @@
 
 #include "PagesFixture.h"
 #include "special/DlgCardSizeDetail1.h"
+#include "resource.h"
 
 namespace {
+
+namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
+namespace specialPage = IDD_PAGE_SPECIAL;
+namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 struct BoxSeen {
     int count = 0;
@@ -24,7 +29,7 @@ protected:
     {
         PagesTest::SetUp();
         dlg->Sheet()->setCurrentIndex(1);
-        Click(Page(), 1008);  // "Self-Define": the detail value becomes 4
+        Click(Page(), specialPage::IDC_RADIO_SELF_DEFINE);  // the detail value becomes 4
     }
     CPage_special& Page() { return dlg->SpecialPage(); }
 
@@ -33,11 +38,13 @@ protected:
     {
         WhenModal<CDlgCardSizeDetail1>([this, act](CDlgCardSizeDetail1& d) {
             EXPECT_EQ(d.parentWidget(), &Page());
-            EXPECT_FALSE(d.IsChecked(1042) || d.IsChecked(1044)) << "a radio checked at start";
-            EXPECT_TRUE(d.Item(1041)->isHidden() && d.Item(1043)->isHidden()) << "a box shown at start";
+            EXPECT_FALSE(d.IsChecked(detailDlg::IDC_RADIO_FRONT) || d.IsChecked(detailDlg::IDC_RADIO_BACK))
+                << "a radio checked at start";
+            EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_FRONT)->isHidden() && d.Item(detailDlg::IDC_EDIT_BACK)->isHidden())
+                << "a box shown at start";
             act(d);
         });
-        Click(Page(), 1023);
+        Click(Page(), specialPage::IDC_BTN_DETAIL);
     }
     // Confirms with OK, answering the message box it brings up.
     void Confirm(CDlgCardSizeDetail1& d)
@@ -78,7 +85,10 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
         dialog = &d;
         if (c.radio) {
             Click(d, c.radio);
-            const int shown = c.radio == 1042 ? 1041 : 1043, hidden = c.radio == 1042 ? 1043 : 1041;
+            const int shown =
+                          c.radio == detailDlg::IDC_RADIO_FRONT ? detailDlg::IDC_EDIT_FRONT : detailDlg::IDC_EDIT_BACK,
+                      hidden =
+                          c.radio == detailDlg::IDC_RADIO_FRONT ? detailDlg::IDC_EDIT_BACK : detailDlg::IDC_EDIT_FRONT;
             EXPECT_FALSE(d.Item(shown)->isHidden());
             EXPECT_TRUE(d.Item(hidden)->isHidden());
             Type(d, shown, c.typed);
@@ -97,24 +107,26 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, DetailOk,
-                         testing::Values(SizeCase{"Front3", 1042, "3", 3}, SizeCase{"Back3", 1044, "3", 243},
-                                         SizeCase{"BackEmpty", 1044, "", 240}, SizeCase{"Back20", 1044, "20", 244},
-                                         SizeCase{"FrontMinus5", 1042, "-5", -5},
-                                         SizeCase{"BackMinus5", 1044, "-5", -5},
-                                         SizeCase{"FrontEmpty", 1042, "", 0},
-                                         SizeCase{"TwoCharactersAtMost", 1044, "123", 0xFC},
+                         testing::Values(SizeCase{"Front3", detailDlg::IDC_RADIO_FRONT, "3", 3},
+                                         SizeCase{"Back3", detailDlg::IDC_RADIO_BACK, "3", 243},
+                                         SizeCase{"BackEmpty", detailDlg::IDC_RADIO_BACK, "", 240},
+                                         SizeCase{"Back20", detailDlg::IDC_RADIO_BACK, "20", 244},
+                                         SizeCase{"FrontMinus5", detailDlg::IDC_RADIO_FRONT, "-5", -5},
+                                         SizeCase{"BackMinus5", detailDlg::IDC_RADIO_BACK, "-5", -5},
+                                         SizeCase{"FrontEmpty", detailDlg::IDC_RADIO_FRONT, "", 0},
+                                         SizeCase{"TwoCharactersAtMost", detailDlg::IDC_RADIO_BACK, "123", 0xFC},
                                          SizeCase{"NoRadioKeepsTheValue", 0, "", 4}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(DetailDialog, EscapeLeavesTheValue)
 {
     RunDetail([&](CDlgCardSizeDetail1& d) {
-        Click(d, 1044);
-        Click(d, 1042);
-        EXPECT_TRUE(d.Item(1043)->isHidden()) << "the front hides the back box";
-        Type(d, 1041, "9");
-        Click(d, 1044);
-        EXPECT_TRUE(d.Item(1041)->isHidden()) << "the back hides the front box";
+        Click(d, detailDlg::IDC_RADIO_BACK);
+        Click(d, detailDlg::IDC_RADIO_FRONT);
+        EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_BACK)->isHidden()) << "the front hides the back box";
+        Type(d, detailDlg::IDC_EDIT_FRONT, "9");
+        Click(d, detailDlg::IDC_RADIO_BACK);
+        EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_FRONT)->isHidden()) << "the back hides the front box";
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_EQ(g_cardSizeDetail, 4);
@@ -137,17 +149,17 @@ TEST_F(DetailDialog, EnterAtStartConfirms)
 TEST_F(DetailDialog, ReopensBlankAndTheSetPressSendsTheStoredSize)
 {
     RunDetail([&](CDlgCardSizeDetail1& d) {
-        Click(d, 1044);
-        Type(d, 1043, "3");
+        Click(d, detailDlg::IDC_RADIO_BACK);
+        Type(d, detailDlg::IDC_EDIT_BACK, "3");
         Confirm(d);
     });
     RunDetail([&](CDlgCardSizeDetail1& d) { d.reject(); });  // the start checks run again
 
-    Click(Page(), 1021);
+    Click(Page(), specialPage::IDC_BTN_SET);
     EXPECT_EQ(Call("lc_setReadOnlyPara").ints.at(3), 0xF3);
-    Click(Page(), 1001);
+    Click(Page(), specialPage::IDC_RADIO_ALL);
     Fake().calls.clear();
-    Click(Page(), 1021);
+    Click(Page(), specialPage::IDC_BTN_SET);
     EXPECT_EQ(Call("lc_setReadOnlyPara").ints.at(3), 0);
 }
 
@@ -165,21 +177,30 @@ struct Arrow {
 
 TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
 {
+    using namespace IDD_DLG_CARDSIZE_DETAIL1;
+    using namespace IDD_PAGE_SPECIAL;
+    const int kDetail = IDD_DLG_CARDSIZE_DETAIL1::IDD, kSpecial = IDD_PAGE_SPECIAL::IDD;
     const Arrow steps[] = {
         // No group start: one group of the button, the two boxes and the radios.
-        {134, 1, Qt::Key_Right, 1042, 1042, 1041},   // "前" reached, checked, its box shown
-        {134, 1042, Qt::Key_Down, 1044, 1044, 1043},
-        {134, 1044, Qt::Key_Right, 1, 1044, 1043},    // round the end
-        {134, 1, Qt::Key_Right, 1043, 1044, 1043},    // the hidden box passed over
-        {134, 1, Qt::Key_Left, 1044, 1044, 1043},     // a checked radio stays checked
-        {134, 1044, Qt::Key_Up, 1042, 1042, 1041},
+        {kDetail, 1, Qt::Key_Right, IDC_RADIO_FRONT, IDC_RADIO_FRONT,
+         IDC_EDIT_FRONT},  // "前" reached, checked, its box shown
+        {kDetail, IDC_RADIO_FRONT, Qt::Key_Down, IDC_RADIO_BACK, IDC_RADIO_BACK, IDC_EDIT_BACK},
+        {kDetail, IDC_RADIO_BACK, Qt::Key_Right, 1, IDC_RADIO_BACK, IDC_EDIT_BACK},  // round the end
+        {kDetail, 1, Qt::Key_Right, IDC_EDIT_BACK, IDC_RADIO_BACK, IDC_EDIT_BACK},   // the hidden box passed over
+        {kDetail, 1, Qt::Key_Left, IDC_RADIO_BACK, IDC_RADIO_BACK, IDC_EDIT_BACK},   // a checked radio stays checked
+        {kDetail, IDC_RADIO_BACK, Qt::Key_Up, IDC_RADIO_FRONT, IDC_RADIO_FRONT, IDC_EDIT_FRONT},
         // From "Default" to the next group start, labels and frames between.
-        {133, 1021, Qt::Key_Right, 1046, 1016, 0},  // hidden 1022 and disabled 1019 passed over
-        {133, 1021, Qt::Key_Left, 1019, 1017, 1019},  // "Static": its handler focuses its box
-        {133, 1021, Qt::Key_Right, 1019, 1017, 1019},  // enabled now
-        {133, 1017, Qt::Key_Left, 1016, 1016, 0},
-        {133, 1016, Qt::Key_Up, 1047, 1016, 0},  // round to the group's last control
-        {133, 1047, Qt::Key_Left, 1047, 1016, 0},  // an edit keeps its arrows
+        {kSpecial, IDC_BTN_SET, Qt::Key_Right, IDC_COMBO_ADDR, IDC_RADIO_LENGTH_DEFAULT,
+         0},  // hidden Get, disabled box passed over
+        {kSpecial, IDC_BTN_SET, Qt::Key_Left, IDC_EDIT_LENGTH, IDC_RADIO_LENGTH_STATIC,
+         IDC_EDIT_LENGTH},  // "Static": its handler focuses its box
+        {kSpecial, IDC_BTN_SET, Qt::Key_Right, IDC_EDIT_LENGTH, IDC_RADIO_LENGTH_STATIC,
+         IDC_EDIT_LENGTH},  // enabled now
+        {kSpecial, IDC_RADIO_LENGTH_STATIC, Qt::Key_Left, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_LENGTH_DEFAULT, 0},
+        {kSpecial, IDC_RADIO_LENGTH_DEFAULT, Qt::Key_Up, IDC_EDIT_PASSWORD, IDC_RADIO_LENGTH_DEFAULT,
+         0},  // round to the group's last control
+        {kSpecial, IDC_EDIT_PASSWORD, Qt::Key_Left, IDC_EDIT_PASSWORD, IDC_RADIO_LENGTH_DEFAULT,
+         0},  // an edit keeps its arrows
     };
     CDlgCardSizeDetail1 detail(&Page());
     detail.show();
@@ -192,21 +213,24 @@ TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
         return 0;
     };
     for (const Arrow& s : steps) {
-        if (s.window == 133 && detail.isVisible()) {
+        if (s.window == kSpecial && detail.isVisible()) {
             detail.close();
             dlg->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
         }
-        DlgItems& w = s.window == 134 ? static_cast<DlgItems&>(detail) : Page();
+        DlgItems& w = s.window == kDetail ? static_cast<DlgItems&>(detail) : Page();
         w.Item(s.from)->setFocus();
         QTest::keyClick(w.Item(s.from), s.key);
         const auto where = testing::Message() << s.window << ": " << s.from << " key " << s.key;
         EXPECT_EQ(QApplication::focusWidget(), w.Item(s.focus)) << where;
-        EXPECT_EQ(firstOf(w, {1042, 1044, 1016, 1017}, [](QWidget* r) {
-                      return qobject_cast<QAbstractButton*>(r)->isChecked();
-                  }), s.checked) << where;
-        EXPECT_EQ(firstOf(w, {1041, 1043, 1019}, [](QWidget* c) { return !c->isHidden() && c->isEnabled(); }),
-                  s.handled) << where;
+        EXPECT_EQ(firstOf(w, {IDC_RADIO_FRONT, IDC_RADIO_BACK, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_LENGTH_STATIC},
+                          [](QWidget* r) { return qobject_cast<QAbstractButton*>(r)->isChecked(); }),
+                  s.checked)
+            << where;
+        EXPECT_EQ(firstOf(w, {IDC_EDIT_FRONT, IDC_EDIT_BACK, IDC_EDIT_LENGTH},
+                          [](QWidget* c) { return !c->isHidden() && c->isEnabled(); }),
+                  s.handled)
+            << where;
     }
 }
 
@@ -223,8 +247,8 @@ bool Activate(QWidget& window)
 TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
 {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-    QWidget* detailButton = Page().Item(1023);
-    QWidget* openButton = dlg->Item(1029);
+    QWidget* detailButton = Page().Item(specialPage::IDC_BTN_DETAIL);
+    QWidget* openButton = dlg->Item(mainDlg::IDC_BTN_OPEN);
     const auto press = [](QWidget* button, bool mouse) {
         if (mouse) {
             QTest::mouseClick(button, Qt::LeftButton);

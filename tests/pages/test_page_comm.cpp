@@ -1,8 +1,11 @@
 #include <QPushButton>
 
 #include "PagesFixture.h"
+#include "resource.h"
 
 namespace {
+
+using namespace IDD_PAGE_COMM;
 
 using Trace = std::vector<std::string>;
 
@@ -40,12 +43,12 @@ TEST_P(Preset, SendsItsRowThenResetsToUidWithTheDefaultKey)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSix, Preset,
-                         testing::Values(PresetCase{1040, "8-out-hex-forward", 1, 1, 4, 8},
-                                         PresetCase{1041, "8-out-hex-reverse", 1, 0, 4, 8},
-                                         PresetCase{1042, "10-out-dec-forward", 0, 1, 4, 10},
-                                         PresetCase{1043, "10-out-dec-reverse", 0, 0, 4, 10},
-                                         PresetCase{1044, "14-out-hex-forward", 1, 1, 7, 14},
-                                         PresetCase{1045, "14-out-hex-reverse", 1, 0, 7, 14}));
+                         testing::Values(PresetCase{IDC_BTN_8HEX_FORWARD, "8-out-hex-forward", 1, 1, 4, 8},
+                                         PresetCase{IDC_BTN_8HEX_REVERSE, "8-out-hex-reverse", 1, 0, 4, 8},
+                                         PresetCase{IDC_BTN_10DEC_FORWARD, "10-out-dec-forward", 0, 1, 4, 10},
+                                         PresetCase{IDC_BTN_10DEC_REVERSE, "10-out-dec-reverse", 0, 0, 4, 10},
+                                         PresetCase{IDC_BTN_14HEX_FORWARD, "14-out-hex-forward", 1, 1, 7, 14},
+                                         PresetCase{IDC_BTN_14HEX_REVERSE, "14-out-hex-reverse", 1, 0, 7, 14}));
 
 struct PresetFailure {
     const char* name;
@@ -63,7 +66,7 @@ TEST_P(PresetFails, LogsOneLineAndStopsWhereTheReaderRefused)
     Fake().readOnlyResults = {c.paraResult};
     Fake().blockResults = {c.blockResult};
 
-    Click(Page(), 1042);
+    Click(Page(), IDC_BTN_10DEC_FORWARD);
 
     EXPECT_EQ(Ops(), c.ops);
     EXPECT_EQ(Log(), QStringList{QString::fromUtf8(c.log)});
@@ -85,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SimplePage, PresetUsesTheHandleItReadFirstThroughout)
 {
     SetWaitHook([](int) { g_readerLink->handle = 99; });
-    Click(Page(), 1040);
+    Click(Page(), IDC_BTN_8HEX_FORWARD);
     EXPECT_EQ(Call("lc_setBlockReadPara").ints.at(0), kHandle);
 }
 
@@ -95,7 +98,8 @@ TEST_F(SimplePage, ClosedLinkLogsOnlyTheGuardForEveryButton)
     dlg->ClearLog();
     Fake().calls.clear();
 
-    for (int id : {1040, 1041, 1042, 1043, 1044, 1045, 1049})
+    for (int id : {IDC_BTN_8HEX_FORWARD, IDC_BTN_8HEX_REVERSE, IDC_BTN_10DEC_FORWARD, IDC_BTN_10DEC_REVERSE,
+                   IDC_BTN_14HEX_FORWARD, IDC_BTN_14HEX_REVERSE, IDC_BTN_GETVER})
         Click(Page(), id);
 
     EXPECT_TRUE(Fake().calls.empty());
@@ -105,34 +109,34 @@ TEST_F(SimplePage, ClosedLinkLogsOnlyTheGuardForEveryButton)
 TEST_F(SimplePage, InitialisesCaptionsAndDefaults)
 {
     EXPECT_TRUE(Page().IsInitialised());
-    EXPECT_EQ(Page().ItemText(1052), "4-byte");
-    EXPECT_EQ(Page().ItemText(1053), "7-byte");
-    EXPECT_EQ(Page().ItemText(1049), "Get-Ver");
-    EXPECT_EQ(Page().ItemText(1063), "");
+    EXPECT_EQ(Page().ItemText(IDC_GROUP_4BYTE), "4-byte");
+    EXPECT_EQ(Page().ItemText(IDC_GROUP_7BYTE), "7-byte");
+    EXPECT_EQ(Page().ItemText(IDC_BTN_GETVER), "Get-Ver");
+    EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), "");
 }
 
 TEST_F(SimplePage, GetVersionShowsTheTextAfterLoggingSuccess)
 {
     Fake().versionText = "T2 reader v1.0";
-    Click(Page(), 1049);
+    Click(Page(), IDC_BTN_GETVER);
 
     EXPECT_EQ(Ops(), Trace{"lc_getver"});
     const T2Call& call = Call("lc_getver");
     EXPECT_EQ(call.ints, std::vector<int32_t>{kHandle});
     EXPECT_EQ(call.buffers.at(0), std::vector<unsigned char>(256, 0)) << "buffer not zero-filled";
-    EXPECT_EQ(Page().ItemText(1063), "T2 reader v1.0");
+    EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), "T2 reader v1.0");
     EXPECT_EQ(Log(), QStringList{"Get version success"});
 }
 
 TEST_F(SimplePage, FailedGetVersionKeepsTheOldText)
 {
     Fake().versionText = "old";
-    Click(Page(), 1049);
+    Click(Page(), IDC_BTN_GETVER);
     Fake().getverResults = {1};
     Fake().versionText = "new";
-    Click(Page(), 1049);
+    Click(Page(), IDC_BTN_GETVER);
 
-    EXPECT_EQ(Page().ItemText(1063), "old");
+    EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), "old");
     EXPECT_EQ(Log(), (QStringList{"Get version success", "Get version failed"}));
 }
 
@@ -145,8 +149,8 @@ TEST_F(SimplePage, VersionTextIsBoundedTo255Characters)
     for (const auto& c : cases) {
         Fake().versionText = std::string(c.length, 'V');
         Fake().versionUnterminated = c.unterminated;
-        Click(Page(), 1049);
-        EXPECT_EQ(Page().ItemText(1063), QString(255, 'V')) << c.length;
+        Click(Page(), IDC_BTN_GETVER);
+        EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), QString(255, 'V')) << c.length;
     }
 }
 

@@ -11,8 +11,11 @@
 #include "PagesFixture.h"
 #include "qt_print.h"
 #include "special/DlgCardSizeDetail1.h"
+#include "resource.h"
 
 namespace {
+
+using namespace IDD_PAGE_SPECIAL;
 
 using Trace = std::vector<std::string>;
 
@@ -33,7 +36,7 @@ protected:
     std::vector<int32_t> SetAndRead(const std::string& op)
     {
         Fake().calls.clear();
-        Click(Page(), 1021);
+        Click(Page(), IDC_BTN_SET);
         return Call(op).ints;
     }
     int32_t SentSnSize() { return SetAndRead("lc_setReadOnlyPara").at(3); }
@@ -42,19 +45,19 @@ protected:
 
 TEST_F(SpecialPage, DefaultsSendAllDecimalReverseDefaultWithoutUidAndDefaultKey)
 {
-    EXPECT_EQ(Page().ItemText(1021), "Set");
-    EXPECT_EQ(Page().ItemText(1015), "USB Without Enter");
-    EXPECT_EQ(Page().ItemText(1062), "(Read UID when address set to 255)");
-    EXPECT_FALSE(Page().Item(1023)->isEnabled());
-    EXPECT_FALSE(Page().Item(1019)->isEnabled());
-    EXPECT_EQ(Page().ItemText(1047), "3A7F19C2E845");
+    EXPECT_EQ(Page().ItemText(IDC_BTN_SET), "Set");
+    EXPECT_EQ(Page().ItemText(IDC_RADIO_USB_NO_ENTER), "USB Without Enter");
+    EXPECT_EQ(Page().ItemText(IDC_STATIC_UID_NOTE), "(Read UID when address set to 255)");
+    EXPECT_FALSE(Page().Item(IDC_BTN_DETAIL)->isEnabled());
+    EXPECT_FALSE(Page().Item(IDC_EDIT_LENGTH)->isEnabled());
+    EXPECT_EQ(Page().ItemText(IDC_EDIT_PASSWORD), "3A7F19C2E845");
     EXPECT_EQ(Page().GatherOptions(), params::kSpecialDefaults);
-    auto* blocks = qobject_cast<QComboBox*>(Page().Item(1046));
+    auto* blocks = qobject_cast<QComboBox*>(Page().Item(IDC_COMBO_ADDR));
     ASSERT_EQ(blocks->count(), 256);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(blocks->itemText(i), QString::number(i));
 
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
 
     EXPECT_EQ(Ops(), (Trace{"asc_hex", "lc_setReadOnlyPara", "Wait", "lc_setReaderOnlyHead", "Wait",
                           "lc_setBlockReadPara", "Wait"}));
@@ -90,26 +93,31 @@ TEST_P(RadioChoice, SendsItsValue)
     EXPECT_EQ(SetAndRead(c.op).at(c.arg), c.value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Groups, RadioChoice,
-    testing::Values(Choice{1001, "lc_setReadOnlyPara", 3, 0}, Choice{1008, "lc_setReadOnlyPara", 3, 4},
-                    Choice{1006, "lc_setReadOnlyPara", 1, 0}, Choice{1007, "lc_setReadOnlyPara", 1, 1},
-                    Choice{1009, "lc_setReadOnlyPara", 1, 2}, Choice{1010, "lc_setReadOnlyPara", 1, 3},
-                    Choice{1011, "lc_setReadOnlyPara", 2, 0}, Choice{1012, "lc_setReadOnlyPara", 2, 1},
-                    Choice{1016, "lc_setReadOnlyPara", 4, 0}, Choice{1017, "lc_setReadOnlyPara", 4, 0},
-                    Choice{1013, "lc_setReaderOnlyHead", 1, 1}, Choice{1014, "lc_setReaderOnlyHead", 1, 0},
-                    Choice{1015, "lc_setReaderOnlyHead", 1, 0}),
-    [](const auto& info) { return std::to_string(info.param.id); });
+INSTANTIATE_TEST_SUITE_P(Groups, RadioChoice,
+                         testing::Values(Choice{IDC_RADIO_ALL, "lc_setReadOnlyPara", 3, 0},
+                                         Choice{IDC_RADIO_SELF_DEFINE, "lc_setReadOnlyPara", 3, 4},
+                                         Choice{IDC_RADIO_DECIMAL, "lc_setReadOnlyPara", 1, 0},
+                                         Choice{IDC_RADIO_HEX, "lc_setReadOnlyPara", 1, 1},
+                                         Choice{IDC_RADIO_WIEGAND, "lc_setReadOnlyPara", 1, 2},
+                                         Choice{IDC_RADIO_STRING, "lc_setReadOnlyPara", 1, 3},
+                                         Choice{IDC_RADIO_REVERSE, "lc_setReadOnlyPara", 2, 0},
+                                         Choice{IDC_RADIO_FORWARD, "lc_setReadOnlyPara", 2, 1},
+                                         Choice{IDC_RADIO_LENGTH_DEFAULT, "lc_setReadOnlyPara", 4, 0},
+                                         Choice{IDC_RADIO_LENGTH_STATIC, "lc_setReadOnlyPara", 4, 0},
+                                         Choice{IDC_RADIO_HEADER, "lc_setReaderOnlyHead", 1, 1},
+                                         Choice{IDC_RADIO_NO_HEADER, "lc_setReaderOnlyHead", 1, 0},
+                                         Choice{IDC_RADIO_USB_NO_ENTER, "lc_setReaderOnlyHead", 1, 0}),
+                         [](const auto& info) { return std::to_string(info.param.id); });
 
 TEST_F(SpecialPage, FullCustomCombination)
 {
-    for (int id : {1008, 1007, 1012, 1017, 1013})
+    for (int id : {IDC_RADIO_SELF_DEFINE, IDC_RADIO_HEX, IDC_RADIO_FORWARD, IDC_RADIO_LENGTH_STATIC, IDC_RADIO_HEADER})
         Click(Page(), id);
-    Type(1019, "12");
-    Page().SetSelectedIndex(1046, 17);
-    Page().SetItemText(1047, "00a1B2c3D4fF");
+    Type(IDC_EDIT_LENGTH, "12");
+    Page().SetSelectedIndex(IDC_COMBO_ADDR, 17);
+    Page().SetItemText(IDC_EDIT_PASSWORD, "00a1B2c3D4fF");
 
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
 
     EXPECT_EQ(Call("lc_setReadOnlyPara").ints, (std::vector<int32_t>{kHandle, 1, 1, 4, 12}));
     EXPECT_EQ(Call("lc_setReaderOnlyHead").ints, (std::vector<int32_t>{kHandle, 1}));
@@ -131,14 +139,15 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
         int block;
         const char* key;
     } cases[] = {
-        {{1008, 1007, 1012, 1017, 1013}, params::SnSizeBack(3), "12", 17, "00a1B2c3D4fF"},
-        {{1009, 1015}, 0, "", 255, "3A7F19C2E845"},
+        {{IDC_RADIO_SELF_DEFINE, IDC_RADIO_HEX, IDC_RADIO_FORWARD, IDC_RADIO_LENGTH_STATIC, IDC_RADIO_HEADER},
+         params::SnSizeBack(3), "12", 17, "00a1B2c3D4fF"},
+        {{IDC_RADIO_WIEGAND, IDC_RADIO_USB_NO_ENTER}, 0, "", 255, "3A7F19C2E845"},
     };
     QTemporaryDir dir;
     const QString path = dir.filePath("special.ini");
     auto set = [this] {
         Fake().calls.clear();
-        Click(Page(), 1021);
+        Click(Page(), IDC_BTN_SET);
         std::vector<std::string> trace;
         for (const T2Call& c : Fake().calls) {
             std::string call = c.op + " " + c.text;
@@ -156,9 +165,9 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
             Click(Page(), id);
         if (c.detail)
             g_cardSizeDetail = c.detail;
-        Type(1019, c.length);
-        Page().SetSelectedIndex(1046, c.block);
-        Page().SetItemText(1047, c.key);
+        Type(IDC_EDIT_LENGTH, c.length);
+        Page().SetSelectedIndex(IDC_COMBO_ADDR, c.block);
+        Page().SetItemText(IDC_EDIT_PASSWORD, c.key);
         const auto byHand = set();
         ASSERT_TRUE(dlg->SaveSpecialSetting(path));
 
@@ -167,7 +176,7 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
         ASSERT_TRUE(dlg->LoadSpecialSetting(path));
         EXPECT_EQ(dlg->Sheet()->currentWidget(), &Page());
         EXPECT_EQ(set(), byHand);
-        EXPECT_EQ(Page().ItemText(1047), c.key);
+        EXPECT_EQ(Page().ItemText(IDC_EDIT_PASSWORD), c.key);
         EXPECT_EQ(Log(), QStringList{"Set ok"});
     }
 
@@ -201,7 +210,7 @@ TEST_F(SpecialPage, SaveNamesTheFileDotIniAndRefusesStringFromTheUid)
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("line")));
 
-    Click(Page(), 1010);  // String, with the block address at 255
+    Click(Page(), IDC_RADIO_STRING);  // with the block address at 255
     QString said;
     WhenModal<QMessageBox>([&said](QMessageBox& box) {
         said = box.text();
@@ -218,19 +227,19 @@ TEST_F(SpecialPage, SaveNamesTheFileDotIniAndRefusesStringFromTheUid)
 
 TEST_F(SpecialPage, StaticLengthBox)
 {
-    QLineEdit* box = Edit(Page(), 1019);
-    Click(Page(), 1017);
+    QLineEdit* box = Edit(Page(), IDC_EDIT_LENGTH);
+    Click(Page(), IDC_RADIO_LENGTH_STATIC);
     EXPECT_TRUE(box->isEnabled());
     EXPECT_EQ(SentOutLength(), 0) << "empty box";
 
-    Type(1019, "a1b2c3");  // digits only, two at most
+    Type(IDC_EDIT_LENGTH, "a1b2c3");  // digits only, two at most
     EXPECT_EQ(box->text(), "12");
     EXPECT_EQ(SentOutLength(), 12);
 
-    Click(Page(), 1017);
+    Click(Page(), IDC_RADIO_LENGTH_STATIC);
     EXPECT_EQ(box->selectedText(), "12");
 
-    Click(Page(), 1016);
+    Click(Page(), IDC_RADIO_LENGTH_DEFAULT);
     EXPECT_FALSE(box->isEnabled());
     EXPECT_EQ(box->text(), "12");
     EXPECT_EQ(SentOutLength(), 0);
@@ -239,20 +248,20 @@ TEST_F(SpecialPage, StaticLengthBox)
 TEST_F(SpecialPage, SelfDefineEnablesDetailAndTurnsZeroIntoFour)
 {
     EXPECT_EQ(g_cardSizeDetail, 0);
-    Click(Page(), 1008);
-    EXPECT_TRUE(Page().Item(1023)->isEnabled());
+    Click(Page(), IDC_RADIO_SELF_DEFINE);
+    EXPECT_TRUE(Page().Item(IDC_BTN_DETAIL)->isEnabled());
     EXPECT_EQ(g_cardSizeDetail, 4);
 
     g_cardSizeDetail = 0xF3;  // as the detail dialog leaves it
     EXPECT_EQ(SentSnSize(), 0xF3);
-    Click(Page(), 1001);
+    Click(Page(), IDC_RADIO_ALL);
     EXPECT_EQ(SentSnSize(), 0) << "All sends 0 whatever the detail holds";
-    Click(Page(), 1008);
+    Click(Page(), IDC_RADIO_SELF_DEFINE);
     EXPECT_EQ(SentSnSize(), 0xF3) << "a nonzero detail value is kept";
 
     g_cardSizeDetail = 0;
     EXPECT_EQ(SentSnSize(), 0) << "a stored 0 is sent until Self-Define is clicked again";
-    Click(Page(), 1008);
+    Click(Page(), IDC_RADIO_SELF_DEFINE);
     EXPECT_EQ(SentSnSize(), 4);
 }
 
@@ -272,7 +281,7 @@ TEST_P(SetFails, LogsItsMessageAndStops)
     Fake().headResults = {c.head};
     Fake().blockResults = {c.block};
 
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
 
     size_t readerCalls = 0;
     for (const std::string& op : Ops())
@@ -292,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SpecialPage, UsesTheHandleItReadFirstThroughout)
 {
     SetWaitHook([](int) { g_readerLink->handle = 99; });
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
     EXPECT_EQ(Call("lc_setReaderOnlyHead").ints.at(0), kHandle);
     EXPECT_EQ(Call("lc_setBlockReadPara").ints.at(0), kHandle);
 }
@@ -308,9 +317,9 @@ class InvalidKey : public SpecialPage, public testing::WithParamInterface<BadKey
 TEST_P(InvalidKey, IsRefusedBeforeAnyReaderCall)
 {
     const BadKey c = GetParam();
-    Page().SetItemText(1047, c.text);
+    Page().SetItemText(IDC_EDIT_PASSWORD, c.text);
 
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
 
     EXPECT_EQ(Ops(), Trace{"asc_hex"});
     EXPECT_EQ(Call("asc_hex").text, c.sent);
@@ -333,9 +342,9 @@ TEST_F(SpecialPage, ClosedLinkIsReportedBeforeTheKey)
     dlg->OnOpenClose();
     dlg->ClearLog();
     Fake().calls.clear();
-    Page().SetItemText(1047, "not a key");
+    Page().SetItemText(IDC_EDIT_PASSWORD, "not a key");
 
-    Click(Page(), 1021);
+    Click(Page(), IDC_BTN_SET);
 
     EXPECT_TRUE(Fake().calls.empty());
     EXPECT_EQ(Log(), QStringList{"Port is not open"});
@@ -353,13 +362,13 @@ TEST(SpecialPageStart, IsBuiltAndInitialisedOnlyWhenItsTabIsFirstShown)
     dlg.Sheet()->setCurrentIndex(1);
 
     EXPECT_TRUE(dlg.SpecialPage().IsInitialised());
-    EXPECT_EQ(dlg.SpecialPage().ItemText(1021), "Set");
-    EXPECT_TRUE(dlg.SpecialPage().Item(1021)->isVisible());
-    EXPECT_FALSE(dlg.SpecialPage().Item(1022)->isVisible()) << "hidden in the template";
+    EXPECT_EQ(dlg.SpecialPage().ItemText(IDC_BTN_SET), "Set");
+    EXPECT_TRUE(dlg.SpecialPage().Item(IDC_BTN_SET)->isVisible());
+    EXPECT_FALSE(dlg.SpecialPage().Item(IDC_BTN_GET)->isVisible()) << "hidden in the template";
     EXPECT_EQ(g_cardSizeDetail, 0);
-    for (int id : {1001, 1006, 1011, 1016, 1014})
+    for (int id : {IDC_RADIO_ALL, IDC_RADIO_DECIMAL, IDC_RADIO_REVERSE, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_NO_HEADER})
         EXPECT_TRUE(dlg.SpecialPage().IsChecked(id)) << id;
-    EXPECT_EQ(dlg.SpecialPage().SelectedIndex(1046), 255);
+    EXPECT_EQ(dlg.SpecialPage().SelectedIndex(IDC_COMBO_ADDR), 255);
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include "common/ReaderLink.h"
 #include "TavelinDlg.h"
 #include "emulator.h"
+#include "resource.h"
+
+namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 class EmulatedReader {
 public:
@@ -34,8 +37,8 @@ public:
             return error;
         dlg = std::make_unique<CTavelinDlg>();
         dlg->show();
-        dlg->SetSelectedIndex(1037, 0);
-        dlg->SetSelectedIndex(1038, baud == 9600 ? 0 : 1);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_PORT, 0);
+        dlg->SetSelectedIndex(mainDlg::IDC_COMBO_BAUD, baud == 9600 ? 0 : 1);
         dlg->OnOpenClose();
         if (dlg->LogText() != "Reader link ok\r\n")
             return "link not opened: " + dlg->LogText().toStdString();
