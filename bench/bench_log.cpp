@@ -4,8 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include "TavelinDlg.h"
+#include "resource.h"
 
 namespace {
+
+namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 void Fill(CTavelinDlg& dlg, int64_t lines)
 {
@@ -28,7 +31,7 @@ void BM_SetWholeText(benchmark::State& state)
     CTavelinDlg dlg;
     dlg.show();
     Fill(dlg, state.range(0));
-    auto* box = qobject_cast<QPlainTextEdit*>(dlg.Item(1039));
+    auto* box = qobject_cast<QPlainTextEdit*>(dlg.Item(mainDlg::IDC_EDIT_MSG));
     QString text = dlg.LogText();
     for (auto _ : state) {
         text += QStringLiteral("Set ok\r\n");

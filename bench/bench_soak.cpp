@@ -14,8 +14,11 @@
 
 #include "EmulatedReader.h"
 #include "common/ReaderPause.h"
+#include "resource.h"
 
 namespace {
+
+namespace specialPage = IDD_PAGE_SPECIAL;
 
 // Bytes the allocator has handed out and not had back: grows with a leak.
 double HeapInUseKiB()
@@ -106,7 +109,7 @@ void BM_SpecialSetPresses(benchmark::State& state)
         return;
     SetWaitHook([](int) {});
     setup.dlg->Sheet()->setCurrentIndex(1);
-    auto* set = qobject_cast<QAbstractButton*>(setup.dlg->SpecialPage().Item(1021));
+    auto* set = qobject_cast<QAbstractButton*>(setup.dlg->SpecialPage().Item(specialPage::IDC_BTN_SET));
     for (auto _ : state) {
         Soak(state, setup, int(state.range(0)), [&] {
             set->click();

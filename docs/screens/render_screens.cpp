@@ -15,8 +15,14 @@
 #include "CardCheckDlg.h"
 #include "TavelinDlg.h"
 #include "special/DlgCardSizeDetail1.h"
+#include "resource.h"
 
 namespace {
+
+namespace mainDlg = IDD_TAVELIN_DIALOG;
+namespace commPage = IDD_PAGE_COMM;
+namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
+namespace checkDlg = IDD_CARDCHECK;
 
 void Save(QWidget& w, const QDir& dir, const QString& name)
 {
@@ -45,7 +51,8 @@ void SaveListOpen(CTavelinDlg& main, int id, const QDir& dir, const QString& nam
     QApplication::processEvents();
     QWidget* popup = list->view()->window();
     const QRect popupRect(main.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->size());
-    const QRect row = main.Item(1049)->geometry().united(main.Item(1029)->geometry());
+    const QRect row =
+        main.Item(mainDlg::IDC_STATIC_PORT)->geometry().united(main.Item(mainDlg::IDC_BTN_OPEN)->geometry());
     const QRect area = row.united(popupRect).adjusted(-8, -8, 8, 8);
     QPixmap canvas(area.size());
     canvas.fill(main.palette().window().color());
@@ -100,19 +107,19 @@ int main(int argc, char* argv[])
     main.AppendLog(QStringLiteral("Reader link ok"), 1);
     main.AppendLog(QStringLiteral("Set ok"), 1);
     main.AppendLog(QStringLiteral("Get version success"), 1);
-    main.SimplePage().SetItemText(1063, QStringLiteral("TR-200 V2.14"));
-    main.SetItemText(1029, QStringLiteral("Close"));
+    main.SimplePage().SetItemText(commPage::IDC_EDIT_VERSION, QStringLiteral("TR-200 V2.14"));
+    main.SetItemText(mainDlg::IDC_BTN_OPEN, QStringLiteral("Close"));
     QApplication::processEvents();
     Save(main, dir, QStringLiteral("main-simple.png"));
     main.Sheet()->setCurrentIndex(1);
     QApplication::processEvents();
     Save(main, dir, QStringLiteral("main-special.png"));
-    SaveListOpen(main, 1038, dir, QStringLiteral("baud-list.png"));
+    SaveListOpen(main, mainDlg::IDC_COMBO_BAUD, dir, QStringLiteral("baud-list.png"));
 
     CDlgCardSizeDetail1 detail(&main);
     SaveModal(detail, dir, QStringLiteral("detail.png"), [&] {
-        qobject_cast<QAbstractButton*>(detail.Item(1042))->click();
-        detail.SetItemText(1041, QStringLiteral("4"));
+        qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_FRONT))->click();
+        detail.SetItemText(detailDlg::IDC_EDIT_FRONT, QStringLiteral("4"));
     });
     CDlgCardSizeDetail1 confirming(&main);
     int32_t size = 0;
@@ -125,9 +132,9 @@ int main(int argc, char* argv[])
 
     main.OnSysCommand(IDM_CARDCHECK);
     CCardCheckDlg& check = *main.CardCheck();
-    check.SetSelectedIndex(1066, 2);
-    check.SetItemText(1065, QStringLiteral("0008592248"));
-    check.SetItemText(1069, QStringLiteral("08592248"));
+    check.SetSelectedIndex(checkDlg::IDC_COMBO_PRESET, 2);
+    check.SetItemText(checkDlg::IDC_EDIT_TYPED, QStringLiteral("0008592248"));
+    check.SetItemText(checkDlg::IDC_EDIT_PRINTED, QStringLiteral("08592248"));
     QApplication::processEvents();
     Save(check, dir, QStringLiteral("card-check.png"));
     return 0;
