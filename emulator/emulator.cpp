@@ -270,7 +270,8 @@ params::CardText Emulator::PresentCard(std::span<const uint8_t> uid)
                       std::to_string(address) + " (its key is " + params::BytesToHex(block->key) + ")";
     else
         out = params::FormatCard(block->data, settings);
-    Log(out.problem.empty() ? params::Shown(out.typed) : "card " + params::BytesToHex(uid) + ": types nothing: " + out.problem);
+    Log(out.problem.empty() ? params::Shown(out.typed)
+                            : "card " + params::BytesToHex(uid) + ": types nothing: " + out.problem);
     return out;
 }
 

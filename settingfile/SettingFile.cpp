@@ -87,10 +87,10 @@ QString Word(std::span<const Choice> choices, int32_t value)
 std::vector<std::pair<QString, QString>> Words(const Special& s)
 {
     std::vector<std::pair<QString, QString>> words;
-    for (const Group& g : kGroups)
-        words.emplace_back(g.key, Word(g.choices, s.output.*g.field));
-    if (const Choice* header = HeaderChoice(s))
-        words.back().second = header->word;
+    for (const Group& g : kGroups) {
+        const Choice* header = g.field == &CardSettings::headerFlag ? HeaderChoice(s) : nullptr;
+        words.emplace_back(g.key, header ? QString(header->word) : Word(g.choices, s.output.*g.field));
+    }
     words.emplace_back("block", QString::number(s.output.blockAddress));
     words.emplace_back("key", QString::fromStdString(s.key));
     return words;
