@@ -10,7 +10,7 @@ const char* const kUsageText =
     "       tavelin-config check FILE\n"
     "       tavelin-config station FILE [--port PORT]... [--baud 9600|115200] [--log FILE.csv] [--count N]\n"
     "                              [--calls parallel|serial]\n"
-    "       tavelin-config ports [--baud 9600|115200]\n"
+    "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
     "PORT is USB or COM1..COM9. More: man tavelin-config.\n";
 
