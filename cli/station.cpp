@@ -191,7 +191,9 @@ int Station(const Options& o, const setting::File& file)
         setting::Describe(file).toUtf8().constData(), ports.c_str(), o.baud, logName.c_str());
     const bool several = o.ports.size() > 1;
     if (several && !line.calls.Parallel())
-        Say("Library calls one at a time: the reader library is not known to allow more (--calls parallel if it does).\n");
+        Say(o.parallelCalls ? "Library calls one at a time (--calls serial).\n"
+                            : "Library calls one at a time: the reader library is not known to allow more "
+                              "(--calls parallel if it does).\n");
     Say(several ? "Ctrl+C stops after each port's current reader.\n" : "Ctrl+C stops after the current reader.\n");
     std::vector<Tally> tallies(o.ports.size());
     {
