@@ -432,6 +432,29 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
     }
 }
 
+// Stopped, every port finishes the reader it is setting and writes its row.
+TEST_F(Station, StoppedEveryPortFinishesItsReader)
+{
+    emulator::Emulator com1;
+    com1.Unplug();
+    std::string error;
+    ASSERT_TRUE(com1.Start("COM1", &error)) << error;
+    com1.SetStoreMs(0);
+    StationRun station;
+    station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "4"});
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(com1.Plug());
+    for (const char* port : {"USB", "COM1"})
+        ASSERT_TRUE(station.Await(QStringLiteral("%1:   [1/2] output        ok, reader storing").arg(port)))
+            << station.out.toStdString();
+    kill(station.process.processId(), SIGINT);
+    EXPECT_EQ(station.Finish(), 5) << station.out.toStdString();
+    const QStringList rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
+    for (const QString& row : rows.mid(1, 2))
+        EXPECT_TRUE(row.contains(",ok,")) << row.toStdString();
+}
+
 // Which ports have a reader that answers, with its version.
 TEST_F(Station, PortsListsTheReadersThatAnswer)
 {
