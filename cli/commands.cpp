@@ -1,9 +1,12 @@
 #include "commands.h"
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "last_error.h"
 #include "link.h"
@@ -14,21 +17,38 @@
 using namespace params;
 
 namespace {
-int outputError = 0;
-}
 
+std::mutex output;
+std::atomic<int> outputError = 0;
+
+// Keeps the reason of the first output that did not reach standard output.
 void OutputFailed(int error)
 {
-    if (outputError == 0)
-        outputError = error ? error : EIO;
+    int none = 0;
+    outputError.compare_exchange_strong(none, error ? error : EIO);
+}
+
+}  // namespace
+
+void Write(std::string_view text)
+{
+    const std::lock_guard lock(output);
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        OutputFailed(errno);
 }
 
 std::string OutputProblem()
 {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        OutputFailed(errno);
-    return outputError ? std::strerror(outputError) : "";
+    {
+        const std::lock_guard lock(output);
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            OutputFailed(errno);
+    }
+    const int error = outputError;
+    return error ? std::strerror(error) : "";
 }
+
+bool ParallelCalls(const Options& o) { return o.parallelCalls.value_or(T2IsOurs()); }
 
 int Fail(int code, const std::string& why)
 {
@@ -49,8 +69,9 @@ std::string Code(int32_t r)
 }
 
 // The reader's pauses are said before they are waited out.
-Outcome ApplyOn(int32_t handle, Plan plan)
+Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls)
 {
+    std::unique_lock turn = calls.Turn();
     if (plan.keyText && !KeyBytes(*plan.keyText, plan.steps.key))
         return {T2_E_BAD_ARGUMENT, "key"};
     const size_t total = plan.steps.steps.size();
@@ -58,17 +79,23 @@ Outcome ApplyOn(int32_t handle, Plan plan)
     Outcome outcome;
     Apply(
         plan.steps, handle,
-        [](int ms) {
-            Say(", reader storing %.1f s\n", ms / 1000.0);
+        [&](int ms) {
+            say(", reader storing %.1f s\n", ms / 1000.0);
+            // Other ports' calls go while this reader stores.
+            const bool mine = turn.owns_lock();
+            if (mine)
+                turn.unlock();
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            if (mine)
+                turn.lock();
         },
         [&](const Step& step, int32_t r) {
-            Say("  [%zu/%zu] %-13s %s", ++at, total, step.what, r == 0 ? "ok" : "FAILED");
+            say("  [%zu/%zu] %-13s %s", ++at, total, step.what, r == 0 ? "ok" : "FAILED");
             if (r != 0) {
                 outcome = {r, step.what};
-                Say(": %s", Code(r).c_str());
+                say(": %s", Code(r).c_str());
                 if (!step.pauseAfterFailure)
-                    Say("\n");
+                    say("\n");
             }
         });
     return outcome;
@@ -78,12 +105,12 @@ Outcome ApplyOn(int32_t handle, Plan plan)
 int NoLink(const Options& o)
 {
     const std::string why = T2LastError();
-    return Fail(kNoLink, "no reader on " + o.portName + ": " + (why.empty() ? "the library gives no reason" : why));
+    return Fail(kNoLink, "no reader on " + o.ports[0].name + ": " + (why.empty() ? "the library gives no reason" : why));
 }
 
 int Version(const Options& o)
 {
-    const int32_t handle = lc_init(o.port, o.baud);
+    const int32_t handle = lc_init(o.ports[0].number, o.baud);
     if (handle == -1)
         return NoLink(o);
     std::string version;
@@ -99,7 +126,7 @@ int ApplyFile(const Options& o, const setting::File& file)
 {
     Plan plan = PlanOf(file);
     if (o.dryRun) {
-        Say("lc_init(%d, %d)  ; %s\n", o.port, o.baud, o.portName.c_str());
+        Say("lc_init(%d, %d)  ; %s\n", o.ports[0].number, o.baud, o.ports[0].name.c_str());
         if (plan.keyText) {
             Say("asc_hex(\"%s\", key, 6)\n", plan.keyText->c_str());
             KeyBytes(*plan.keyText, plan.steps.key);  // checked when the file loaded
@@ -110,11 +137,13 @@ int ApplyFile(const Options& o, const setting::File& file)
         Say("lc_exit(handle)\n");
         return kOk;
     }
-    const int32_t handle = lc_init(o.port, o.baud);
+    const int32_t handle = lc_init(o.ports[0].number, o.baud);
     if (handle == -1)
         return NoLink(o);
-    Say("%s at %d baud: %s\n", o.portName.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
-    const Outcome outcome = ApplyOn(handle, plan);
+    Say("%s at %d baud: %s\n", o.ports[0].name.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
+    Screen say;
+    LibraryCalls calls;
+    const Outcome outcome = ApplyOn(handle, plan, say, calls);
     lc_exit(handle);
     if (outcome.code != 0)
         return Fail(kStepFailed, outcome.step + " failed: " + Code(outcome.code));
@@ -126,4 +155,40 @@ int Check(const Options& o, const setting::File& file)
 {
     Say("%s: %s\n", o.file.toUtf8().constData(), setting::Describe(file).toUtf8().constData());
     return kOk;
+}
+
+// Every port tried at once, so that the answer comes within about one
+// port's time; where calls must not overlap, one port after another.
+int Ports(const Options& o)
+{
+    LibraryCalls calls(ParallelCalls(o));
+    struct Try {
+        std::string port;
+        int32_t number;
+        std::optional<std::string> said;  // none: no reader answered
+    };
+    std::vector<Try> tries{{"USB", kUsbPort, {}}};
+    for (int32_t n = 0; n < 9; ++n)
+        tries.push_back({"COM" + std::to_string(n + 1), n, {}});
+    {
+        std::vector<std::jthread> threads;
+        for (Try& t : tries)
+            threads.emplace_back([&] {
+                const int32_t handle = calls([&] { return lc_init(t.number, o.baud); });
+                if (handle == -1)
+                    return;
+                std::string version;
+                const int32_t r = calls([&] { return ReadVersion(handle, version); });
+                // The reason is the calling thread's, so it is taken here.
+                t.said = r == 0 ? record::Printable(version) : "answers, but its version failed: " + Code(r);
+                calls([&] { return lc_exit(handle); });
+            });
+    }
+    bool any = false;
+    for (const Try& t : tries) {
+        if (t.said)
+            Say("%-5s %s\n", t.port.c_str(), t.said->c_str());
+        any = any || t.said;
+    }
+    return any ? kOk : Fail(kNoLink, "no reader answers on USB or COM1..COM9");
 }

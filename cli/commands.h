@@ -2,11 +2,12 @@
 // setting applied on an open link.
 #pragma once
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "SettingFile.h"
 #include "options.h"
@@ -15,16 +16,71 @@
 // docs/tavelin-config.md: the first that applies wins in this order: 2, 3, 4, 1, 5.
 enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3, kNotWritten = 4, kStopped = 5 };
 
-// Keeps the reason of the first output that did not reach standard output.
-void OutputFailed(int error);
 // Why something said did not reach standard output; empty when all did.
 std::string OutputProblem();
 
-void Say(const char* format, auto... args)
+// `text` on standard output at once, whole, whichever thread says it.
+void Write(std::string_view text);
+
+std::string Format(const char* format, auto... args)
 {
-    if (std::printf(format, args...) < 0 || std::fflush(stdout) != 0)
-        OutputFailed(errno);
+    const int n = std::snprintf(nullptr, 0, format, args...);
+    if (n <= 0)
+        return {};
+    std::string text(static_cast<size_t>(n), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
 }
+
+void Say(const char* format, auto... args) { Write(Format(format, args...)); }
+
+// What one port says, printed a whole line at a time after `prefix`, so
+// that the lines of ports set at once stay whole and say whose they are.
+// A blank line, which only parts one reader from the next, goes with no prefix.
+class Screen {
+public:
+    explicit Screen(std::string prefix = {}) : prefix_(std::move(prefix)) {}
+    void operator()(const char* format, auto... args)
+    {
+        pending_ += Format(format, args...);
+        for (size_t end; (end = pending_.find('\n')) != std::string::npos; pending_.erase(0, end + 1)) {
+            if (end > 0)
+                Write(prefix_ + pending_.substr(0, end + 1));
+            else if (prefix_.empty())
+                Write("\n");
+        }
+    }
+
+private:
+    std::string prefix_, pending_;
+};
+
+// Calls into the reader library from several threads: at once where the
+// library allows it, else one at a time; pauses between calls never wait
+// for another thread's turn.
+class LibraryCalls {
+public:
+    explicit LibraryCalls(bool parallel = true) : parallel_(parallel) {}
+    bool Parallel() const { return parallel_; }
+    // The calling thread's turn, held while the lock lives (an empty one when calls may overlap).
+    [[nodiscard]] std::unique_lock<std::mutex> Turn()
+    {
+        return parallel_ ? std::unique_lock(mutex_, std::defer_lock) : std::unique_lock(mutex_);
+    }
+    auto operator()(auto call)
+    {
+        const auto turn = Turn();
+        return call();
+    }
+
+private:
+    const bool parallel_;
+    std::mutex mutex_;
+};
+
+// Our library keeps links apart and is safe across threads; a maker's is
+// not known to be, unless the user says so with --calls.
+bool ParallelCalls(const Options& o);
 
 int Fail(int code, const std::string& why);
 
@@ -44,8 +100,9 @@ struct Outcome {
     std::string step;  // the one that failed
 };
 // One setting on an open link, a line a step.
-Outcome ApplyOn(int32_t handle, Plan plan);
+Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls);
 
 int Version(const Options& o);
 int ApplyFile(const Options& o, const setting::File& file);
 int Check(const Options& o, const setting::File& file);
+int Ports(const Options& o);

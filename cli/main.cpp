@@ -39,6 +39,8 @@ int Run(const Options& o)
         return Version(o);
     if (o.command == "apply")
         return ApplyFile(o, file);
+    if (o.command == "ports")
+        return Ports(o);
     return Station(o, file);
 }
 

@@ -8,7 +8,9 @@ const char* const kUsageText =
     "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"
     "       tavelin-config version --port PORT [--baud 9600|115200]\n"
     "       tavelin-config check FILE\n"
-    "       tavelin-config station FILE [--port PORT] [--baud 9600|115200] [--log FILE.csv] [--count N]\n"
+    "       tavelin-config station FILE [--port PORT]... [--baud 9600|115200] [--log FILE.csv] [--count N]\n"
+    "                              [--calls parallel|serial]\n"
+    "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
     "PORT is USB or COM1..COM9. More: man tavelin-config.\n";
 
@@ -21,13 +23,17 @@ std::string HelpText()
            "  apply FILE      set the reader on --port as FILE says, a line a step\n"
            "  version         print the firmware version of the reader on --port\n"
            "  check FILE      say what FILE holds, or what is wrong with it; no reader needed\n"
-           "  station FILE    set reader after reader, a CSV row each (--log, default readers.csv)\n"
+           "  station FILE    set reader after reader, a CSV row each (--log, default readers.csv);\n"
+           "                  several --port: a reader on each at once\n"
+           "  ports           list the ports where a reader answers now, with its version\n"
            "\n"
-           "  --port PORT     USB or COM1..COM9 (station: USB unless given)\n"
+           "  --port PORT     USB or COM1..COM9 (station: USB unless given; repeat it for more ports)\n"
            "  --baud RATE     9600 (the default) or 115200\n"
            "  --dry-run       apply: print the library calls instead of making them\n"
            "  --log FILE.csv  station: where the rows go\n"
-           "  --count N       station: stop after N readers\n"
+           "  --count N       station: stop after N readers, over all its ports\n"
+           "  --calls MODE    station, ports: library calls of different ports at once (parallel)\n"
+           "                  or one at a time (serial); default: parallel with our own library only\n"
            "  -h, --help      this text\n"
            "  --version       the program's version\n"
            "\n"
@@ -38,8 +44,9 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
 {
     QCommandLineParser parser;
     const QCommandLineOption help({"h", "help"}, {}), version("version", {}), port("port", {}, "PORT"),
-        baud("baud", {}, "RATE"), dryRun("dry-run", {}), log("log", {}, "FILE.csv"), count("count", {}, "N");
-    parser.addOptions({help, version, port, baud, dryRun, log, count});
+        baud("baud", {}, "RATE"), dryRun("dry-run", {}), log("log", {}, "FILE.csv"), count("count", {}, "N"),
+        calls("calls", {}, "MODE");
+    parser.addOptions({help, version, port, baud, dryRun, log, count, calls});
     if (!parser.parse(args)) {
         problem = parser.errorText().toStdString();
         return std::nullopt;
@@ -64,15 +71,21 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
         problem = "unknown argument " + words[2].toStdString();
         return std::nullopt;
     }
-    if (parser.isSet(port)) {
-        const QString name = parser.value(port);
+    if (parser.isSet(port))
+        o.ports.clear();
+    for (const QString& name : parser.values(port)) {
         const auto number = params::PortNumber(name.toStdString());
         if (!number) {
             problem = "--port " + name.toStdString() + ": use USB or COM1..COM9";
             return std::nullopt;
         }
-        o.port = *number;
-        o.portName = name.toUpper().toStdString();
+        for (const Port& p : o.ports) {
+            if (p.number == *number) {
+                problem = "--port " + p.name + " is given twice";
+                return std::nullopt;
+            }
+        }
+        o.ports.push_back({name.toUpper().toStdString(), *number});
     }
     if (parser.isSet(baud)) {
         const QString rate = parser.value(baud);
@@ -93,19 +106,34 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
             return std::nullopt;
         }
     }
+    if (parser.isSet(calls)) {
+        const QString mode = parser.value(calls);
+        if (mode != "parallel" && mode != "serial") {
+            problem = "--calls " + mode.toStdString() + ": use parallel or serial";
+            return std::nullopt;
+        }
+        o.parallelCalls = mode == "parallel";
+    }
     const bool needsFile = o.command == "apply" || o.command == "check" || o.command == "station";
-    if (o.command != "version" && !needsFile)
+    const bool onePort = o.command == "apply" || o.command == "version";
+    if (o.command != "version" && o.command != "ports" && !needsFile)
         problem = "unknown command " + o.command;
     else if (needsFile && o.file.isEmpty())
         problem = o.command + " needs a setting file";
     else if (!needsFile && !o.file.isEmpty())
-        problem = "version takes no file";
-    else if ((o.command == "apply" || o.command == "version") && !parser.isSet(port))
+        problem = o.command + " takes no file";
+    else if (onePort && !parser.isSet(port))
         problem = o.command + " needs --port";
+    else if (onePort && o.ports.size() > 1)
+        problem = o.command + " takes one --port";
+    else if (o.command == "ports" && parser.isSet(port))
+        problem = "ports tries every port: it takes no --port";
     else if (o.dryRun && o.command != "apply")
         problem = "--dry-run goes with apply";
     else if ((parser.isSet(log) || parser.isSet(count)) && o.command != "station")
         problem = "--log and --count go with station";
+    else if (parser.isSet(calls) && o.command != "station" && o.command != "ports")
+        problem = "--calls goes with station and ports";
     if (!problem.empty())
         return std::nullopt;
     return o;

@@ -5,18 +5,24 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link.h"
 
+struct Port {
+    std::string name;  // "USB", "COM1".."COM9"
+    int32_t number;
+};
+
 struct Options {
-    std::string command;  // apply, version, check, station; "help" and "--version" too
+    std::string command;  // apply, version, check, station, ports; "help" and "--version" too
     QString file;
-    std::string portName = "USB";
-    int32_t port = params::kUsbPort;
+    std::vector<Port> ports{{"USB", params::kUsbPort}};  // apply and version: one
     int32_t baud = 9600;
     bool dryRun = false;
     QString log;
-    int count = 0;  // 0: no end
+    int count = 0;  // 0: no end; over all ports
+    std::optional<bool> parallelCalls;  // --calls; unset: as the library is known to allow
 };
 
 // The arguments, program name first; nullopt with `problem` naming the

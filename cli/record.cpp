@@ -132,6 +132,7 @@ std::string Log::Open(const std::filesystem::path& path)
 // lock: another station may be appending to it.
 std::string Log::Append(std::string_view row)
 {
+    const std::lock_guard threads(mutex_);
     if (!Lock(fd_, true))
         return std::string("cannot lock: ") + std::strerror(errno);
     const int64_t size = Size(fd_);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,7 @@ std::string Field(std::string_view text);
 std::string Row(const std::vector<std::string>& fields);
 
 // A record file that rows are appended to, each under an exclusive lock and
-// on disk before Append returns.
+// on disk before Append returns; from several threads too.
 class Log {
 public:
     Log() = default;
@@ -41,6 +42,8 @@ public:
 
 private:
     int fd_ = -1;
+    // The file's lock belongs to the open file, which this process's threads share.
+    std::mutex mutex_;
 };
 
 }  // namespace record

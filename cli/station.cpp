@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -72,16 +73,99 @@ std::filesystem::path FileSystemPath(const QString& name)
 
 // A reader set on an open link, and its version; the version of a failed
 // reader too, where it still answers.
-Outcome SetReader(int32_t handle, const setting::File& file, std::string& version)
+Outcome SetReader(int32_t handle, const setting::File& file, std::string& version, Screen& say, LibraryCalls& calls)
 {
-    Outcome outcome = ApplyOn(handle, PlanOf(file));
-    if (const int32_t r = params::ReadVersion(handle, version); r != 0) {
+    Outcome outcome = ApplyOn(handle, PlanOf(file), say, calls);
+    if (const int32_t r = calls([&] { return params::ReadVersion(handle, version); }); r != 0) {
         version.clear();
         if (outcome.code == 0)
             outcome = {r, "version"};
     }
     version = record::Printable(version);
     return outcome;
+}
+
+struct Tally {
+    int ok = 0, failed = 0;
+};
+
+// What the ports of one station share.
+struct Line {
+    const Options& o;
+    const setting::File& file;
+    std::string hash;
+    QString logName;
+    record::Log log;
+    LibraryCalls calls;
+    std::atomic<int> taken = 0;  // readers taken up, over all ports
+    std::atomic<bool> rowLost = false;
+
+    // An operator who can no longer see the station has stopped it too.
+    bool Stopped() const { return stopAsked || rowLost || !OutputProblem().empty(); }
+    bool AllTaken() const { return o.count && taken >= o.count; }
+    bool Done() const { return Stopped() || AllTaken(); }
+};
+
+// One port's loop: reader after reader until the station stops.
+Tally SetReaders(Line& line, const Port& port)
+{
+    const Options& o = line.o;
+    Screen say(o.ports.size() > 1 ? port.name + ": " : "");
+    Tally tally;
+    // Asked often, so that a line's pace is the reader's pauses and not ours.
+    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
+    while (!line.Done()) {
+        say("\nWaiting for a reader on %s ...\n", port.name.c_str());
+        int32_t handle = -1;
+        while (!line.Done() && handle == -1) {
+            handle = line.calls([&] { return lc_init(port.number, o.baud); });
+            if (handle == -1)
+                pause();
+        }
+        if (handle == -1)
+            break;
+        const int number = ++line.taken;
+        if (o.count && number > o.count) {  // another port took the last one meanwhile
+            line.calls([&] { return lc_exit(handle); });
+            break;
+        }
+        say("Reader %d:\n", number);
+        std::string version;
+        const Outcome outcome = SetReader(handle, line.file, version, say, line.calls);
+        const bool good = outcome.code == 0;
+        (good ? tally.ok : tally.failed) += 1;
+        const QDateTime now = QDateTime::currentDateTime();
+        const std::string why = line.log.Append(record::Row({
+            now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
+            port.name,
+            version,
+            o.file.toStdString(),
+            line.hash,
+            good ? "ok" : "failed",
+            outcome.step,
+            good ? "" : params::FormatCode(outcome.code).substr(6),
+        }));
+        if (good)
+            say("Reader %d: OK, version \"%s\"\n", number, version.c_str());
+        else
+            say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), Code(outcome.code).c_str());
+        say("== ok %d, failed %d ==\n", tally.ok, tally.failed);
+        if (!why.empty()) {
+            Fail(kNotWritten, line.logName.toStdString() + ": " + why + ": reader " + std::to_string(number) +
+                                  " has no row; the station stops");
+            line.rowLost = true;
+        }
+        if (!line.Done()) {
+            say("Take the reader off.\n");
+            // Taken off, it fails the next look, even with the next reader on by
+            // then: a link says its loss once before it opens the port again.
+            std::string ignored;
+            while (!line.Done() && line.calls([&] { return params::ReadVersion(handle, ignored); }) == 0)
+                pause();
+        }
+        line.calls([&] { return lc_exit(handle); });
+    }
+    return tally;
 }
 
 }  // namespace
@@ -91,77 +175,43 @@ int Station(const Options& o, const setting::File& file)
     QFile source(o.file);
     if (!source.open(QIODevice::ReadOnly))
         return Fail(kUsage, o.file.toStdString() + ": cannot read");
-    const std::string hash =
-        QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString();
-    const QString logName = o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log;
-    record::Log log;
-    if (const std::string why = log.Open(FileSystemPath(logName)); !why.empty())
-        return Fail(kUsage, logName.toStdString() + ": cannot append: " + why);
-    if (const std::string why = log.Append({}); !why.empty())
-        return Fail(kNotWritten, logName.toStdString() + ": " + why);
+    Line line{o, file, QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString(),
+              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {}, LibraryCalls(ParallelCalls(o))};
+    const std::string logName = line.logName.toStdString();
+    if (const std::string why = line.log.Open(FileSystemPath(line.logName)); !why.empty())
+        return Fail(kUsage, logName + ": cannot append: " + why);
+    if (const std::string why = line.log.Append({}); !why.empty())
+        return Fail(kNotWritten, logName + ": " + why);
     const StopAfterTheCurrentReader stop;
 
+    std::string ports;
+    for (const Port& port : o.ports)
+        ports += (ports.empty() ? "" : ", ") + port.name;
     Say("Station: %s (%s) on %s at %d baud, rows to %s\n", QFileInfo(o.file).fileName().toUtf8().constData(),
-        setting::Describe(file).toUtf8().constData(), o.portName.c_str(), o.baud, logName.toUtf8().constData());
-    Say("Ctrl+C stops after the current reader.\n");
-    int ok = 0, failed = 0;
-    bool rowLost = false;
-    // An operator who can no longer see the station has stopped it too.
-    auto stopped = [&] { return stopAsked || rowLost || !OutputProblem().empty(); };
-    // Asked often, so that a line's pace is the reader's pauses and not ours.
-    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
-    while (!stopped() && (o.count == 0 || ok + failed < o.count)) {
-        Say("\nWaiting for a reader on %s ...\n", o.portName.c_str());
-        int32_t handle = -1;
-        while (!stopped() && handle == -1) {
-            handle = lc_init(o.port, o.baud);
-            if (handle == -1)
-                pause();
-        }
-        if (handle == -1)
-            break;
-        const int number = ok + failed + 1;
-        Say("Reader %d:\n", number);
-        std::string version;
-        const Outcome outcome = SetReader(handle, file, version);
-        const bool good = outcome.code == 0;
-        (good ? ok : failed) += 1;
-        const QDateTime now = QDateTime::currentDateTime();
-        const std::string why = log.Append(record::Row({
-            now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
-            o.portName,
-            version,
-            o.file.toStdString(),
-            hash,
-            good ? "ok" : "failed",
-            outcome.step,
-            good ? "" : params::FormatCode(outcome.code).substr(6),
-        }));
-        if (good)
-            Say("Reader %d: OK, version \"%s\"\n", number, version.c_str());
-        else
-            Say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), Code(outcome.code).c_str());
-        Say("== ok %d, failed %d ==\n", ok, failed);
-        if (!why.empty()) {
-            Fail(kNotWritten, logName.toStdString() + ": " + why + ": reader " + std::to_string(number) +
-                                  " has no row; the station stops");
-            rowLost = true;
-        }
-        if (stopped() || (o.count && ok + failed >= o.count)) {
-            lc_exit(handle);
-            break;
-        }
-        Say("Take the reader off.\n");
-        // Taken off, it fails the next look, even with the next reader on by
-        // then: a link says its loss once before it opens the port again.
-        for (std::string ignored; !stopped() && params::ReadVersion(handle, ignored) == 0;)
-            pause();
-        lc_exit(handle);
+        setting::Describe(file).toUtf8().constData(), ports.c_str(), o.baud, logName.c_str());
+    const bool several = o.ports.size() > 1;
+    if (several && !line.calls.Parallel())
+        Say(o.parallelCalls ? "Library calls one at a time (--calls serial).\n"
+                            : "Library calls one at a time: the reader library is not known to allow more "
+                              "(--calls parallel if it does).\n");
+    Say(several ? "Ctrl+C stops after each port's current reader.\n" : "Ctrl+C stops after the current reader.\n");
+    std::vector<Tally> tallies(o.ports.size());
+    {
+        std::vector<std::jthread> running;
+        for (size_t i = 0; i < o.ports.size(); ++i)
+            running.emplace_back([&, i] { tallies[i] = SetReaders(line, o.ports[i]); });
     }
-    Say("Station stopped: ok %d, failed %d.\n", ok, failed);
-    if (rowLost)
+    Tally all;
+    for (size_t i = 0; i < o.ports.size(); ++i) {
+        if (several)
+            Say("%s: ok %d, failed %d\n", o.ports[i].name.c_str(), tallies[i].ok, tallies[i].failed);
+        all.ok += tallies[i].ok;
+        all.failed += tallies[i].failed;
+    }
+    Say("Station stopped: ok %d, failed %d.\n", all.ok, all.failed);
+    if (line.rowLost)
         return kNotWritten;
-    if (failed)
+    if (all.failed)
         return kStepFailed;
-    return o.count && ok < o.count ? kStopped : kOk;
+    return o.count && all.ok < o.count ? kStopped : kOk;
 }

@@ -31,11 +31,19 @@ LastErrorCall Lookup()
 #endif
 }
 
+LastErrorCall LastError()
+{
+    static const LastErrorCall call = Lookup();
+    return call;
+}
+
 }  // namespace
+
+bool T2IsOurs() { return LastError() != nullptr; }
 
 std::string T2LastError()
 {
-    static const LastErrorCall call = Lookup();
+    const LastErrorCall call = LastError();
     const char* text = call ? call() : nullptr;
     return text ? text : "";
 }

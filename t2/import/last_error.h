@@ -9,6 +9,10 @@
 // library lacks it or the calling thread's latest call succeeded.
 std::string T2LastError();
 
+// Whether the loaded reader library is ours, as the t2_last_error it
+// exports shows: a maker's lacks it.
+bool T2IsOurs();
+
 // Why a call failed with `code`: the library's own words where it gives
 // them, else ours for the code.
 std::string T2Reason(int32_t code);

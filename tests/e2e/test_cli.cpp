@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -153,6 +154,8 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
                         "block = 255\nkey = 3A7F19C2E845\n"), "--port", "USB"},
          ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--count", "0"}, "--count 0: use a whole number from 1"},
+        {{"station", special, "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
+        {{"ports", "--port", "USB"}, "ports tries every port: it takes no --port"},
         {{"version", special, "--port", "USB"}, "version takes no file"},
     };
     for (const auto& c : cases) {
@@ -381,6 +384,96 @@ TEST_F(Station, TwoStationsOnANewLogWriteOneHeader)
     const QStringList rows = Lines(csv);
     EXPECT_EQ(rows.count(kHeader), 1) << rows.join('\n').toStdString();
     EXPECT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
+}
+
+// A line of readers at once: each port sets its own, one row each in the
+// shared log, and one reader refusing a value or pulled mid-set fails its own
+// row only. With the readers left on, the station ends only if the ports
+// went at once; the same with library calls kept one at a time.
+TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
+{
+    emulator::Emulator com1, com2;
+    for (emulator::Emulator* r : {&com1, &com2}) {
+        r->Unplug();
+        r->SetStoreMs(0);
+    }
+    std::string error;
+    ASSERT_TRUE(com1.Start("COM1", &error)) << error;
+    ASSERT_TRUE(com2.Start("COM2", &error)) << error;
+    com2.SetFaults({.refuse = {{t2proto::kSetBlockRead, 0x21}}});
+    for (const QStringList& calls : {QStringList{}, QStringList{"--calls", "serial"}}) {
+        SCOPED_TRACE(calls.join(' ').toStdString());
+        const QString log = Path(QStringLiteral("readers%1.csv").arg(calls.size()));
+        StationRun station;
+        station.Start(dir.path(), QStringList{file, "--port", "USB", "--port", "COM1", "--port", "COM2", "--log", log,
+                                              "--count", "3"} + calls);
+        ASSERT_TRUE(reader.Plug("USB reader"));
+        ASSERT_TRUE(com1.Plug("COM1 reader"));
+        ASSERT_TRUE(com2.Plug("COM2 reader"));
+        ASSERT_TRUE(station.Await("COM1:   [1/2] output        ok, reader storing")) << station.out.toStdString();
+        com1.Unplug();  // while the reader stores what it took
+        EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
+        for (const char* summary : {"\nUSB: ok 1, failed 0\n", "\nCOM1: ok 0, failed 1\n", "\nCOM2: ok 0, failed 1\n"})
+            EXPECT_TRUE(station.out.contains(summary)) << station.out.toStdString();
+        EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
+        // Whole lines, each a port's, with no other port's in it.
+        const QRegularExpression portsLine("^(USB|COM1|COM2): ((?!(USB|COM1|COM2): ).)*$");
+        for (const QString& said : station.out.section("current reader.\n", 1).split('\n'))
+            EXPECT_TRUE(said.isEmpty() || said.startsWith("Station stopped") || portsLine.match(said).hasMatch())
+                << said.toStdString();
+
+        QStringList rows = Lines(log).mid(1, 3);
+        for (QString& row : rows)
+            row = row.section(',', 1, 3) + ',' + row.section(',', 5);  // without the time and the file's hash
+        rows.sort();
+        EXPECT_EQ(rows, (QStringList{"COM1,," + file + ",failed,read address,0x1003",
+                                      "COM2,COM2 reader," + file + ",failed,read address,0x21",
+                                      "USB,USB reader," + file + ",ok,,"}))
+            << Lines(log).join('\n').toStdString();
+        EXPECT_EQ(Lines(log).size(), 5);
+        for (emulator::Emulator* r : {&reader, &com2})
+            r->Unplug();
+    }
+}
+
+// Stopped, every port finishes the reader it is setting and writes its row.
+TEST_F(Station, StoppedEveryPortFinishesItsReader)
+{
+    emulator::Emulator com1;
+    com1.Unplug();
+    std::string error;
+    ASSERT_TRUE(com1.Start("COM1", &error)) << error;
+    com1.SetStoreMs(0);
+    StationRun station;
+    station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "4"});
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(com1.Plug());
+    for (const char* port : {"USB", "COM1"})
+        ASSERT_TRUE(station.Await(QStringLiteral("%1:   [1/2] output        ok, reader storing").arg(port)))
+            << station.out.toStdString();
+    kill(station.process.processId(), SIGINT);
+    EXPECT_EQ(station.Finish(), 5) << station.out.toStdString();
+    const QStringList rows = Lines(csv);
+    ASSERT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
+    for (const QString& row : rows.mid(1, 2))
+        EXPECT_TRUE(row.contains(",ok,")) << row.toStdString();
+}
+
+// Which ports have a reader that answers, with its version.
+TEST_F(Station, PortsListsTheReadersThatAnswer)
+{
+    emulator::Emulator com3;
+    com3.Unplug();
+    std::string error;
+    ASSERT_TRUE(com3.Start("COM3", &error)) << error;
+    Result run = Config({"ports"});
+    EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("no reader answers on USB or COM1..COM9")) << run.err.toStdString();
+    ASSERT_TRUE(reader.Plug("TR-200 #1"));
+    ASSERT_TRUE(com3.Plug("TR-200 #3"));
+    run = Config({"ports"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "USB   TR-200 #1\nCOM3  TR-200 #3\n");
 }
 
 // A row that does not reach the disk stops the station after that reader,
