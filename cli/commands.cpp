@@ -73,7 +73,7 @@ Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls)
 {
     std::unique_lock turn = calls.Turn();
     if (plan.keyText && !KeyBytes(*plan.keyText, plan.steps.key))
-        return {T2_E_BAD_ARGUMENT, "key"};
+        return {T2_E_BAD_ARGUMENT, "key", Code(T2_E_BAD_ARGUMENT)};
     const size_t total = plan.steps.steps.size();
     size_t at = 0;
     Outcome outcome;
@@ -92,8 +92,8 @@ Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls)
         [&](const Step& step, int32_t r) {
             say("  [%zu/%zu] %-13s %s", ++at, total, step.what, r == 0 ? "ok" : "FAILED");
             if (r != 0) {
-                outcome = {r, step.what};
-                say(": %s", Code(r).c_str());
+                outcome = {r, step.what, Code(r)};
+                say(": %s", outcome.said.c_str());
                 if (!step.pauseAfterFailure)
                     say("\n");
             }
@@ -146,7 +146,7 @@ int ApplyFile(const Options& o, const setting::File& file)
     const Outcome outcome = ApplyOn(handle, plan, say, calls);
     lc_exit(handle);
     if (outcome.code != 0)
-        return Fail(kStepFailed, outcome.step + " failed: " + Code(outcome.code));
+        return Fail(kStepFailed, outcome.step + " failed: " + outcome.said);
     Say("done: the reader took the setting\n");
     return kOk;
 }

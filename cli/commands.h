@@ -98,6 +98,7 @@ Plan PlanOf(const setting::File& file);
 struct Outcome {
     int32_t code = 0;
     std::string step;  // the one that failed
+    std::string said;  // its Code(), taken at once: later calls change the library's reason
 };
 // One setting on an open link, a line a step.
 Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls);

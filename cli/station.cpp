@@ -79,7 +79,7 @@ Outcome SetReader(int32_t handle, const setting::File& file, std::string& versio
     if (const int32_t r = calls([&] { return params::ReadVersion(handle, version); }); r != 0) {
         version.clear();
         if (outcome.code == 0)
-            outcome = {r, "version"};
+            outcome = {r, "version", Code(r)};
     }
     version = record::Printable(version);
     return outcome;
@@ -148,7 +148,7 @@ Tally SetReaders(Line& line, const Port& port)
         if (good)
             say("Reader %d: OK, version \"%s\"\n", number, version.c_str());
         else
-            say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), Code(outcome.code).c_str());
+            say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), outcome.said.c_str());
         say("== ok %d, failed %d ==\n", tally.ok, tally.failed);
         if (!why.empty()) {
             Fail(kNotWritten, line.logName.toStdString() + ": " + why + ": reader " + std::to_string(number) +

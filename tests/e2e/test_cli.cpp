@@ -296,6 +296,9 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     reader.Unplug();  // while the reader stores what it took
     EXPECT_EQ(station.Finish(), 1);
     EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
+    // The failed step's own reason, not that of the version read after it.
+    EXPECT_TRUE(station.out.contains("FAILED at read address: code: 0x1003 (the port went away (a later call"))
+        << station.out.toStdString();
 
     const QStringList rows = Lines(csv);
     ASSERT_EQ(rows.size(), 5) << station.out.toStdString();
@@ -416,6 +419,9 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
         for (const char* summary : {"\nUSB: ok 1, failed 0\n", "\nCOM1: ok 0, failed 1\n", "\nCOM2: ok 0, failed 1\n"})
             EXPECT_TRUE(station.out.contains(summary)) << station.out.toStdString();
         EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
+    // The failed step's own reason, not that of the version read after it.
+    EXPECT_TRUE(station.out.contains("FAILED at read address: code: 0x1003 (the port went away (a later call"))
+        << station.out.toStdString();
         // Whole lines, each a port's, with no other port's in it.
         const QRegularExpression portsLine("^(USB|COM1|COM2): ((?!(USB|COM1|COM2): ).)*$");
         for (const QString& said : station.out.section("current reader.\n", 1).split('\n'))
