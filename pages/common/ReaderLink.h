@@ -1,7 +1,8 @@
 // What both setting pages share: the one link to the reader, the message log
 // every reader action writes its line into, the guard they run before each
-// reader action, and two helpers. The main window owns the link and the log
-// and sets both pointers once, during its initialisation.
+// reader action, and two helpers. The main window sets both pointers once,
+// during its initialisation: the log is the window itself, and the link lives
+// as long as the process.
 #pragma once
 
 #include <QString>

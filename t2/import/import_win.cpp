@@ -25,8 +25,8 @@ std::string Utf8(const std::wstring& text)
     return out;
 }
 
-// The folder the program was started from, where its t2.dll belongs.
-std::wstring ProgramFolder()
+// The program that asks (tavelin.exe, tavelin-config.exe); its folder is where its t2.dll belongs.
+std::wstring ProgramPath()
 {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -37,7 +37,7 @@ std::wstring ProgramFolder()
         }
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of(L"\\/"));
+    return path;
 }
 
 // Reads exactly size bytes at offset.
@@ -50,7 +50,7 @@ bool ReadAt(HANDLE file, LONG offset, void* into, DWORD size)
 
 // Why a t2.dll that would not load cannot be used, from its own header: the
 // loader's codes alone do not tell a 64-bit library from a broken one.
-std::string WhyNotLoaded(const std::wstring& path, DWORD error)
+std::string WhyNotLoaded(const std::wstring& path, const std::string& program, DWORD error)
 {
     IMAGE_DOS_HEADER dos{};
     struct {
@@ -66,8 +66,8 @@ std::string WhyNotLoaded(const std::wstring& path, DWORD error)
     if (!pe || !(header.Characteristics & IMAGE_FILE_DLL))
         return "t2.dll is not a library: replace it with the reader maker's t2.dll.";
     if (header.Machine == kOtherMachine)
-        return std::string("t2.dll is a ") + kOtherBits + " library and this tavelin.exe is " + kOurBits +
-               ": take the " + kOtherZip + " zip, whose tavelin.exe matches it.";
+        return std::string("t2.dll is a ") + kOtherBits + " library and this " + program + " is " + kOurBits +
+               ": take the " + kOtherZip + " zip or MSI, whose programs match it.";
     if (header.Machine != kOurMachine)
         return "t2.dll is for another kind of processor: ask the reader maker for one for Intel or AMD processors.";
     if (error == ERROR_MOD_NOT_FOUND)
@@ -79,16 +79,19 @@ std::string WhyNotLoaded(const std::wstring& path, DWORD error)
 
 std::string T2ImportProblem()
 {
-    const std::wstring folder = ProgramFolder();
+    const std::wstring program = ProgramPath();
+    const size_t split = program.find_last_of(L"\\/");
+    const std::wstring folder = program.substr(0, split);
+    const std::string name = Utf8(program.substr(split + 1));
     // The same search as the binding at the first call, so what loads here is what the program gets.
     HMODULE library = LoadLibraryW(L"t2.dll");
     if (!library) {
         DWORD error = GetLastError();
         std::wstring path = folder + L"\\t2.dll";
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return "t2.dll is missing beside tavelin.exe in " + Utf8(folder) +
+            return "t2.dll is missing beside " + name + " in " + Utf8(folder) +
                    ": put the reader library t2.dll there.";
-        return WhyNotLoaded(path, error);
+        return WhyNotLoaded(path, name, error);
     }
     std::string missing;
     for (const char* name : kOperations) {

@@ -396,8 +396,8 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
 {
     const std::pair<const char*, const char*> boxes[] = {
         {"Set ok", "Paramter set ok"},
-        {"t2.dll is a 64-bit library and this tavelin.exe is 32-bit: take the win64 zip, whose tavelin.exe matches "
-         "it.",
+        {"t2.dll is a 64-bit library and this tavelin.exe is 32-bit: take the win64 zip or MSI, whose programs "
+         "match it.",
          "ID/IC Card Data-Out Setting Tool"},
     };
     for (const auto& [text, caption] : boxes) {
