@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 #include "resource.h"
 
 class CAboutDlg : public Dialog {

@@ -1,4 +1,4 @@
-#include "CardCheckDlg.h"
+#include "app/CardCheckDlg.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -12,10 +12,10 @@
 #include <algorithm>
 #include <span>
 
-#include "card.h"
+#include "dataout/card.h"
+#include "pages/simple/Page_comm.h"
+#include "pages/special/Page_special.h"
 #include "resource.h"
-#include "simple/Page_comm.h"
-#include "special/Page_special.h"
 
 using namespace IDD_CARDCHECK;
 

@@ -6,10 +6,10 @@
 // printed number can be saved as a setting file.
 #pragma once
 
-#include "Dialog.h"
-#include "SettingFile.h"
-#include "card.h"
+#include "dataout/card.h"
+#include "framework/Dialog.h"
 #include "resource.h"
+#include "settingfile/SettingFile.h"
 
 class CCardCheckDlg : public Dialog {
 public:

@@ -1,4 +1,4 @@
-#include "TavelinApp.h"
+#include "app/TavelinApp.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "Dialog.h"
-#include "TavelinDlg.h"
-#include "t2_import.h"
+#include "app/TavelinDlg.h"
+#include "framework/Dialog.h"
+#include "t2/import/t2_import.h"
 
 CTavelinApp theApp;
 

@@ -1,4 +1,4 @@
-#include "TavelinDlg.h"
+#include "app/TavelinDlg.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -11,14 +11,14 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 
-#include "AboutDlg.h"
-#include "CardCheckDlg.h"
-#include "SettingFile.h"
-#include "last_error.h"
-#include "link.h"
-#include "params.h"
+#include "app/AboutDlg.h"
+#include "app/CardCheckDlg.h"
+#include "dataout/link.h"
+#include "dataout/params.h"
 #include "resource.h"
-#include "t2.h"
+#include "settingfile/SettingFile.h"
+#include "t2/import/last_error.h"
+#include "t2/t2.h"
 
 using namespace IDD_TAVELIN_DIALOG;
 

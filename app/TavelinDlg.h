@@ -5,10 +5,10 @@
 
 #include <QString>
 
-#include "Dialog.h"
-#include "common/ReaderLink.h"
-#include "simple/Page_comm.h"
-#include "special/Page_special.h"
+#include "framework/Dialog.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/simple/Page_comm.h"
+#include "pages/special/Page_special.h"
 
 class CCardCheckDlg;
 class QComboBox;

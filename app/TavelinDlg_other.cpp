@@ -1,6 +1,6 @@
 // Elsewhere there is no system menu to extend: the right-click menu lists
 // the window's commands, and F1 opens About.
-#include "TavelinDlg.h"
+#include "app/TavelinDlg.h"
 
 #include <QAction>
 

@@ -1,5 +1,5 @@
 // On Windows, the window's commands are items of its system menu.
-#include "TavelinDlg.h"
+#include "app/TavelinDlg.h"
 
 #include <windows.h>
 

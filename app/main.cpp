@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "TavelinApp.h"
+#include "app/TavelinApp.h"
 
 namespace {
 

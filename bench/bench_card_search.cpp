@@ -3,7 +3,7 @@
 // setting is tried. The window runs it on every key typed.
 #include <benchmark/benchmark.h>
 
-#include "card.h"
+#include "dataout/card.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <benchmark/benchmark.h>
 
-#include "TavelinDlg.h"
+#include "app/TavelinDlg.h"
 #include "resource.h"
 
 namespace {

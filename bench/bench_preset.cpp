@@ -6,9 +6,9 @@
 #include <QAbstractButton>
 #include <benchmark/benchmark.h>
 
-#include "EmulatedReader.h"
-#include "common/ReaderPause.h"
-#include "params.h"
+#include "dataout/params.h"
+#include "pages/common/ReaderPause.h"
+#include "tests/support/EmulatedReader.h"
 
 namespace {
 

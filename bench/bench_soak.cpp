@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "EmulatedReader.h"
-#include "common/ReaderPause.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "tests/support/EmulatedReader.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "DeviceFolder.h"
-#include "emulator.h"
+#include "emulator/emulator.h"
+#include "tests/support/DeviceFolder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "cli/commands.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "last_error.h"
-#include "link.h"
-#include "record.h"
-#include "t2.h"
-#include "t2_import.h"
+#include "cli/record.h"
+#include "dataout/link.h"
+#include "t2/import/last_error.h"
+#include "t2/import/t2_import.h"
+#include "t2/t2.h"
 
 using namespace params;
 

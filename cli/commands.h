@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "SettingFile.h"
-#include "options.h"
-#include "steps.h"
+#include "cli/options.h"
+#include "dataout/steps.h"
+#include "settingfile/SettingFile.h"
 
 // docs/tavelin-config.md: the first that applies wins in this order: 2, 3, 4, 1, 5.
 enum Exit { kOk = 0, kStepFailed = 1, kUsage = 2, kNoLink = 3, kNotWritten = 4, kStopped = 5 };

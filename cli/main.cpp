@@ -5,10 +5,10 @@
 
 #include <csignal>
 
-#include "commands.h"
-#include "options.h"
-#include "station.h"
-#include "t2_import.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/station.h"
+#include "t2/import/t2_import.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "options.h"
+#include "cli/options.h"
 
 #include <QCommandLineParser>
 
-#include "link.h"
+#include "dataout/link.h"
 
 const char* const kUsageText =
     "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"

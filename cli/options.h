@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link.h"
+#include "dataout/link.h"
 
 struct Port {
     std::string name;  // "USB", "COM1".."COM9"

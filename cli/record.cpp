@@ -1,4 +1,4 @@
-#include "record.h"
+#include "cli/record.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-#include "one_line.h"
+#include "t2/one_line.h"
 
 namespace record {
 

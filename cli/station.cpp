@@ -1,4 +1,4 @@
-#include "station.h"
+#include "cli/station.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -16,11 +16,11 @@
 #include <windows.h>
 #endif
 
-#include "commands.h"
-#include "link.h"
-#include "record.h"
-#include "t2.h"
-#include "t2_import.h"
+#include "cli/commands.h"
+#include "cli/record.h"
+#include "dataout/link.h"
+#include "t2/import/t2_import.h"
+#include "t2/t2.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A production line's station: reader after reader, a CSV row each.
 #pragma once
 
-#include "SettingFile.h"
-#include "options.h"
+#include "cli/options.h"
+#include "settingfile/SettingFile.h"
 
 int Station(const Options& o, const setting::File& file);

@@ -1,4 +1,4 @@
-#include "card.h"
+#include "dataout/card.h"
 
 #include <algorithm>
 #include <cctype>

@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "params.h"
+#include "dataout/params.h"
 
 namespace params {
 

@@ -1,8 +1,8 @@
-#include "link.h"
+#include "dataout/link.h"
 
 #include <cstring>
 
-#include "t2.h"
+#include "t2/t2.h"
 
 namespace params {
 

@@ -1,4 +1,4 @@
-#include "params.h"
+#include "dataout/params.h"
 
 #include <cstdio>
 

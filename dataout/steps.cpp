@@ -1,7 +1,7 @@
-#include "steps.h"
+#include "dataout/steps.h"
 
-#include "card.h"
-#include "t2.h"
+#include "dataout/card.h"
+#include "t2/t2.h"
 
 namespace params {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "params.h"
+#include "dataout/params.h"
 
 namespace params {
 

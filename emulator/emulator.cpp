@@ -1,4 +1,4 @@
-#include "emulator.h"
+#include "emulator/emulator.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,8 +14,8 @@
 #include <optional>
 #include <utility>
 
-#include "devices.h"
-#include "t2.h"
+#include "t2/devices.h"
+#include "t2/t2.h"
 
 namespace emulator {
 

@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "card.h"
-#include "devices.h"
-#include "frame.h"
-#include "protocol.h"
+#include "dataout/card.h"
+#include "t2/devices.h"
+#include "t2/frame.h"
+#include "t2/protocol.h"
 
 namespace emulator {
 

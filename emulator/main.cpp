@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "emulator.h"
+#include "emulator/emulator.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The controls a template makes, in its order, and the dialog manager's
 // arrow keys among them.
-#include "DlgItems.h"
+#include "framework/DlgItems.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

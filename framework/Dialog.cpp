@@ -1,4 +1,4 @@
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "DlgItems.h"
+#include "framework/DlgItems.h"
 
 // A modal dialog on a template. OnInitDialog runs once, just before the
 // dialog is first shown. Button 1 runs accept() and button 2 reject(); Enter

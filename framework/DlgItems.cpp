@@ -1,4 +1,4 @@
-#include "DlgItems.h"
+#include "framework/DlgItems.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "Template.h"
+#include "framework/Template.h"
 
 // The operations on a window's controls. Unknown IDs are ignored (reads
 // give false, -1, empty or 0), as the platform's calls do.

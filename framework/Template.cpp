@@ -1,4 +1,4 @@
-#include "Template.h"
+#include "framework/Template.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "SettingFile.h"
+#include "settingfile/SettingFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "card.h"
+#include "dataout/card.h"
 
 namespace setting {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "params.h"
+#include "dataout/params.h"
 
 namespace setting {
 

@@ -1,4 +1,4 @@
-#include "devices.h"
+#include "t2/devices.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "frame.h"
+#include "t2/frame.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "hex.h"
+#include "t2/hex.h"
 
 namespace t2proto {
 

@@ -1,4 +1,4 @@
-#include "one_line.h"
+#include "t2/one_line.h"
 
 #include <cstdio>
 

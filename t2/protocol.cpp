@@ -1,9 +1,9 @@
-#include "protocol.h"
+#include "t2/protocol.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "t2.h"
+#include "t2/t2.h"
 
 namespace t2proto {
 

@@ -1,4 +1,4 @@
-#include "serial.h"
+#include "t2/serial.h"
 
 #include <windows.h>
 

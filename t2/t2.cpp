@@ -1,6 +1,6 @@
 // The reader library: a table of open links and the seven operations, each a
 // request and its reply in the frames of docs/protocol.md.
-#include "t2.h"
+#include "t2/t2.h"
 
 #include <algorithm>
 #include <array>
@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "devices.h"
-#include "frame.h"
-#include "hex.h"
-#include "one_line.h"
-#include "protocol.h"
-#include "serial.h"
+#include "t2/devices.h"
+#include "t2/frame.h"
+#include "t2/hex.h"
+#include "t2/one_line.h"
+#include "t2/protocol.h"
+#include "t2/serial.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <QPushButton>
 
-#include "first_paint.h"
+#include "bench/startup/first_paint.h"
 
 int main(int argc, char* argv[])
 {

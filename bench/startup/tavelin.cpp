@@ -1,6 +1,6 @@
 // The program's own start, as its entry point does it, ended at first paint.
-#include "TavelinApp.h"
-#include "first_paint.h"
+#include "app/TavelinApp.h"
+#include "bench/startup/first_paint.h"
 
 int main(int argc, char* argv[])
 {

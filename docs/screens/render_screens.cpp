@@ -11,10 +11,10 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "AboutDlg.h"
-#include "CardCheckDlg.h"
-#include "TavelinDlg.h"
-#include "special/DlgCardSizeDetail1.h"
+#include "app/AboutDlg.h"
+#include "app/CardCheckDlg.h"
+#include "app/TavelinDlg.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "common/ReaderLink.h"
+#include "pages/common/ReaderLink.h"
 
-#include "Dialog.h"
-#include "common/ReaderPause.h"
-#include "last_error.h"
-#include "params.h"
-#include "steps.h"
+#include "dataout/params.h"
+#include "dataout/steps.h"
+#include "framework/Dialog.h"
+#include "pages/common/ReaderPause.h"
+#include "t2/import/last_error.h"
 
 ReaderLink* g_readerLink = nullptr;
 MessageLog* g_mainDlg = nullptr;

@@ -1,4 +1,4 @@
-#include "common/ReaderPause.h"
+#include "pages/common/ReaderPause.h"
 
 #include <chrono>
 #include <thread>

@@ -1,14 +1,14 @@
-#include "simple/Page_comm.h"
+#include "pages/simple/Page_comm.h"
 
 #include <iterator>
 
-#include "common/ReaderLink.h"
-#include "common/ReaderPause.h"
-#include "last_error.h"
-#include "link.h"
-#include "params.h"
-#include "steps.h"
+#include "dataout/link.h"
+#include "dataout/params.h"
+#include "dataout/steps.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "t2/import/last_error.h"
 
 using namespace IDD_PAGE_COMM;
 

@@ -1,7 +1,7 @@
 // The "Simple Setting" page: six one-click presets and the version query.
 #pragma once
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 class CPage_comm : public Page {
 public:

@@ -1,6 +1,6 @@
-#include "special/DlgCardSizeDetail1.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 
-#include "params.h"
+#include "dataout/params.h"
 #include "resource.h"
 
 using namespace IDD_DLG_CARDSIZE_DETAIL1;

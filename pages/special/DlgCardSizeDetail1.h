@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 
 extern int32_t g_cardSizeDetail;
 

@@ -1,4 +1,4 @@
-#include "special/Page_special.h"
+#include "pages/special/Page_special.h"
 
 #include <QAbstractButton>
 #include <array>
@@ -6,13 +6,13 @@
 #include <span>
 #include <vector>
 
-#include "common/ReaderLink.h"
-#include "common/ReaderPause.h"
-#include "link.h"
-#include "params.h"
+#include "dataout/link.h"
+#include "dataout/params.h"
+#include "dataout/steps.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/common/ReaderPause.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
-#include "special/DlgCardSizeDetail1.h"
-#include "steps.h"
 
 using namespace IDD_PAGE_SPECIAL;
 

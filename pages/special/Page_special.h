@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "Dialog.h"
-#include "SettingFile.h"
-#include "params.h"
+#include "dataout/params.h"
+#include "framework/Dialog.h"
+#include "settingfile/SettingFile.h"
 
 class CPage_special : public Page {
 public:

@@ -1,5 +1,5 @@
 // The seven operations' thunks for 32-bit Windows (keep_stack_i386.h).
-#include "keep_stack_i386.h"
+#include "t2/import/keep_stack_i386.h"
 
 T2_KEEP_STACK_THUNK(lc_init, 8);
 T2_KEEP_STACK_THUNK(lc_exit, 4);

@@ -1,4 +1,4 @@
-#include "t2_import.h"
+#include "t2/import/t2_import.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
-#include "last_error.h"
+#include "t2/import/last_error.h"
 
-#include "protocol.h"
-#include "t2.h"
+#include "t2/protocol.h"
+#include "t2/t2.h"
 
 #ifdef _WIN32
 #include <windows.h>

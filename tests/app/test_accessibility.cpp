@@ -11,10 +11,10 @@
 #include <map>
 #include <optional>
 
-#include "TavelinDlg.h"
-#include "qt_print.h"
-#include "special/DlgCardSizeDetail1.h"
+#include "app/TavelinDlg.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "CardCheckDlg.h"
-#include "TavelinDlg.h"
-#include "fake_t2.h"
-#include "qt_print.h"
+#include "app/CardCheckDlg.h"
+#include "app/TavelinDlg.h"
 #include "resource.h"
+#include "tests/fakes/fake_t2.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

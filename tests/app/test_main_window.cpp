@@ -11,13 +11,13 @@
 
 #include <memory>
 
-#include "common/ReaderLink.h"
-#include "common/ReaderPause.h"
-#include "CardCheckDlg.h"
-#include "TavelinDlg.h"
-#include "fake_t2.h"
-#include "qt_print.h"
+#include "app/CardCheckDlg.h"
+#include "app/TavelinDlg.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "tests/fakes/fake_t2.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The station record's text rules, as plain functions.
 #include <gtest/gtest.h>
 
-#include "record.h"
+#include "cli/record.h"
 
 namespace {
 

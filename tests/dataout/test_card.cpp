@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "card.h"
+#include "dataout/card.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <optional>
 
-#include "card.h"
-#include "link.h"
+#include "dataout/card.h"
+#include "dataout/link.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <mutex>
 #include <sys/resource.h>
 
-#include "DeviceFolder.h"
-#include "EmulatedReader.h"
-#include "common/ReaderPause.h"
-#include "qt_print.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "tests/support/DeviceFolder.h"
+#include "tests/support/EmulatedReader.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

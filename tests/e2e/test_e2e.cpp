@@ -19,16 +19,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "DeviceFolder.h"
-#include "common/ReaderLink.h"
-#include "common/ReaderPause.h"
-#include "TavelinDlg.h"
-#include "emulator.h"
-#include "card.h"
-#include "params.h"
-#include "qt_print.h"
-#include "t2.h"
+#include "app/TavelinDlg.h"
+#include "dataout/card.h"
+#include "dataout/params.h"
+#include "emulator/emulator.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "t2/t2.h"
+#include "tests/support/DeviceFolder.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "fake_t2.h"
+#include "tests/fakes/fake_t2.h"
 
 #include <cstring>
 
-#include "hex.h"
-#include "t2.h"
+#include "t2/hex.h"
+#include "t2/t2.h"
 
 FakeT2& Fake()
 {

@@ -14,13 +14,13 @@
 #include <gtest/gtest.h>
 #include <map>
 
-#include "AboutDlg.h"
-#include "CardCheckDlg.h"
-#include "Dialog.h"
-#include "TavelinDlg.h"
-#include "qt_print.h"
+#include "app/AboutDlg.h"
+#include "app/CardCheckDlg.h"
+#include "app/TavelinDlg.h"
+#include "framework/Dialog.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
-#include "special/DlgCardSizeDetail1.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "Dialog.h"
-#include "qt_print.h"
-#include "Template.h"
+#include "framework/Dialog.h"
+#include "framework/Template.h"
 #include "resource.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "t2.h"
+#include "t2/t2.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

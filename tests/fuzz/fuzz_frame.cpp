@@ -4,8 +4,8 @@
 // payload, and payload layouts decode only at their exact size.
 #include <cstdlib>
 
-#include "frame.h"
-#include "protocol.h"
+#include "t2/frame.h"
+#include "t2/protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

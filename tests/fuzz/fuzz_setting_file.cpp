@@ -8,7 +8,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "SettingFile.h"
+#include "settingfile/SettingFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

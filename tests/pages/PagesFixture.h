@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "common/ReaderLink.h"
-#include "common/ReaderPause.h"
-#include "TavelinDlg.h"
-#include "fake_t2.h"
+#include "app/TavelinDlg.h"
+#include "pages/common/ReaderLink.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "tests/fakes/fake_t2.h"
 
 namespace mainDlg = IDD_TAVELIN_DIALOG;
 

@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "PagesFixture.h"
-#include "special/DlgCardSizeDetail1.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
+#include "tests/pages/PagesFixture.h"
 
 namespace {
 

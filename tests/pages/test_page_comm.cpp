@@ -1,7 +1,7 @@
 #include <QPushButton>
 
-#include "PagesFixture.h"
 #include "resource.h"
+#include "tests/pages/PagesFixture.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <fstream>
 
-#include "PagesFixture.h"
-#include "qt_print.h"
-#include "special/DlgCardSizeDetail1.h"
+#include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
+#include "tests/pages/PagesFixture.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "SettingFile.h"
-#include "qt_print.h"
+#include "settingfile/SettingFile.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "DeviceFolder.h"
-#include "common/ReaderLink.h"
-#include "TavelinDlg.h"
-#include "emulator.h"
+#include "app/TavelinDlg.h"
+#include "emulator/emulator.h"
+#include "pages/common/ReaderLink.h"
 #include "resource.h"
+#include "tests/support/DeviceFolder.h"
 
 namespace mainDlg = IDD_TAVELIN_DIALOG;
 

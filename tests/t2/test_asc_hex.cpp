@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "t2.h"
+#include "t2/t2.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <future>
 #include <thread>
 
-#include "DeviceFolder.h"
+#include "tests/support/DeviceFolder.h"
 
-#include "emulator.h"
-#include "t2.h"
+#include "emulator/emulator.h"
+#include "t2/t2.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "frame.h"
-#include "protocol.h"
+#include "t2/frame.h"
+#include "t2/protocol.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 #include <optional>
 #include <thread>
 
-#include "DeviceFolder.h"
-#include "emulator.h"
-#include "t2.h"
+#include "emulator/emulator.h"
+#include "t2/t2.h"
+#include "tests/support/DeviceFolder.h"
 
 namespace {
 

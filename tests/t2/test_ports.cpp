@@ -1,7 +1,7 @@
 // Which port "USB" means where the system lists its serial ports.
 #include <gtest/gtest.h>
 
-#include "devices.h"
+#include "t2/devices.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "keep_stack_i386.h"
+#include "t2/import/keep_stack_i386.h"
 
 // What a library exports under a plain name, in each convention.
 int32_t __cdecl Cdecl(int32_t a, int32_t b, int32_t c) asm("_probe_cdecl");

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "last_error.h"
-#include "t2.h"
+#include "t2/import/last_error.h"
+#include "t2/t2.h"
 
 namespace {
 
