@@ -229,12 +229,6 @@ void Emulator::SetFaults(Faults faults)
     framesSinceFaults_ = 0;
 }
 
-Faults Emulator::GetFaults() const
-{
-    std::lock_guard lock(mutex_);
-    return faults_;
-}
-
 void Emulator::SetBlock(int address, CardBlock block)
 {
     std::lock_guard lock(mutex_);

@@ -92,7 +92,6 @@ public:
     // its own, what the reader types for it under the settings it holds, or
     // why it types nothing; and returns that.
     params::CardText PresentCard(std::span<const uint8_t> uid);
-    Faults GetFaults() const;
     ReaderState State() const;
     std::string EntryPath() const;  // the published device-folder entry
     std::string TtyPath() const;    // the tty it points at

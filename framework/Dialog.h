@@ -32,9 +32,7 @@ private:
 class Page : public QWidget, public DlgItems {
 public:
     explicit Page(int templateId, QWidget* parent = nullptr);
-    QString TemplateCaption() const { return Template().caption; }
     void Initialise();
-    bool IsInitialised() const { return m_initialised; }
 
 protected:
     virtual bool OnInitDialog() { return true; }

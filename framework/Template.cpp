@@ -97,7 +97,6 @@ void SetFlag(ControlTemplate& c, const QString& name, const QString& what)
         {"vScroll", &ControlTemplate::vScroll},
         {"numbersOnly", &ControlTemplate::numbersOnly},
         {"readOnly", &ControlTemplate::readOnly},
-        {"wantReturn", &ControlTemplate::wantReturn},
         {"noPrefix", &ControlTemplate::noPrefix},
     };
     for (const auto& [key, member] : flags) {

@@ -37,7 +37,6 @@ struct ControlTemplate {
     bool vScroll = false;
     bool numbersOnly = false;
     bool readOnly = false;
-    bool wantReturn = false;
     bool noPrefix = false;
 };
 

@@ -52,7 +52,6 @@ std::optional<Decoder::Event> Decoder::Next()
     while (at < buffer_.size() &&
            !(buffer_[at] == kMarker0 && (at + 1 == buffer_.size() || buffer_[at + 1] == kMarker1)))
         ++at;
-    skipped_ += at - start_;
     start_ = at;
     size_t available = buffer_.size() - start_;
     if (available < kHeaderSize)

