@@ -167,9 +167,9 @@ int Ports(const Options& o)
         int32_t number;
         std::optional<std::string> said;  // none: no reader answered
     };
-    std::vector<Try> tries{{"USB", kUsbPort, {}}};
-    for (int32_t n = 0; n < 9; ++n)
-        tries.push_back({"COM" + std::to_string(n + 1), n, {}});
+    std::vector<Try> tries;
+    for (const PortName& port : kPorts)
+        tries.push_back({std::string(port.name), port.number, {}});
     {
         std::vector<std::jthread> threads;
         for (Try& t : tries)

@@ -1,5 +1,6 @@
 #include "dataout/link.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "t2/t2.h"
@@ -8,14 +9,10 @@ namespace params {
 
 std::optional<int32_t> PortNumber(std::string_view name)
 {
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
-    std::string word(name);
-    for (char& c : word)
-        c = upper(c);
-    if (word == "USB")
-        return kUsbPort;
-    if (word.size() == 4 && word.starts_with("COM") && word[3] >= '1' && word[3] <= '9')
-        return word[3] - '1';
+    const auto sameLetter = [](char a, char b) { return (a >= 'a' && a <= 'z' ? char(a - 'a' + 'A') : a) == b; };
+    for (const PortName& port : kPorts)
+        if (std::ranges::equal(name, port.name, sameLetter))
+            return port.number;
     return std::nullopt;
 }
 

@@ -13,7 +13,15 @@ namespace params {
 
 constexpr int32_t kUsbPort = 100;
 
-// "USB" is 100 and "COM1".."COM9" are 0..8, in any case; nothing for another name.
+// Every port a reader can be on: its name and the library's number for it.
+struct PortName {
+    std::string_view name;
+    int32_t number;
+};
+inline constexpr PortName kPorts[] = {{"USB", kUsbPort}, {"COM1", 0}, {"COM2", 1}, {"COM3", 2}, {"COM4", 3},
+                                      {"COM5", 4},       {"COM6", 5}, {"COM7", 6}, {"COM8", 7}, {"COM9", 8}};
+
+// The number of a name of kPorts, in any case; nothing for another name.
 std::optional<int32_t> PortNumber(std::string_view name);
 // 9600 or 115200 from its digits; nothing for another text.
 std::optional<int32_t> BaudRate(std::string_view digits);
