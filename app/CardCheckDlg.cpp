@@ -129,10 +129,10 @@ bool CCardCheckDlg::OnInitDialog()
         AddString(IDC_COMBO_PRESET, QString::fromLatin1(preset.caption));
     SetSelectedIndex(IDC_COMBO_PRESET, 0);
     for (int id : {IDC_STATIC_NOTE, IDC_STATIC_VERDICT})
-        qobject_cast<QLabel*>(Item(id))->setWordWrap(true);
+        Control<QLabel>(id).setWordWrap(true);
 
-    auto* uid = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
-    auto* typed = qobject_cast<QLineEdit*>(Item(IDC_EDIT_TYPED));
+    auto* uid = &Control<QLineEdit>(IDC_EDIT_UID);
+    auto* typed = &Control<QLineEdit>(IDC_EDIT_TYPED);
     // A UID typed by hand clears the reader's text, which would contradict it.
     connect(uid, &QLineEdit::textChanged, this, [this, typed] {
         const QSignalBlocker quiet(typed);
@@ -140,9 +140,9 @@ bool CCardCheckDlg::OnInitDialog()
         Refresh();
     });
     connect(typed, &QLineEdit::textChanged, this, [this] { Refresh(); });
-    connect(qobject_cast<QComboBox*>(Item(IDC_COMBO_PRESET)), &QComboBox::currentIndexChanged, this,
+    connect(&Control<QComboBox>(IDC_COMBO_PRESET), &QComboBox::currentIndexChanged, this,
             [this] { Refresh(); });
-    connect(qobject_cast<QLineEdit*>(Item(IDC_EDIT_PRINTED)), &QLineEdit::textChanged, this, [this] { Refresh(); });
+    connect(&Control<QLineEdit>(IDC_EDIT_PRINTED), &QLineEdit::textChanged, this, [this] { Refresh(); });
     OnClicked(IDC_BTN_SAVE_SETTING, [this] { SaveMatched(); });
     Refresh();
     return true;
@@ -195,14 +195,14 @@ void CCardCheckDlg::Refresh()
     if (const QString typed = ItemText(IDC_EDIT_TYPED).trimmed(); !typed.isEmpty()) {
         if (!uids.uids.empty())
             note = WorkedOut(typed, kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)], uids, card.uid);
-        auto* box = qobject_cast<QLineEdit*>(Item(IDC_EDIT_UID));
+        auto* box = &Control<QLineEdit>(IDC_EDIT_UID);
         const QSignalBlocker quiet(box);
         box->setText(uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids.uids[card.uid], " ")));
     }
     SetItemText(IDC_STATIC_NOTE, note);
 
     // The settings line up in a column after the widest output.
-    auto* list = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_OUTPUTS));
+    auto* list = &Control<QPlainTextEdit>(IDC_EDIT_OUTPUTS);
     const QFontMetrics metrics(list->font());
     int width = 0;
     QStringList outputs;

@@ -68,9 +68,9 @@ bool CTavelinDlg::OnInitDialog()
     setContextMenuPolicy(Qt::ActionsContextMenu);
     AddCommands();
 
-    m_portCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_PORT));
-    m_baudCombo = qobject_cast<QComboBox*>(Item(IDC_COMBO_BAUD));
-    m_logBox = qobject_cast<QPlainTextEdit*>(Item(IDC_EDIT_MSG));
+    m_portCombo = &Control<QComboBox>(IDC_COMBO_PORT);
+    m_baudCombo = &Control<QComboBox>(IDC_COMBO_BAUD);
+    m_logBox = &Control<QPlainTextEdit>(IDC_EDIT_MSG);
     SetItemText(IDC_STATIC_PORT, QStringLiteral("Port"));
     SetItemText(IDC_STATIC_BAUD, QStringLiteral("Baud"));
     SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
@@ -167,11 +167,11 @@ void CTavelinDlg::OnOpenClose()
         if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
-            Item(IDC_BTN_OPEN)->setToolTip(reason);
+            Control(IDC_BTN_OPEN).setToolTip(reason);
             AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }
-        Item(IDC_BTN_OPEN)->setToolTip(QString());
+        Control(IDC_BTN_OPEN).setToolTip(QString());
         AppendLog(QStringLiteral("Reader link ok"), 1);
         SetItemText(IDC_BTN_OPEN, QStringLiteral("Close"));
     } else {

@@ -31,7 +31,7 @@ void BM_SetWholeText(benchmark::State& state)
     CTavelinDlg dlg;
     dlg.show();
     Fill(dlg, state.range(0));
-    auto* box = qobject_cast<QPlainTextEdit*>(dlg.Item(mainDlg::IDC_EDIT_MSG));
+    auto* box = &dlg.Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     QString text = dlg.LogText();
     for (auto _ : state) {
         text += QStringLiteral("Set ok\r\n");

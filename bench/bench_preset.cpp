@@ -40,7 +40,7 @@ void BM_PresetPress(benchmark::State& state)
     setup.reader.SetStoreMs(int(state.range(1)));
     SetWaitHook([](int) {});
     const params::Preset& preset = params::kPresets[2];
-    auto* button = qobject_cast<QAbstractButton*>(setup.dlg->SimplePage().Item(CPage_comm::PresetButton(2)));
+    auto* button = &setup.dlg->SimplePage().Control<QAbstractButton>(CPage_comm::PresetButton(2));
 
     for (auto _ : state) {
         button->click();

@@ -109,7 +109,7 @@ void BM_SpecialSetPresses(benchmark::State& state)
         return;
     SetWaitHook([](int) {});
     setup.dlg->Sheet()->setCurrentIndex(1);
-    auto* set = qobject_cast<QAbstractButton*>(setup.dlg->SpecialPage().Item(specialPage::IDC_BTN_SET));
+    auto* set = &setup.dlg->SpecialPage().Control<QAbstractButton>(specialPage::IDC_BTN_SET);
     for (auto _ : state) {
         Soak(state, setup, int(state.range(0)), [&] {
             set->click();

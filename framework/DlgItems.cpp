@@ -18,6 +18,14 @@ QWidget* DlgItems::Item(int id) const
     return m_root->findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
+void DlgItems::WrongControl(int id, const char* wanted, const QWidget* found) const
+{
+    if (!found)
+        qFatal("template %d has no control %d (a %s wanted)", m_template.id, id, wanted);
+    qFatal("control %d of template %d is a %s, not a %s", id, m_template.id, found->metaObject()->className(),
+           wanted);
+}
+
 bool DlgItems::IsChecked(int id) const
 {
     auto* button = qobject_cast<QAbstractButton*>(Item(id));

@@ -15,6 +15,20 @@
 // give false, -1, empty or 0), as the platform's calls do.
 class DlgItems {
 public:
+    // Control `id` as the kind `W` the caller works with. An ID the template
+    // lacks, or a control of another kind, is a fault in the code: it stops
+    // the program naming the template, the ID and both kinds. qFatal, not an
+    // exception, since most callers run inside Qt's event handlers, which
+    // exceptions must not leave.
+    template <class W = QWidget>
+    W& Control(int id) const
+    {
+        QWidget* w = Item(id);
+        if (auto* control = qobject_cast<W*>(w))
+            return *control;
+        WrongControl(id, W::staticMetaObject.className(), w);
+    }
+    // Control `id`, or null where there is none.
     QWidget* Item(int id) const;
 
     bool IsChecked(int id) const;
@@ -56,6 +70,8 @@ protected:
     QWidget* Root() const { return m_root; }
 
 private:
+    [[noreturn]] void WrongControl(int id, const char* wanted, const QWidget* found) const;
+
     QWidget* m_root = nullptr;
     DialogTemplate m_template;
     QSize m_units;  // dialog base units of the template's font

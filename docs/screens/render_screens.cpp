@@ -45,14 +45,14 @@ void SaveModal(Dialog& dialog, const QDir& dir, const QString& name, const std::
 // own, painted over the main window where it opens.
 void SaveListOpen(CTavelinDlg& main, int id, const QDir& dir, const QString& name)
 {
-    auto* list = qobject_cast<QComboBox*>(main.Item(id));
+    auto* list = &main.Control<QComboBox>(id);
     list->setCurrentIndex(list->count() - 1);
     list->showPopup();
     QApplication::processEvents();
     QWidget* popup = list->view()->window();
     const QRect popupRect(main.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->size());
     const QRect row =
-        main.Item(mainDlg::IDC_STATIC_PORT)->geometry().united(main.Item(mainDlg::IDC_BTN_OPEN)->geometry());
+        main.Control(mainDlg::IDC_STATIC_PORT).geometry().united(main.Control(mainDlg::IDC_BTN_OPEN).geometry());
     const QRect area = row.united(popupRect).adjusted(-8, -8, 8, 8);
     QPixmap canvas(area.size());
     canvas.fill(main.palette().window().color());
@@ -92,7 +92,7 @@ void SaveSetOkBox(CDlgCardSizeDetail1& detail, const QDir& dir, const QString& n
         canvas.save(dir.filePath(name));
         box->accept();
     });
-    qobject_cast<QAbstractButton*>(detail.Item(1))->click();
+    detail.Control<QAbstractButton>(1).click();
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ int main(int argc, char* argv[])
 
     CDlgCardSizeDetail1 detail(&main);
     SaveModal(detail, dir, QStringLiteral("detail.png"), [&] {
-        qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_FRONT))->click();
+        detail.Control<QAbstractButton>(detailDlg::IDC_RADIO_FRONT).click();
         detail.SetItemText(detailDlg::IDC_EDIT_FRONT, QStringLiteral("4"));
     });
     CDlgCardSizeDetail1 confirming(&main);

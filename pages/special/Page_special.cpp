@@ -144,7 +144,7 @@ void CPage_special::Choose(const setting::Special& special)
         const Choice* c = g.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
                                                                : FindChoice(g.choices, s.*g.field);
         if (c)
-            qobject_cast<QAbstractButton*>(Item(g.radios[c - g.choices.data()]))->click();
+            Control<QAbstractButton>(g.radios[c - g.choices.data()]).click();
     }
     if (s.snSize != kSnSizeAll)
         g_cardSizeDetail = s.snSize;

@@ -112,7 +112,7 @@ TEST(ScreenReader, HearsWhatTheEyeReadsOnEveryReachableControl)
     detail.show();
     EXPECT_EQ(CheckNamesOf(&detail), 3);  // OK and two radios; both edits hidden
     for (int radio : {detailDlg::IDC_RADIO_FRONT, detailDlg::IDC_RADIO_BACK}) {
-        qobject_cast<QAbstractButton*>(detail.Item(radio))->click();
+        detail.Control<QAbstractButton>(radio).click();
         EXPECT_EQ(CheckNamesOf(&detail), 4) << radio;  // and the edit it shows
     }
 }

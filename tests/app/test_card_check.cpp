@@ -158,7 +158,7 @@ TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
         check.SetItemText(IDC_EDIT_UID, c.uid);
         check.SetItemText(IDC_EDIT_PRINTED, c.printed);
         EXPECT_EQ(check.ItemText(IDC_STATIC_VERDICT), c.verdict) << c.printed;
-        EXPECT_TRUE(check.Item(IDC_BTN_SAVE_SETTING)->isEnabled()) << c.printed;
+        EXPECT_TRUE(check.Control(IDC_BTN_SAVE_SETTING).isEnabled()) << c.printed;
     }
     // Six settings give a 10-byte card's "6": five shown, and the one with most choices is not.
     check.SetItemText(IDC_EDIT_UID, "04A2246A1F3B8091C57E");

@@ -40,13 +40,13 @@ protected:
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
 
-    QString LogBox() const { return qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG))->toPlainText(); }
+    QString LogBox() const { return dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG).toPlainText(); }
     void Select(int portIndex, int baudIndex)
     {
         dlg->SetSelectedIndex(mainDlg::IDC_COMBO_PORT, portIndex);
         dlg->SetSelectedIndex(mainDlg::IDC_COMBO_BAUD, baudIndex);
     }
-    void Press(int id) { qobject_cast<QPushButton*>(dlg->Item(id))->click(); }
+    void Press(int id) { dlg->Control<QPushButton>(id).click(); }
 
     std::unique_ptr<CTavelinDlg> dlg;
 };
@@ -74,7 +74,7 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
         EXPECT_GE(page->parentWidget()->height(), page->minimumHeight());
     }
     // The sheet stays clear of the log on its right.
-    EXPECT_LE(sheet->geometry().right(), dlg->Item(mainDlg::IDC_EDIT_MSG)->geometry().left());
+    EXPECT_LE(sheet->geometry().right(), dlg->Control(mainDlg::IDC_EDIT_MSG).geometry().left());
 }
 
 struct OpenCase {
@@ -126,7 +126,7 @@ TEST_F(MainWindow, FailedOpenKeepsStateAndRetries)
     Fake().initResults = {-1};
     Press(mainDlg::IDC_BTN_OPEN);
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");
-    EXPECT_EQ(dlg->Item(mainDlg::IDC_BTN_OPEN)->toolTip(), "") << "the fake gives no reason";
+    EXPECT_EQ(dlg->Control(mainDlg::IDC_BTN_OPEN).toolTip(), "") << "the fake gives no reason";
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
     Press(mainDlg::IDC_BTN_OPEN);
@@ -176,7 +176,7 @@ TEST_F(MainWindow, LogKeepsEveryLineAndShowsItsEndUnselected)
     EXPECT_TRUE(box.startsWith("0\n1\n"));
     EXPECT_TRUE(box.endsWith("1998\n1999\n"));
 
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
+    auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     EXPECT_FALSE(log->textCursor().hasSelection());
     EXPECT_EQ(log->textCursor().position(), log->document()->characterCount() - 1);
 }
@@ -184,7 +184,7 @@ TEST_F(MainWindow, LogKeepsEveryLineAndShowsItsEndUnselected)
 TEST_F(MainWindow, TypingIntoTheLogIsReplacedByTheNextAppend)
 {
     dlg->AppendLog("first", 1);
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
+    auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     log->setFocus();
     log->insertPlainText("typed by the user");
     dlg->AppendLog("second", 1);
@@ -230,7 +230,8 @@ TEST_F(MainWindow, KeysOpenTheCommands)
 #endif
         {Qt::Key_F3, "Card Check"},
     };
-    for (QWidget* focus : {dlg->Item(mainDlg::IDC_EDIT_MSG), dlg->SimplePage().Item(commPage::IDC_EDIT_PASSWORD)}) {
+    for (QWidget* focus :
+         {&dlg->Control(mainDlg::IDC_EDIT_MSG), &dlg->SimplePage().Control(commPage::IDC_EDIT_PASSWORD)}) {
         for (const auto& [key, opens] : cases) {
             SCOPED_TRACE((focus->objectName() + " " + key.toString()).toStdString());
             dlg->activateWindow();
@@ -251,13 +252,13 @@ TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
 {
     Press(mainDlg::IDC_BTN_OPEN);
     ASSERT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Close");
-    dlg->Item(mainDlg::IDC_BTN_OPEN)->setFocus();
+    dlg->Control(mainDlg::IDC_BTN_OPEN).setFocus();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(dlg->Item(mainDlg::IDC_BTN_OPEN), &enter);
+    QApplication::sendEvent(&dlg->Control(mainDlg::IDC_BTN_OPEN), &enter);
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");  // the button was pressed
     EXPECT_TRUE(dlg->isVisible());
 
-    QApplication::sendEvent(dlg->Item(mainDlg::IDC_EDIT_MSG), &enter);
+    QApplication::sendEvent(&dlg->Control(mainDlg::IDC_EDIT_MSG), &enter);
     EXPECT_FALSE(dlg->isVisible());
 }
 

@@ -101,7 +101,7 @@ protected:
 
 TEST_F(Cli, AppliesAFileAsTheWindowSetsTheSameChoices)
 {
-    qobject_cast<QAbstractButton*>(setup.dlg->SimplePage().Item(commPage::IDC_BTN_10DEC_REVERSE))->click();
+    setup.dlg->SimplePage().Control<QAbstractButton>(commPage::IDC_BTN_10DEC_REVERSE).click();
     auto byWindow = record->Take();
     ASSERT_EQ(byWindow.size(), 2u);
     Result run = Apply(File("format = 1\npreset = 10-out-dec-reverse\n"));
@@ -113,10 +113,10 @@ TEST_F(Cli, AppliesAFileAsTheWindowSetsTheSameChoices)
     CPage_special& page = setup.dlg->SpecialPage();
     setup.dlg->Sheet()->setCurrentWidget(&page);
     for (int id : {specialPage::IDC_RADIO_WIEGAND, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_HEADER})
-        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+        page.Control<QAbstractButton>(id).click();
     page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 9);
     page.SetItemText(specialPage::IDC_EDIT_PASSWORD, QStringLiteral("a1b2c3d4e5f6"));
-    qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_BTN_SET))->click();
+    page.Control<QAbstractButton>(specialPage::IDC_BTN_SET).click();
     byWindow = record->Take();
     ASSERT_EQ(byWindow.size(), 3u);
     const QString file = dir.filePath(QStringLiteral("special.ini"));

@@ -77,7 +77,7 @@ protected:
     {
         const qsizetype before = dlg->LogText().size();
         const auto start = Clock::now();
-        qobject_cast<QAbstractButton*>(window.Item(id))->click();
+        window.Control<QAbstractButton>(id).click();
         const auto took = Clock::now() - start;
         EXPECT_LT(took, 3 * kCallBound) << "button " << id;
         const QString added = dlg->LogText().mid(before);
@@ -151,7 +151,7 @@ TEST_F(EndToEnd, SpecialSetSendsEveryChoice)
     CPage_special& page = Special();
     for (int id : {specialPage::IDC_RADIO_HEX, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_LENGTH_STATIC,
                    specialPage::IDC_RADIO_HEADER})
-        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+        page.Control<QAbstractButton>(id).click();
     page.SetItemText(specialPage::IDC_EDIT_LENGTH, QStringLiteral("12"));
     page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 9);
     page.SetItemText(specialPage::IDC_EDIT_PASSWORD, QStringLiteral("a1b2c3d4e5f6"));
@@ -203,7 +203,7 @@ TEST_P(Fault, IsReportedAndTheToolStaysUsable)
 
     reader.SetFaults(c.faults);
     EXPECT_EQ(Press(page, c.button), c.line);
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
+    auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     const QString why = log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
     EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
     EXPECT_NE(g_readerLink->handle, -1);  // a failed setting leaves the link open
@@ -308,10 +308,10 @@ TEST_F(EndToEnd, SilentReaderFailsTheOpen)
 // the log's last line alike.
 QString Reason(CTavelinDlg& dlg)
 {
-    auto* log = qobject_cast<QPlainTextEdit*>(dlg.Item(mainDlg::IDC_EDIT_MSG));
+    auto* log = &dlg.Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     const QTextBlock last = log->document()->lastBlock().previous();  // the text ends with a line break
     const QString line = last.begin().fragment().charFormat().toolTip();
-    EXPECT_EQ(line, dlg.Item(mainDlg::IDC_BTN_OPEN)->toolTip()) << last.text().toStdString();
+    EXPECT_EQ(line, dlg.Control(mainDlg::IDC_BTN_OPEN).toolTip()) << last.text().toStdString();
     return line;
 }
 
@@ -328,7 +328,7 @@ TEST_F(EndToEnd, PortsThatCannotBeUsed)
     EXPECT_TRUE(Reason(*dlg).contains("busy: held by another program")) << Reason(*dlg).toStdString();
     close(other);
     EXPECT_EQ(Open(), "Reader link ok");
-    EXPECT_EQ(dlg->Item(mainDlg::IDC_BTN_OPEN)->toolTip(), "");
+    EXPECT_EQ(dlg->Control(mainDlg::IDC_BTN_OPEN).toolTip(), "");
     EXPECT_EQ(Press(*dlg, mainDlg::IDC_BTN_OPEN), "Reader link released");
 
     // An entry that leads nowhere.
@@ -441,11 +441,11 @@ TEST_F(EndToEnd, CardsAreTypedAsTheUserChose)
 
     CPage_special& page = Special();
     for (int id : {specialPage::IDC_RADIO_WIEGAND, specialPage::IDC_RADIO_FORWARD, specialPage::IDC_RADIO_HEADER})
-        qobject_cast<QAbstractButton*>(page.Item(id))->click();
+        page.Control<QAbstractButton>(id).click();
     EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     EXPECT_EQ(typed(), "131,07032<Enter>");
 
-    qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_RADIO_STRING))->click();  // of block 4
+    page.Control<QAbstractButton>(specialPage::IDC_RADIO_STRING).click();  // of block 4
     page.SetSelectedIndex(specialPage::IDC_COMBO_ADDR, 4);
     EXPECT_EQ(Press(page, specialPage::IDC_BTN_SET), "Set ok");
     EXPECT_EQ(typed(), "Card 7<Enter>");

@@ -168,9 +168,9 @@ TEST_F(Widgets, UnaddressedControlsAndLists)
 
     const auto items = [&](int id) {
         QStringList list;
-        auto* combo = qobject_cast<QComboBox*>(main.Item(id));
-        for (int i = 0; combo && i < combo->count(); ++i)
-            list << combo->itemText(i);
+        const auto& combo = main.Control<QComboBox>(id);
+        for (int i = 0; i < combo.count(); ++i)
+            list << combo.itemText(i);
         return list;
     };
     EXPECT_EQ(items(mainDlg::IDC_COMBO_PORT),
@@ -193,7 +193,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
         for (int pick : group) {
             for (const QList<int>& g : groups)
                 page.SetCheck(g.front(), true);
-            qobject_cast<QAbstractButton*>(page.Item(pick))->click();
+            page.Control<QAbstractButton>(pick).click();
             for (const QList<int>& g : groups)
                 for (int id : g)
                     EXPECT_EQ(page.IsChecked(id), id == pick || (&g != &group && id == g.front()))
@@ -211,8 +211,8 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
     BuiltPage detail(134);  // no group start: both radios in one group
     EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_FRONT));
     EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_BACK));
-    qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_FRONT))->click();
-    qobject_cast<QAbstractButton*>(detail.Item(detailDlg::IDC_RADIO_BACK))->click();
+    detail.Control<QAbstractButton>(detailDlg::IDC_RADIO_FRONT).click();
+    detail.Control<QAbstractButton>(detailDlg::IDC_RADIO_BACK).click();
     EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_FRONT));
     EXPECT_TRUE(detail.IsChecked(detailDlg::IDC_RADIO_BACK));
 }
@@ -227,7 +227,7 @@ TEST_F(Widgets, MouseReachesControlsInsideFrames)
         QWidget* hit = page.childAt(w->geometry().center());
         EXPECT_TRUE(hit == w || w->isAncestorOf(hit)) << Name(w) << " covered by " << Name(hit);
     }
-    QTest::mouseClick(page.Item(specialPage::IDC_RADIO_FORWARD), Qt::LeftButton);
+    QTest::mouseClick(&page.Control(specialPage::IDC_RADIO_FORWARD), Qt::LeftButton);
     EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_FORWARD));
 
     // Frames paint beneath the controls.
@@ -277,10 +277,10 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
     BuiltPage page(133);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
-    QSignalSpy clicks(qobject_cast<QAbstractButton*>(page.Item(specialPage::IDC_RADIO_HEX)), &QAbstractButton::clicked);
+    QSignalSpy clicks(&page.Control<QAbstractButton>(specialPage::IDC_RADIO_HEX), &QAbstractButton::clicked);
     page.SetCheck(specialPage::IDC_RADIO_DECIMAL, true);
-    page.Item(specialPage::IDC_RADIO_DECIMAL)->setFocus();
-    QTest::keyClick(page.Item(specialPage::IDC_RADIO_DECIMAL), Qt::Key_Right);
+    page.Control(specialPage::IDC_RADIO_DECIMAL).setFocus();
+    QTest::keyClick(&page.Control(specialPage::IDC_RADIO_DECIMAL), Qt::Key_Right);
     EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_HEX));
     EXPECT_EQ(clicks.count(), 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
@@ -289,10 +289,10 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
     EXPECT_FALSE(page.IsChecked(specialPage::IDC_RADIO_DECIMAL));
 
     // Radios without tab stops too, once clicked.
-    QTest::mouseClick(page.Item(specialPage::IDC_RADIO_HEADER), Qt::LeftButton);
+    QTest::mouseClick(&page.Control(specialPage::IDC_RADIO_HEADER), Qt::LeftButton);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_NO_HEADER));
-    EXPECT_EQ(QApplication::focusWidget(), page.Item(specialPage::IDC_RADIO_NO_HEADER));
+    EXPECT_EQ(QApplication::focusWidget(), &page.Control(specialPage::IDC_RADIO_NO_HEADER));
 }
 
 TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
@@ -300,21 +300,21 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
     BuiltPage page(133);
     page.show();
     page.EnableItem(specialPage::IDC_EDIT_LENGTH, true);
-    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_LENGTH), "1a2-3 ");
+    QTest::keyClicks(&page.Control(specialPage::IDC_EDIT_LENGTH), "1a2-3 ");
     EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_LENGTH), QStringLiteral("123"));
     page.SetItemText(specialPage::IDC_EDIT_LENGTH, QString());
     page.LimitText(specialPage::IDC_EDIT_LENGTH, 2);
-    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_LENGTH), "987");
+    QTest::keyClicks(&page.Control(specialPage::IDC_EDIT_LENGTH), "987");
     EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_LENGTH), QStringLiteral("98"));
     EXPECT_EQ(page.ItemInt(specialPage::IDC_EDIT_LENGTH), 98);
 
-    QTest::keyClicks(page.Item(specialPage::IDC_EDIT_PASSWORD), "x-1 Z");
+    QTest::keyClicks(&page.Control(specialPage::IDC_EDIT_PASSWORD), "x-1 Z");
     EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_PASSWORD), QStringLiteral("x-1 Z"));
 
     BuiltPage detail(134);
     detail.ShowItem(detailDlg::IDC_EDIT_FRONT, true);
     detail.LimitText(detailDlg::IDC_EDIT_FRONT, 2);
-    QTest::keyClicks(detail.Item(detailDlg::IDC_EDIT_FRONT), "-57");
+    QTest::keyClicks(&detail.Control(detailDlg::IDC_EDIT_FRONT), "-57");
     EXPECT_EQ(detail.ItemInt(detailDlg::IDC_EDIT_FRONT), -5);
     EXPECT_EQ(detail.ItemText8(detailDlg::IDC_EDIT_FRONT), QByteArray("-5"));
 }
@@ -334,6 +334,17 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
     EXPECT_EQ(page.ItemInt(1), 0);         // a caption is no number
 }
 
+// The typed operation is for the code's own IDs: a wrong one stops the program
+// at once, saying which it was.
+TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: the toolkit runs threads
+    BuiltPage page(detailDlg::IDD);
+    EXPECT_DEATH(page.Control(9999), "template 134 has no control 9999");
+    EXPECT_DEATH(page.Control<QComboBox>(detailDlg::IDC_EDIT_FRONT),
+                 "control 1041 of template 134 is a QLineEdit, not a QComboBox");
+}
+
 TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
 {
     BuiltPage page(133);
@@ -345,7 +356,7 @@ TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
                                                          {specialPage::IDC_STATIC_ADDR, "Addr"}};
     for (const auto& [id, text] : captions) {
         page.SetItemText(id, QString::fromUtf8(text));
-        EXPECT_GE(page.Item(id)->width(), page.Item(id)->sizeHint().width()) << id;
+        EXPECT_GE(page.Control(id).width(), page.Control(id).sizeHint().width()) << id;
     }
     ExpectNoOverlap(page);
     page.close();
@@ -427,7 +438,7 @@ TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
     QTest::keyClick(&main, Qt::Key_B, Qt::AltModifier);
-    EXPECT_EQ(QApplication::focusWidget(), main.Item(mainDlg::IDC_COMBO_BAUD));
+    EXPECT_EQ(QApplication::focusWidget(), &main.Control(mainDlg::IDC_COMBO_BAUD));
 }
 
 class CountingDialog : public Dialog {
@@ -480,7 +491,7 @@ TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
         if (!QTest::qWaitForWindowActive(&d))
             return;
         if (focusId)
-            d.Item(focusId)->setFocus();
+            d.Control(focusId).setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     };
     {
@@ -491,13 +502,13 @@ TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
     }
     {
         Dialog main(102);  // a focused push button takes Enter
-        QSignalSpy open(qobject_cast<QPushButton*>(main.Item(mainDlg::IDC_BTN_OPEN)), &QPushButton::clicked);
+        QSignalSpy open(&main.Control<QPushButton>(mainDlg::IDC_BTN_OPEN), &QPushButton::clicked);
         press(main, Qt::Key_Enter, mainDlg::IDC_BTN_OPEN);
         EXPECT_EQ(open.count(), 1);
         EXPECT_TRUE(main.isVisible());
         // No default button: Enter elsewhere ends the window with OK.
-        main.Item(mainDlg::IDC_COMBO_PORT)->setFocus();
-        QTest::keyClick(main.Item(mainDlg::IDC_COMBO_PORT), Qt::Key_Return);
+        main.Control(mainDlg::IDC_COMBO_PORT).setFocus();
+        QTest::keyClick(&main.Control(mainDlg::IDC_COMBO_PORT), Qt::Key_Return);
         EXPECT_EQ(open.count(), 1);
         EXPECT_FALSE(main.isVisible());
         EXPECT_EQ(main.result(), QDialog::Accepted);

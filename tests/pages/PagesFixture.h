@@ -57,8 +57,8 @@ protected:
         const QCursor* c = QApplication::overrideCursor();
         return c && c->shape() == Qt::WaitCursor;
     }
-    static void Click(DlgItems& w, int id) { qobject_cast<QAbstractButton*>(w.Item(id))->click(); }
-    static QLineEdit* Edit(DlgItems& w, int id) { return qobject_cast<QLineEdit*>(w.Item(id)); }
+    static void Click(DlgItems& w, int id) { w.Control<QAbstractButton>(id).click(); }
+    static QLineEdit* Edit(DlgItems& w, int id) { return &w.Control<QLineEdit>(id); }
 
     // Log lines since the link was opened.
     QStringList Log() const
@@ -70,7 +70,7 @@ protected:
     // What the log's last line explains over itself.
     QString LastLogToolTip() const
     {
-        auto* log = qobject_cast<QPlainTextEdit*>(dlg->Item(mainDlg::IDC_EDIT_MSG));
+        auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
         return log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
     }
     static std::vector<std::string> Ops() { return Fake().Ops(); }

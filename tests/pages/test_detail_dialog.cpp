@@ -40,7 +40,8 @@ protected:
             EXPECT_EQ(d.parentWidget(), &Page());
             EXPECT_FALSE(d.IsChecked(detailDlg::IDC_RADIO_FRONT) || d.IsChecked(detailDlg::IDC_RADIO_BACK))
                 << "a radio checked at start";
-            EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_FRONT)->isHidden() && d.Item(detailDlg::IDC_EDIT_BACK)->isHidden())
+            EXPECT_TRUE(d.Control(detailDlg::IDC_EDIT_FRONT).isHidden() &&
+                        d.Control(detailDlg::IDC_EDIT_BACK).isHidden())
                 << "a box shown at start";
             act(d);
         });
@@ -89,8 +90,8 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
                           c.radio == detailDlg::IDC_RADIO_FRONT ? detailDlg::IDC_EDIT_FRONT : detailDlg::IDC_EDIT_BACK,
                       hidden =
                           c.radio == detailDlg::IDC_RADIO_FRONT ? detailDlg::IDC_EDIT_BACK : detailDlg::IDC_EDIT_FRONT;
-            EXPECT_FALSE(d.Item(shown)->isHidden());
-            EXPECT_TRUE(d.Item(hidden)->isHidden());
+            EXPECT_FALSE(d.Control(shown).isHidden());
+            EXPECT_TRUE(d.Control(hidden).isHidden());
             Type(d, shown, c.typed);
         }
         Confirm(d);
@@ -123,10 +124,10 @@ TEST_F(DetailDialog, EscapeLeavesTheValue)
     RunDetail([&](CDlgCardSizeDetail1& d) {
         Click(d, detailDlg::IDC_RADIO_BACK);
         Click(d, detailDlg::IDC_RADIO_FRONT);
-        EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_BACK)->isHidden()) << "the front hides the back box";
+        EXPECT_TRUE(d.Control(detailDlg::IDC_EDIT_BACK).isHidden()) << "the front hides the back box";
         Type(d, detailDlg::IDC_EDIT_FRONT, "9");
         Click(d, detailDlg::IDC_RADIO_BACK);
-        EXPECT_TRUE(d.Item(detailDlg::IDC_EDIT_FRONT)->isHidden()) << "the back hides the front box";
+        EXPECT_TRUE(d.Control(detailDlg::IDC_EDIT_FRONT).isHidden()) << "the back hides the front box";
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_EQ(g_cardSizeDetail, 4);
@@ -205,7 +206,7 @@ TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
     CDlgCardSizeDetail1 detail(&Page());
     detail.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&detail));
-    EXPECT_EQ(QApplication::focusWidget(), detail.Item(1));
+    EXPECT_EQ(QApplication::focusWidget(), &detail.Control(1));
     const auto firstOf = [](DlgItems& w, std::initializer_list<int> ids, auto test) {
         for (int id : ids)
             if (w.Item(id) && test(w.Item(id)))
@@ -219,10 +220,10 @@ TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
             ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
         }
         DlgItems& w = s.window == kDetail ? static_cast<DlgItems&>(detail) : Page();
-        w.Item(s.from)->setFocus();
-        QTest::keyClick(w.Item(s.from), s.key);
+        w.Control(s.from).setFocus();
+        QTest::keyClick(&w.Control(s.from), s.key);
         const auto where = testing::Message() << s.window << ": " << s.from << " key " << s.key;
-        EXPECT_EQ(QApplication::focusWidget(), w.Item(s.focus)) << where;
+        EXPECT_EQ(QApplication::focusWidget(), &w.Control(s.focus)) << where;
         EXPECT_EQ(firstOf(w, {IDC_RADIO_FRONT, IDC_RADIO_BACK, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_LENGTH_STATIC},
                           [](QWidget* r) { return qobject_cast<QAbstractButton*>(r)->isChecked(); }),
                   s.checked)
@@ -247,8 +248,8 @@ bool Activate(QWidget& window)
 TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
 {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-    QWidget* detailButton = Page().Item(specialPage::IDC_BTN_DETAIL);
-    QWidget* openButton = dlg->Item(mainDlg::IDC_BTN_OPEN);
+    QWidget* detailButton = &Page().Control(specialPage::IDC_BTN_DETAIL);
+    QWidget* openButton = &dlg->Control(mainDlg::IDC_BTN_OPEN);
     const auto press = [](QWidget* button, bool mouse) {
         if (mouse) {
             QTest::mouseClick(button, Qt::LeftButton);
@@ -272,7 +273,7 @@ TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
                 EXPECT_GE(box.width(), title.horizontalAdvance(box.windowTitle()) + 4 * square);
                 mouse ? QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton) : enter();
             });
-            mouse ? QTest::mouseClick(d.Item(1), Qt::LeftButton) : enter();
+            mouse ? QTest::mouseClick(&d.Control(1), Qt::LeftButton) : enter();
         });
         press(detailButton, mouse);
         EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));
@@ -282,7 +283,7 @@ TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
         WhenModal<Dialog>([&](Dialog& about) {
             ASSERT_TRUE(Activate(about));
             EXPECT_EQ(about.objectName(), "100");
-            mouse ? QTest::mouseClick(about.Item(1), Qt::LeftButton) : QTest::keyClick(&about, Qt::Key_Escape);
+            mouse ? QTest::mouseClick(&about.Control(1), Qt::LeftButton) : QTest::keyClick(&about, Qt::Key_Escape);
         });
         dlg->OnSysCommand(IDM_ABOUTBOX);
         EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));

@@ -48,11 +48,11 @@ TEST_F(SpecialPage, DefaultsSendAllDecimalReverseDefaultWithoutUidAndDefaultKey)
     EXPECT_EQ(Page().ItemText(IDC_BTN_SET), "Set");
     EXPECT_EQ(Page().ItemText(IDC_RADIO_USB_NO_ENTER), "USB Without Enter");
     EXPECT_EQ(Page().ItemText(IDC_STATIC_UID_NOTE), "(Read UID when address set to 255)");
-    EXPECT_FALSE(Page().Item(IDC_BTN_DETAIL)->isEnabled());
-    EXPECT_FALSE(Page().Item(IDC_EDIT_LENGTH)->isEnabled());
+    EXPECT_FALSE(Page().Control(IDC_BTN_DETAIL).isEnabled());
+    EXPECT_FALSE(Page().Control(IDC_EDIT_LENGTH).isEnabled());
     EXPECT_EQ(Page().ItemText(IDC_EDIT_PASSWORD), "3A7F19C2E845");
     EXPECT_EQ(Page().GatherOptions(), params::kSpecialDefaults);
-    auto* blocks = qobject_cast<QComboBox*>(Page().Item(IDC_COMBO_ADDR));
+    auto* blocks = &Page().Control<QComboBox>(IDC_COMBO_ADDR);
     ASSERT_EQ(blocks->count(), 256);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(blocks->itemText(i), QString::number(i));
@@ -249,7 +249,7 @@ TEST_F(SpecialPage, SelfDefineEnablesDetailAndTurnsZeroIntoFour)
 {
     EXPECT_EQ(g_cardSizeDetail, 0);
     Click(Page(), IDC_RADIO_SELF_DEFINE);
-    EXPECT_TRUE(Page().Item(IDC_BTN_DETAIL)->isEnabled());
+    EXPECT_TRUE(Page().Control(IDC_BTN_DETAIL).isEnabled());
     EXPECT_EQ(g_cardSizeDetail, 4);
 
     g_cardSizeDetail = 0xF3;  // as the detail dialog leaves it
@@ -362,8 +362,8 @@ TEST(SpecialPageStart, IsBuiltAndInitialisedOnlyWhenItsTabIsFirstShown)
 
     EXPECT_FALSE(dlg.SpecialPage().children().isEmpty());
     EXPECT_EQ(dlg.SpecialPage().ItemText(IDC_BTN_SET), "Set");
-    EXPECT_TRUE(dlg.SpecialPage().Item(IDC_BTN_SET)->isVisible());
-    EXPECT_FALSE(dlg.SpecialPage().Item(IDC_BTN_GET)->isVisible()) << "hidden in the template";
+    EXPECT_TRUE(dlg.SpecialPage().Control(IDC_BTN_SET).isVisible());
+    EXPECT_FALSE(dlg.SpecialPage().Control(IDC_BTN_GET).isVisible()) << "hidden in the template";
     EXPECT_EQ(g_cardSizeDetail, 0);
     for (int id : {IDC_RADIO_ALL, IDC_RADIO_DECIMAL, IDC_RADIO_REVERSE, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_NO_HEADER})
         EXPECT_TRUE(dlg.SpecialPage().IsChecked(id)) << id;
