@@ -8,6 +8,8 @@
 
 #include "app/TavelinDlg.h"
 #include "framework/Dialog.h"
+#include "framework/Template.h"
+#include "resource.h"
 #include "t2/import/t2_import.h"
 
 CTavelinApp theApp;
@@ -16,8 +18,12 @@ int CTavelinApp::Start()
 {
     QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
-    // Without a usable reader library the program cannot work: it says why before it ends.
-    if (const std::string problem = T2ImportProblem(); !problem.empty()) {
+    // Without a usable reader library, or with a broken template, the program
+    // cannot work: it says why before it ends.
+    std::string problem = T2ImportProblem();
+    if (problem.empty())
+        problem = ResourceProblem(kDialogTemplates);
+    if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         MessageBoxOk(nullptr, QString::fromStdString(problem), QStringLiteral("ID/IC Card Data-Out Setting Tool"),
                      QMessageBox::Critical);

@@ -153,6 +153,13 @@ DialogTemplate ParseTemplate(int id)
     return t;
 }
 
+const QJsonObject& StringTable()
+{
+    static const QJsonObject table =
+        ReadJsonObject(QStringLiteral(":/res/strings.json"), QStringLiteral("string table"));
+    return table;
+}
+
 // a * b / c rounded to nearest, halves away from zero, as the platform's MulDiv.
 int Scale(int a, int b, int c)
 {
@@ -180,11 +187,21 @@ QString TemplateText(int templateId, int id)
     return {};
 }
 
+std::string ResourceProblem(std::span<const int> ids)
+{
+    try {
+        for (int id : ids)
+            LoadTemplate(id);
+        StringTable();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return {};
+}
+
 QString LoadString(int id)
 {
-    static const QJsonObject table = ReadJsonObject(QStringLiteral(":/res/strings.json"),
-                                                    QStringLiteral("string table"));
-    return table.value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
+    return StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
 }
 
 QFont TemplateFont(const DialogTemplate& t)

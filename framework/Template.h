@@ -9,6 +9,8 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <span>
+#include <string>
 
 enum class ControlKind {
     Static,       // text label
@@ -53,6 +55,11 @@ struct DialogTemplate {
 // Loads template `id`; throws std::runtime_error naming the template when it
 // is missing or malformed (a build fault, not user input).
 const DialogTemplate& LoadTemplate(int id);
+
+// Why the templates `ids` or the string table cannot be used, naming the
+// first that cannot and what is wrong with it; empty when all load. Run at
+// start, so that a broken build says so instead of failing in a handler.
+std::string ResourceProblem(std::span<const int> ids);
 
 // The text of control `id` in template `templateId`; empty when absent.
 QString TemplateText(int templateId, int id);

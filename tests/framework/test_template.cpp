@@ -83,6 +83,14 @@ TEST(LoadTemplate, FailsNamingTheTemplate)
     }
 }
 
+// What start-up shows and ends with: the first template that cannot be used, and why.
+TEST(ResourceProblem, NamesTheFirstBrokenTemplateAndWhatIsWrong)
+{
+    EXPECT_EQ(ResourceProblem(kDialogTemplates), "");
+    const int broken[] = {IDD_ABOUTBOX::IDD, 991, 999};
+    EXPECT_EQ(ResourceProblem(broken), "dialog template 991, control 5: unknown kind \"slider\"");
+}
+
 TEST(LoadString, TableEntries)
 {
     EXPECT_EQ(LoadString(101), QStringLiteral("关于 Tavelin(&A)..."));
