@@ -25,7 +25,7 @@ int CTavelinApp::Start()
         problem = ResourceProblem(kDialogTemplates);
     if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
-        MessageBoxOk(nullptr, QString::fromStdString(problem), QStringLiteral("ID/IC Card Data-Out Setting Tool"),
+        MessageBoxOk(nullptr, QString::fromStdString(problem), QString::fromLatin1(CTavelinDlg::kTitle),
                      QMessageBox::Critical);
         return 1;
     }

@@ -105,7 +105,7 @@ bool CTavelinDlg::OnInitDialog()
     g_readerLink = &link;
     g_mainDlg = this;
 
-    setWindowTitle(QStringLiteral("ID/IC Card Data-Out Setting Tool"));
+    setWindowTitle(QString::fromLatin1(kTitle));
     return true;
 }
 

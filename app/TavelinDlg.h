@@ -17,6 +17,8 @@ class QTabWidget;
 
 class CTavelinDlg : public Dialog, public MessageLog {
 public:
+    static constexpr char kTitle[] = "ID/IC Card Data-Out Setting Tool";
+
     CTavelinDlg();
 
     // Appends `message` (and a line break when `newLine` is nonzero) to the

@@ -2,8 +2,8 @@
 # their controls and the strings, from the "name" fields of the JSON files:
 #   cmake -DOUT=resource.h -DSTRINGS=strings.json "-DDIALOGS=100.json;102.json" -P resource_h.cmake
 # Each template is a namespace holding its number (IDD) and its controls'
-# IDC_ names; IDOK and IDCANCEL are the platform's, unnamed (-1) controls
-# need none.
+# names (IDC_..., and IDOK or IDCANCEL where it has them); unnamed (-1)
+# controls need none.
 
 set(text "// Made from res/dialogs/*.json and res/strings.json by res/resource_h.cmake.\n#pragma once\n")
 set(numbers "")
@@ -23,7 +23,7 @@ foreach(path IN LISTS DIALOGS)
     if(missing)
       message(FATAL_ERROR "${path}: control ${id} has no name")
     endif()
-    if(name MATCHES "^IDC_")
+    if(name MATCHES "^(IDC_.*|IDOK|IDCANCEL)$")
       string(APPEND text "inline constexpr int ${name} = ${id};\n")
     endif()
   endforeach()

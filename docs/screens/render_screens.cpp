@@ -92,7 +92,7 @@ void SaveSetOkBox(CDlgCardSizeDetail1& detail, const QDir& dir, const QString& n
         canvas.save(dir.filePath(name));
         box->accept();
     });
-    detail.Control<QAbstractButton>(1).click();
+    detail.Control<QAbstractButton>(detailDlg::IDOK).click();
 }
 
 }  // namespace

@@ -10,6 +10,10 @@ extern int32_t g_cardSizeDetail;
 class CDlgCardSizeDetail1 : public Dialog {
 public:
     explicit CDlgCardSizeDetail1(QWidget* parent = nullptr);
+    // The confirmation's text and caption; "Paramter" is the tool's own
+    // spelling, kept as it stands.
+    static constexpr char kConfirmText[] = "Set ok";
+    static constexpr char kConfirmCaption[] = "Paramter set ok";
     int32_t* m_target = nullptr;
 
 protected:

@@ -11,10 +11,8 @@ constexpr const char* kOperations[] = {"lc_init", "lc_exit", "lc_getver", "lc_se
 
 #ifdef _WIN64
 constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_AMD64, kOtherMachine = IMAGE_FILE_MACHINE_I386;
-constexpr const char *kOurBits = "64-bit", *kOtherBits = "32-bit", *kOtherZip = "win32";
 #else
 constexpr WORD kOurMachine = IMAGE_FILE_MACHINE_I386, kOtherMachine = IMAGE_FILE_MACHINE_AMD64;
-constexpr const char *kOurBits = "32-bit", *kOtherBits = "64-bit", *kOtherZip = "win64";
 #endif
 
 std::string Utf8(const std::wstring& text)
@@ -66,8 +64,7 @@ std::string WhyNotLoaded(const std::wstring& path, const std::string& program, D
     if (!pe || !(header.Characteristics & IMAGE_FILE_DLL))
         return "t2.dll is not a library: replace it with the reader maker's t2.dll.";
     if (header.Machine == kOtherMachine)
-        return std::string("t2.dll is a ") + kOtherBits + " library and this " + program + " is " + kOurBits +
-               ": take the " + kOtherZip + " zip or MSI, whose programs match it.";
+        return OtherBitnessProblem(program, kOurMachine == IMAGE_FILE_MACHINE_AMD64);
     if (header.Machine != kOurMachine)
         return "t2.dll is for another kind of processor: ask the reader maker for one for Intel or AMD processors.";
     if (error == ERROR_MOD_NOT_FOUND)

@@ -11,4 +11,14 @@
 // not and what to do, for a program that cannot start without it.
 std::string T2ImportProblem();
 
+// What the check says of a t2.dll built for the other processor width than
+// `program`, a 64-bit one or not as `program64` says.
+inline std::string OtherBitnessProblem(const std::string& program, bool program64)
+{
+    const char* ours = program64 ? "64-bit" : "32-bit";
+    const char* other = program64 ? "32-bit" : "64-bit";
+    return std::string("t2.dll is a ") + other + " library and this " + program + " is " + ours + ": take the " +
+           (program64 ? "win32" : "win64") + " zip or MSI, whose programs match it.";
+}
+
 #endif

@@ -47,7 +47,7 @@ TEST(CardCheck, ListsEveryOutputMarksThePrintedNumberAndAnswersBadInput)
     ASSERT_TRUE(check);
     EXPECT_TRUE(check->isVisible());
     EXPECT_FALSE(check->isModal());
-    EXPECT_EQ(check->objectName(), "135");
+    EXPECT_EQ(check->objectName(), QString::number(IDD));
     EXPECT_EQ(check->windowTitle(), "Card Check");
 
     // UID, or the reader's text after a preset; the printed number; what the

@@ -212,7 +212,7 @@ QString ModalOpenedBy(const std::function<void()>& action, QString (QWidget::*na
 TEST_F(MainWindow, AboutCommandIgnoresTheLowFourBits)
 {
     for (unsigned command : {0x0010u, 0x0011u, 0x001Fu})
-        EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(command); }), "100") << command;
+        EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(command); }), QString::number(IDD_ABOUTBOX::IDD)) << command;
     EXPECT_EQ(ModalOpenedBy([&] { dlg->OnSysCommand(0x0020); }), "");
     EXPECT_TRUE(dlg->isVisible());
 }

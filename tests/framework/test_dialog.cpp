@@ -20,10 +20,13 @@
 #include "framework/Dialog.h"
 #include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
+#include "t2/import/t2_import.h"
 #include "tests/support/qt_print.h"
 
 namespace {
 
+namespace aboutDlg = IDD_ABOUTBOX;
+namespace commPage = IDD_PAGE_COMM;
 namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
 namespace specialPage = IDD_PAGE_SPECIAL;
 namespace mainDlg = IDD_TAVELIN_DIALOG;
@@ -146,7 +149,7 @@ TEST_F(Widgets, EachTemplateBuildsItsControls)
 
 TEST_F(Widgets, UnaddressedControlsAndLists)
 {
-    BuiltPage about(100), main(102), special(133), detail(134);
+    BuiltPage about(aboutDlg::IDD), main(mainDlg::IDD), special(specialPage::IDD), detail(detailDlg::IDD);
     const auto labelTexts = [](const QWidget& w) {
         QStringList texts;
         for (const QLabel* l : w.findChildren<QLabel*>())
@@ -181,7 +184,7 @@ TEST_F(Widgets, UnaddressedControlsAndLists)
 
 TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 {
-    BuiltPage page(133);
+    BuiltPage page(specialPage::IDD);
     const QList<QList<int>> groups = {
         {specialPage::IDC_RADIO_HEADER, specialPage::IDC_RADIO_NO_HEADER, specialPage::IDC_RADIO_USB_NO_ENTER},
         {specialPage::IDC_RADIO_DECIMAL, specialPage::IDC_RADIO_HEX, specialPage::IDC_RADIO_WIEGAND,
@@ -208,7 +211,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
     page.SetCheck(specialPage::IDC_RADIO_HEX, true);
     EXPECT_TRUE(page.IsChecked(specialPage::IDC_RADIO_HEX));
 
-    BuiltPage detail(134);  // no group start: both radios in one group
+    BuiltPage detail(detailDlg::IDD);  // no group start: both radios in one group
     EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_FRONT));
     EXPECT_FALSE(detail.IsChecked(detailDlg::IDC_RADIO_BACK));
     detail.Control<QAbstractButton>(detailDlg::IDC_RADIO_FRONT).click();
@@ -219,7 +222,7 @@ TEST_F(Widgets, RadioGroupsFollowTemplateOrder)
 
 TEST_F(Widgets, MouseReachesControlsInsideFrames)
 {
-    BuiltPage page(133);
+    BuiltPage page(specialPage::IDD);
     page.show();
     for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w->objectName().isEmpty() || w->isHidden())
@@ -246,13 +249,13 @@ TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 {
     using namespace IDD_PAGE_SPECIAL;
     {
-        BuiltPage page(133);
+        BuiltPage page(specialPage::IDD);
         EXPECT_EQ(TabWalk(page, 5),
                   Names({IDC_RADIO_DECIMAL, IDC_BTN_SET, IDC_COMBO_ADDR, IDC_EDIT_PASSWORD, IDC_RADIO_DECIMAL}));
     }
     {
         // Tab reaches the checked radio of a group; enabled controls join in.
-        BuiltPage page(133);
+        BuiltPage page(specialPage::IDD);
         page.SetCheck(IDC_RADIO_WIEGAND, true);
         page.EnableItem(IDC_BTN_DETAIL, true);
         page.EnableItem(IDC_EDIT_LENGTH, true);
@@ -260,13 +263,13 @@ TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
                                            IDC_COMBO_ADDR, IDC_EDIT_PASSWORD, IDC_RADIO_WIEGAND}));
     }
     {
-        Dialog main(102);
+        Dialog main(mainDlg::IDD);
         EXPECT_EQ(TabWalk(main, 6),
                   Names({mainDlg::IDC_COMBO_PORT, mainDlg::IDC_COMBO_BAUD, mainDlg::IDC_BTN_OPEN, mainDlg::IDC_EDIT_MSG,
                          mainDlg::IDC_BTN_CLEAR_MSG, mainDlg::IDC_COMBO_PORT}));
     }
     {
-        Dialog detail(134);
+        Dialog detail(detailDlg::IDD);
         detail.ShowItem(detailDlg::IDC_EDIT_BACK, true);
         EXPECT_EQ(TabWalk(detail, 3), Names({1, detailDlg::IDC_EDIT_BACK, 1}));
     }
@@ -274,7 +277,7 @@ TEST_F(Widgets, TabOrderFollowsTemplateOrderAmongTabStops)
 
 TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 {
-    BuiltPage page(133);
+    BuiltPage page(specialPage::IDD);
     page.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&page));
     QSignalSpy clicks(&page.Control<QAbstractButton>(specialPage::IDC_RADIO_HEX), &QAbstractButton::clicked);
@@ -297,7 +300,7 @@ TEST_F(Widgets, ArrowKeysMoveWithinARadioGroup)
 
 TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 {
-    BuiltPage page(133);
+    BuiltPage page(specialPage::IDD);
     page.show();
     page.EnableItem(specialPage::IDC_EDIT_LENGTH, true);
     QTest::keyClicks(&page.Control(specialPage::IDC_EDIT_LENGTH), "1a2-3 ");
@@ -311,7 +314,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
     QTest::keyClicks(&page.Control(specialPage::IDC_EDIT_PASSWORD), "x-1 Z");
     EXPECT_EQ(page.ItemText(specialPage::IDC_EDIT_PASSWORD), QStringLiteral("x-1 Z"));
 
-    BuiltPage detail(134);
+    BuiltPage detail(detailDlg::IDD);
     detail.ShowItem(detailDlg::IDC_EDIT_FRONT, true);
     detail.LimitText(detailDlg::IDC_EDIT_FRONT, 2);
     QTest::keyClicks(&detail.Control(detailDlg::IDC_EDIT_FRONT), "-57");
@@ -321,7 +324,7 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
 
 TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 {
-    BuiltPage page(134);
+    BuiltPage page(detailDlg::IDD);
     for (int id : {9999, -1, 0}) {
         EXPECT_EQ(page.Item(id), nullptr);
         EXPECT_TRUE(page.ItemText(id).isEmpty());
@@ -347,7 +350,7 @@ TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
 
 TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)
 {
-    BuiltPage page(133);
+    BuiltPage page(specialPage::IDD);
     page.show();
     // Free room on the right (Hexadecimal, Wiegand), or only on the left (Password).
     const QList<std::pair<int, const char*>> captions = {{specialPage::IDC_RADIO_HEX, "Hexadecimal"},
@@ -405,11 +408,9 @@ TEST_F(Widgets, EveryCaptionAndListItemFitsItsControl)
 // the box, wrapped as it is shown.
 TEST_F(Widgets, MessageBoxShowsItsWholeText)
 {
-    const std::pair<const char*, const char*> boxes[] = {
-        {"Set ok", "Paramter set ok"},
-        {"t2.dll is a 64-bit library and this tavelin.exe is 32-bit: take the win64 zip or MSI, whose programs "
-         "match it.",
-         "ID/IC Card Data-Out Setting Tool"},
+    const std::pair<std::string, std::string> boxes[] = {
+        {CDlgCardSizeDetail1::kConfirmText, CDlgCardSizeDetail1::kConfirmCaption},
+        {OtherBitnessProblem("tavelin.exe", false), CTavelinDlg::kTitle},
     };
     for (const auto& [text, caption] : boxes) {
         QRect room, need;
@@ -424,7 +425,7 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
             if (box)
                 box->accept();
         });
-        MessageBoxOk(nullptr, QString::fromUtf8(text), QString::fromUtf8(caption), QMessageBox::Information);
+        MessageBoxOk(nullptr, QString::fromStdString(text), QString::fromStdString(caption), QMessageBox::Information);
         EXPECT_FALSE(room.isEmpty()) << text;
         EXPECT_TRUE(room.contains(need)) << text << ": " << need.width() << "x" << need.height() << " in "
                                          << room.width() << "x" << room.height();
@@ -433,7 +434,7 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
 {
-    Dialog main(102);
+    Dialog main(mainDlg::IDD);
     main.SetItemText(mainDlg::IDC_STATIC_BAUD, QStringLiteral("&Baud"));
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
@@ -461,9 +462,9 @@ protected:
 
 TEST_F(Widgets, DialogWindowAndInitialisation)
 {
-    CountingDialog dialog(134);
+    CountingDialog dialog(detailDlg::IDD);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("详细"));
-    const QSize units = DialogBaseUnits(TemplateFont(LoadTemplate(134)));
+    const QSize units = DialogBaseUnits(TemplateFont(LoadTemplate(detailDlg::IDD)));
     EXPECT_EQ(dialog.size(), DluToPixels(QRect(0, 0, 239, 106), units).size());
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     const Qt::WindowFlags flags = dialog.windowFlags();
@@ -476,7 +477,7 @@ TEST_F(Widgets, DialogWindowAndInitialisation)
     EXPECT_EQ(dialog.inits, 1);
     dialog.hide();
 
-    CountingPage page(132);
+    CountingPage page(commPage::IDD);
     page.Initialise();
     page.Initialise();
     page.show();
@@ -495,13 +496,13 @@ TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     };
     {
-        Dialog detail(134);  // focus starts on the default button: Enter confirms
+        Dialog detail(detailDlg::IDD);  // focus starts on the default button: Enter confirms
         press(detail, Qt::Key_Return, 0);
         EXPECT_EQ(detail.result(), QDialog::Accepted);
         EXPECT_FALSE(detail.isVisible());
     }
     {
-        Dialog main(102);  // a focused push button takes Enter
+        Dialog main(mainDlg::IDD);  // a focused push button takes Enter
         QSignalSpy open(&main.Control<QPushButton>(mainDlg::IDC_BTN_OPEN), &QPushButton::clicked);
         press(main, Qt::Key_Enter, mainDlg::IDC_BTN_OPEN);
         EXPECT_EQ(open.count(), 1);
@@ -514,7 +515,7 @@ TEST_F(Widgets, EnterAndEscapeAsInPlatformDialogs)
         EXPECT_EQ(main.result(), QDialog::Accepted);
     }
     {
-        Dialog about(100);
+        Dialog about(aboutDlg::IDD);
         press(about, Qt::Key_Escape, 0);
         EXPECT_EQ(about.result(), QDialog::Rejected);
         EXPECT_FALSE(about.isVisible());

@@ -41,8 +41,8 @@ TEST(TemplateFont, RendersChineseAndGivesSaneBaseUnits)
         EXPECT_GT(units.width(), 0) << id;
         EXPECT_LT(units.width(), units.height()) << id;
     }
-    const QSize nine = DialogBaseUnits(TemplateFont(LoadTemplate(100)));
-    const QSize eight = DialogBaseUnits(TemplateFont(LoadTemplate(132)));
+    const QSize nine = DialogBaseUnits(TemplateFont(LoadTemplate(IDD_ABOUTBOX::IDD)));
+    const QSize eight = DialogBaseUnits(TemplateFont(LoadTemplate(IDD_PAGE_COMM::IDD)));
     EXPECT_GE(nine.height(), eight.height());
     EXPECT_GE(nine.width(), eight.width());
 }

@@ -206,7 +206,7 @@ TEST_F(DetailDialog, ArrowKeysMoveThroughTheFocusedGroup)
     CDlgCardSizeDetail1 detail(&Page());
     detail.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&detail));
-    EXPECT_EQ(QApplication::focusWidget(), &detail.Control(1));
+    EXPECT_EQ(QApplication::focusWidget(), &detail.Control(detailDlg::IDOK));
     const auto firstOf = [](DlgItems& w, std::initializer_list<int> ids, auto test) {
         for (int id : ids)
             if (w.Item(id) && test(w.Item(id)))
@@ -273,7 +273,7 @@ TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
                 EXPECT_GE(box.width(), title.horizontalAdvance(box.windowTitle()) + 4 * square);
                 mouse ? QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton) : enter();
             });
-            mouse ? QTest::mouseClick(&d.Control(1), Qt::LeftButton) : enter();
+            mouse ? QTest::mouseClick(&d.Control(detailDlg::IDOK), Qt::LeftButton) : enter();
         });
         press(detailButton, mouse);
         EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));
@@ -282,8 +282,9 @@ TEST_F(DetailDialog, FocusComesBackAfterAModalWindow)
         openButton->setFocus();
         WhenModal<Dialog>([&](Dialog& about) {
             ASSERT_TRUE(Activate(about));
-            EXPECT_EQ(about.objectName(), "100");
-            mouse ? QTest::mouseClick(&about.Control(1), Qt::LeftButton) : QTest::keyClick(&about, Qt::Key_Escape);
+            EXPECT_EQ(about.objectName(), QString::number(IDD_ABOUTBOX::IDD));
+            mouse ? QTest::mouseClick(&about.Control(IDD_ABOUTBOX::IDOK), Qt::LeftButton)
+                  : QTest::keyClick(&about, Qt::Key_Escape);
         });
         dlg->OnSysCommand(IDM_ABOUTBOX);
         EXPECT_TRUE(QTest::qWaitFor([&] { return active() == dlg.get(); }));
