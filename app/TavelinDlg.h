@@ -17,7 +17,7 @@ class QTabWidget;
 
 class CTavelinDlg : public Dialog, public MessageLog {
 public:
-    static constexpr char kTitle[] = "ID/IC Card Data-Out Setting Tool";
+    static constexpr char kTitle[] = "ID/IC Card Data-Out Setting Tool";  // the window's title
 
     CTavelinDlg();
 

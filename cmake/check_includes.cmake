@@ -1,5 +1,5 @@
 # Fails naming each line of a source under FOLDER that includes a header from
-# one of FORBIDDEN (folders as a regular-expression alternation); touches
+# one of FORBIDDEN (folders as a regular-expression alternation); writes
 # STAMP when there is none.
 #   cmake -DFOLDER=dataout "-DFORBIDDEN=framework|pages" -DSTAMP=x -P check_includes.cmake
 file(GLOB_RECURSE sources RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${FOLDER}/*.h ${FOLDER}/*.c ${FOLDER}/*.cpp)
