@@ -95,6 +95,7 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet->addTab(&m_pageSpecial, QString::fromLatin1(CPage_special::kTitle));
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
+    MakeRoomForSheet();
     m_sheet->show();
     m_pageComm.Initialise();  // the Special page is built when its tab is first shown
     for (int tab = 0; tab < m_sheet->count(); ++tab)
@@ -107,6 +108,27 @@ bool CTavelinDlg::OnInitDialog()
 
     setWindowTitle(QString::fromLatin1(kTitle));
     return true;
+}
+
+// The sheet is sized by its pages' face and the rest by the window's: where
+// a machine lacks the window's face and the pages' runs wider or taller, the
+// log and the row under the sheet make way rather than lie under it.
+void CTavelinDlg::MakeRoomForSheet()
+{
+    constexpr int kGap = 5;  // as the sheet stands off the window's edge
+    const QRect sheet = m_sheet->geometry();
+    const int logLeft = m_logBox->x();
+    const int rowTop = Control(IDC_BTN_OPEN).y();
+    const int dx = std::max(0, sheet.right() + kGap - logLeft);
+    const int dy = std::max(0, sheet.bottom() + kGap - rowTop);
+    if (dx == 0 && dy == 0)
+        return;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w != m_sheet && !w->isWindow())
+            w->move(w->x() + (w->x() >= logLeft ? dx : 0), w->y() + (w->y() >= rowTop ? dy : 0));
+    }
+    m_logBox->resize(m_logBox->width(), m_logBox->height() + dy);
+    setFixedSize(width() + dx, height() + dy);
 }
 
 void CTavelinDlg::AppendLog(const QString& message, int newLine)

@@ -51,6 +51,7 @@ protected:
 #endif
 
 private:
+    void MakeRoomForSheet();
     // The window's actions (its commands) as the system menu's items on
     // Windows; elsewhere F1 for About.
     void AddCommands();

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -206,18 +207,27 @@ QString LoadString(int id)
 
 QFont TemplateFont(const DialogTemplate& t)
 {
-    // Asked once per face: each answer costs a lookup through the font
-    // configuration's aliases, a good share of start-up.
-    static std::map<QString, bool> installed;
-    const auto isInstalled = [](const QString& face) {
-        auto it = installed.find(face);
-        if (it == installed.end())
-            it = installed.emplace(face, QFontDatabase::hasFamily(face)).first;
+    // A face counts only where it is drawn as itself: a Wine prefix lists the
+    // logical "MS Shell Dlg" yet draws it in whatever face comes first (a math
+    // face whose single-line edits show nothing). Asked once per face: each
+    // answer costs a lookup through the font configuration's aliases.
+    static std::map<QString, bool> usable;
+    const auto drawnAsItself = [](const QString& face) {
+        static const QString unknown = QFontInfo(QFont(QStringLiteral("tavelin-no-such-face"))).family();
+        return QFontInfo(QFont(face)).family() != unknown || face.compare(unknown, Qt::CaseInsensitive) == 0;
+    };
+    const auto isUsable = [&](const QString& face) {
+        auto it = usable.find(face);
+        if (it == usable.end())
+            it = usable.emplace(face, QFontDatabase::hasFamily(face) && drawnAsItself(face)).first;
         return it->second;
     };
-    QFont font;  // the system default, unless a better face is installed
-    for (const QString& face : {t.fontFace, kCjkFallbackFace}) {
-        if (isInstalled(face)) {
+    // Then the system's own dialog face, then faces most systems have.
+    const QString faces[] = {t.fontFace, kCjkFallbackFace, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
+                             QStringLiteral("Segoe UI"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")};
+    QFont font;
+    for (const QString& face : faces) {
+        if (isUsable(face)) {
             font.setFamily(face);
             break;
         }

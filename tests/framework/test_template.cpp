@@ -36,6 +36,7 @@ TEST(TemplateFont, RendersChineseAndGivesSaneBaseUnits)
         const DialogTemplate& t = LoadTemplate(id);
         const QFont font = TemplateFont(t);
         EXPECT_EQ(font.pointSize(), t.pointSize) << id;
+        EXPECT_EQ(QFontInfo(font).family(), font.family()) << id << ": drawn in another face";
         EXPECT_TRUE(QFontMetrics(font).inFont(QChar(u'设'))) << id << " " << QFontInfo(font).family().toStdString();
         const QSize units = DialogBaseUnits(font);
         EXPECT_GT(units.width(), 0) << id;
