@@ -4,6 +4,13 @@
 
 #include "dataout/link.h"
 
+// Where the manual is: a manual page here, a page shipped beside the program on Windows.
+#ifdef _WIN32
+#define TAVELIN_MANUAL "docs\\tavelin-config.md"
+#else
+#define TAVELIN_MANUAL "man tavelin-config"
+#endif
+
 const char* const kUsageText =
     "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"
     "       tavelin-config version --port PORT [--baud 9600|115200]\n"
@@ -12,7 +19,7 @@ const char* const kUsageText =
     "                              [--calls parallel|serial]\n"
     "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
-    "PORT is USB or COM1..COM9. More: man tavelin-config.\n";
+    "PORT is USB or COM1..COM9. More: " TAVELIN_MANUAL ".\n";
 
 std::string HelpText()
 {
@@ -37,7 +44,7 @@ std::string HelpText()
            "  -h, --help      this text\n"
            "  --version       the program's version\n"
            "\n"
-           "Setting files, the CSV record and the exit codes: man tavelin-config.\n";
+           "Setting files, the CSV record and the exit codes: " TAVELIN_MANUAL ".\n";
 }
 
 std::optional<Options> Parse(const QStringList& args, std::string& problem)

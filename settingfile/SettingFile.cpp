@@ -1,5 +1,6 @@
 #include "settingfile/SettingFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -232,15 +233,16 @@ QString Save(const QString& path, const File& file)
     QSaveFile out(path);
     const QByteArray bytes = Text(file).toUtf8();
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return QStringLiteral("%1: cannot write: %2").arg(path, out.errorString());
+        return QStringLiteral("%1: cannot write: %2").arg(QDir::toNativeSeparators(path), out.errorString());
     return {};
 }
 
 Loaded Load(const QString& path)
 {
-    auto fail = [&path](const QString& why) { return Loaded{{}, path + ": " + why}; };
-    auto failAt = [&path](int line, const QString& why) {
-        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(path, QString::number(line), why)};
+    const QString shown = QDir::toNativeSeparators(path);
+    auto fail = [&shown](const QString& why) { return Loaded{{}, shown + ": " + why}; };
+    auto failAt = [&shown](int line, const QString& why) {
+        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(line), why)};
     };
     const QFileInfo info(path);
     if (!info.exists())
