@@ -342,6 +342,9 @@ TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
 TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: the toolkit runs threads
+    // Where standard error is no console (a pipe under Windows), the message
+    // would go to the debugger only.
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
     BuiltPage page(detailDlg::IDD);
     EXPECT_DEATH(page.Control(9999), "template 134 has no control 9999");
     EXPECT_DEATH(page.Control<QComboBox>(detailDlg::IDC_EDIT_FRONT),

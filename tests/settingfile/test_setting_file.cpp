@@ -1,4 +1,5 @@
 // Setting files: what loads and what each bad file is told.
+#include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ TEST(SettingFile, LoadsGoodFilesAndNamesWhatIsWrongInBadOnes)
         std::ofstream(path.toStdString(), std::ios::binary) << c.text;
         const setting::Loaded loaded = setting::Load(path);
         if (*c.problem) {
-            EXPECT_TRUE(loaded.problem.startsWith(path + ":" + c.problem)) << c.text << "\n" << loaded.problem.toStdString();
+            EXPECT_TRUE(loaded.problem.startsWith(QDir::toNativeSeparators(path) + ":" + c.problem)) << c.text << "\n" << loaded.problem.toStdString();
             continue;
         }
         EXPECT_EQ(loaded.problem, "") << c.text;
