@@ -75,16 +75,6 @@ QString SettingName(const CardSettings& s)
     return SpecialSetting(s);
 }
 
-// Letters and digits only, upper case.
-QString Bare(const QString& text)
-{
-    QString bare;
-    for (QChar c : text)
-        if (c.isLetterOrNumber())
-            bare += c.toUpper();
-    return bare;
-}
-
 QString From(const QString& typed, const Preset& preset)
 {
     return QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
@@ -110,7 +100,7 @@ QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& 
     note += '.';
     if (!others.isEmpty())
         note += QStringLiteral(" The text fits too: %1.").arg(others.join(QStringLiteral("; ")));
-    if (Bare(typed).size() < preset.settings.outLength)
+    if (std::ssize(Bare(typed.toLatin1().toStdString())) < preset.settings.outLength)
         note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
                     .arg(preset.settings.outLength);
     return note;

@@ -119,16 +119,6 @@ std::string Quoted(char c)
     return std::string("\"") + c + "\"";
 }
 
-// Letters and digits only, upper case: how a printed number and a typed text compare.
-std::string Bare(std::string_view text)
-{
-    std::string kept;
-    for (char c : text)
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return kept;
-}
-
 bool Gives(std::span<const uint8_t> uid, const CardSettings& s, const std::string& bareNumber)
 {
     const CardText out = FormatCard(uid, s);
@@ -325,6 +315,15 @@ CheckedCard CheckCard(std::span<const std::vector<uint8_t>> uids, std::span<cons
             taken = std::move(card);
     }
     return taken ? std::move(*taken) : CheckedCard{};
+}
+
+std::string Bare(std::string_view text)
+{
+    std::string kept;
+    for (char c : text)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return kept;
 }
 
 std::string Shown(const Typed& typed)

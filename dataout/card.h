@@ -27,6 +27,8 @@ using Typed = std::vector<std::variant<std::string, Key>>;
 
 // The typed text as shown, kEnter where Enter is pressed.
 std::string Shown(const Typed& typed);
+// Letters and digits only, upper case: how a printed number and a typed text compare.
+std::string Bare(std::string_view text);
 
 struct CardText {
     Typed typed;

@@ -41,7 +41,7 @@ bool CPage_comm::OnInitDialog()
         SetItemText(PresetButton(row), params::kPresets[row].caption);
     SetItemText(IDC_BTN_GETVER, "Get-Ver");
     // No label: the button beside it says what it holds.
-    Item(IDC_EDIT_VERSION)->setAccessibleName(ItemText(IDC_BTN_GETVER));
+    Control(IDC_EDIT_VERSION).setAccessibleName(ItemText(IDC_BTN_GETVER));
     SetItemText(IDC_EDIT_PASSWORD, QString::fromLatin1(params::kDefaultKeyText));
     return true;
 }
