@@ -6,14 +6,22 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
-p() { wine "$probe" "$@"; }
+# A probe that fails says whether the program ($app, where the script has
+# started one) had ended by then, and with which status.
+p() {
+  local status=0 ended=
+  wine "$probe" "$@" || status=$?
+  if [ "$status" != 0 ] && [ -n "${app:-}" ] && ! kill -0 "$app" 2>/dev/null; then
+    # Only the shell that started it can ask for its status.
+    if [ "$BASHPID" = $$ ]; then ended=0; wait "$app" 2>/dev/null || ended=$?; fi
+    echo "the program had ended${ended:+, with status $ended}, when winprobe $1 was asked" >&2
+  fi
+  return "$status"
+}
 keys() { p keys "$main" "$@"; }
 
-# What the focused box holds, copied out of it.
-copied() {
-  keys ctrl+a ctrl+c
-  p clipboard | tr -d '\r'
-}
+# What the focused box holds, copied out of it once the program has copied it.
+copied() { p copy "$main" ctrl+a ctrl+c | tr -d '\r'; }
 
 # The message log once FILTER (a command it is piped through) gives WANT,
 # read through a click on it (at its place in the window), which leaves the
@@ -35,8 +43,12 @@ expect_log() { await_log cat "$(printf '%s\n' "$@")"; }
 expect_last_log() { await_log "tail -n1" "$1"; }
 
 # Open or Close, through the port list (a click and Esc put the focus there
-# whatever had it) and two tab stops; DOWNS moves the list first.
+# whatever had it) and two tab stops; DOWNS moves the list first. An Esc
+# that comes before the list has opened closes the window instead.
 press_open() {
   p click "$main" 0.161 0.945
-  keys esc "$@" tab tab space
+  p popup "$main"
+  keys esc
+  p nopopup "$main"
+  keys "$@" tab tab space
 }

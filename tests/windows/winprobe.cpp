@@ -43,6 +43,66 @@ BOOL CALLBACK FindIn(HWND hwnd, LPARAM param)
 // Bounds for a failure, not a pace: a busy machine may take long to show a window.
 constexpr DWORD kBoundMs = 30000;
 
+// Waits, within the bound, for `holds` to be true.
+template <typename Condition>
+bool Await(Condition holds)
+{
+    for (const DWORD start = GetTickCount(); !holds(); Sleep(20))
+        if (GetTickCount() - start >= kBoundMs)
+            return false;
+    return true;
+}
+
+std::string ClassOf(HWND hwnd)
+{
+    wchar_t name[128] = {};
+    GetClassNameW(hwnd, name, 128);
+    return Utf8(name);
+}
+
+BOOL CALLBACK ListOne(HWND hwnd, LPARAM)
+{
+    wchar_t title[256] = {};
+    if (IsWindowVisible(hwnd)) {
+        GetWindowTextW(hwnd, title, 256);
+        std::fprintf(stderr, "  \"%s\" (%s)\n", Utf8(title).c_str(), ClassOf(hwnd).c_str());
+    }
+    return TRUE;
+}
+
+// What a failed search saw instead.
+void ListWindows()
+{
+    std::fputs("winprobe: the visible windows are\n", stderr);
+    EnumWindows(ListOne, 0);
+}
+
+// A menu or a program's drop-down list, shown by the thread that runs `owner`.
+struct PopupSearch {
+    DWORD thread;
+    bool found = false;
+};
+
+BOOL CALLBACK PopupIn(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<PopupSearch*>(param);
+    if (IsWindowVisible(hwnd) && GetWindowThreadProcessId(hwnd, nullptr) == s->thread) {
+        const std::string name = ClassOf(hwnd);
+        if (name == "#32768" || name.find("QWindowPopup") != std::string::npos) {
+            s->found = true;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+bool PopupShown(HWND owner)
+{
+    PopupSearch search{GetWindowThreadProcessId(owner, nullptr)};
+    EnumWindows(PopupIn, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND Find(const std::string& part, DWORD boundMs = kBoundMs)
 {
     if (part == "*")
@@ -61,10 +121,7 @@ HWND Find(const std::string& part, DWORD boundMs = kBoundMs)
 bool Foreground(HWND window)
 {
     SetForegroundWindow(window);
-    for (const DWORD start = GetTickCount(); GetForegroundWindow() != window; Sleep(20))
-        if (GetTickCount() - start >= kBoundMs)
-            return false;
-    return true;
+    return Await([&] { return GetForegroundWindow() == window; });
 }
 
 void Key(WORD vk, bool up)
@@ -143,8 +200,8 @@ std::string Clipboard()
 
 int Usage()
 {
-    std::fputs("usage: winprobe find TITLE | gone TITLE | keys TITLE KEY... | click TITLE FX FY | rect TITLE\n"
-               "                | sysmenu TITLE | syscommand TITLE ID | clipboard | close TITLE\n",
+    std::fputs("usage: winprobe find TITLE | gone TITLE | keys TITLE KEY... | copy TITLE KEY... | click TITLE FX FY\n"
+               "                | rect TITLE | close TITLE | popup TITLE | nopopup TITLE | dialog TITLE\n",
                stderr);
     return 2;
 }
@@ -153,32 +210,25 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return Usage();
-    std::string verb = argv[1];
-    if (verb == "clipboard") {
-        std::fputs(Clipboard().c_str(), stdout);
-        return 0;
-    }
     if (argc < 3)
         return Usage();
+    const std::string verb = argv[1];
     if (verb == "gone") {
-        for (const DWORD start = GetTickCount(); GetTickCount() - start < kBoundMs; Sleep(100))
-            if (!Find(argv[2], 0))
-                return 0;
+        if (Await([&] { return !Find(argv[2], 0); }))
+            return 0;
+        std::fprintf(stderr, "winprobe: the window titled *%s* stayed\n", argv[2]);
         return 1;
     }
     HWND window = Find(argv[2]);
     if (!window) {
         std::fprintf(stderr, "winprobe: no window titled *%s*\n", argv[2]);
+        ListWindows();
         return 1;
     }
     if (verb == "find")
         return 0;
     if (verb == "close")
         return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (verb == "syscommand" && argc == 4)
-        return PostMessageW(window, WM_SYSCOMMAND, std::strtoul(argv[3], nullptr, 0), 0) ? 0 : 1;
     if (verb == "rect") {
         // As ImageMagick's -crop takes it, frame included.
         RECT r{};
@@ -191,27 +241,54 @@ int main(int argc, char** argv)
         Click(window, std::strtod(argv[3], nullptr), std::strtod(argv[4], nullptr));
         return 0;
     }
-    if (verb == "sysmenu") {
-        // One line per item: its command number and its text.
-        HMENU menu = GetSystemMenu(window, FALSE);
-        for (int i = 0, n = menu ? GetMenuItemCount(menu) : 0; i < n; ++i) {
-            wchar_t text[128] = {};
-            GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-            std::printf("0x%04X %s\n", GetMenuItemID(menu, i), Utf8(text).c_str());
-        }
-        return 0;
+    // A program's popups are shown and hidden as it gets to it, which a busy
+    // one may do long after the click or key that asked.
+    if (verb == "popup" || verb == "nopopup") {
+        const bool want = verb == "popup";
+        if (Await([&] { return PopupShown(window) == want; }))
+            return 0;
+        std::fprintf(stderr, "winprobe: the window titled *%s* %s\n", argv[2],
+                     want ? "showed no menu or list" : "kept its menu or list open");
+        ListWindows();
+        return 1;
     }
-    if (verb == "keys") {
+    // Another window of the same program in front: a dialog it opened.
+    if (verb == "dialog") {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (Await([&] {
+                HWND front = GetForegroundWindow();
+                DWORD owner = 0;
+                GetWindowThreadProcessId(front, &owner);
+                return front && front != window && owner == process;
+            }))
+            return 0;
+        std::fprintf(stderr, "winprobe: the window titled *%s* opened no dialog\n", argv[2]);
+        ListWindows();
+        return 1;
+    }
+    if (verb == "keys" || verb == "copy") {
         if (!Foreground(window)) {
             std::fprintf(stderr, "winprobe: the window titled *%s* did not come to the front\n", argv[2]);
             return 1;
         }
         Sleep(200);  // as a user's hand: the window takes its focus back first
+        const DWORD before = GetClipboardSequenceNumber();
         for (int i = 3; i < argc; ++i)
             if (!Type(argv[i])) {
                 std::fprintf(stderr, "winprobe: no key named %s\n", argv[i]);
                 return 2;
             }
+        if (verb == "keys")
+            return 0;
+        // The program copies once it takes the keys in: until then the clipboard holds what it held.
+        if (!Await([&] {
+                return GetClipboardSequenceNumber() != before && IsClipboardFormatAvailable(CF_UNICODETEXT);
+            })) {
+            std::fprintf(stderr, "winprobe: the window titled *%s* copied nothing\n", argv[2]);
+            return 1;
+        }
+        std::fputs(Clipboard().c_str(), stdout);
         return 0;
     }
     return Usage();
