@@ -118,7 +118,7 @@ int Version(const Options& o)
     lc_exit(handle);
     if (r != 0)
         return Fail(kStepFailed, "version: " + Code(r));
-    Say("%s\n", record::Printable(version).c_str());
+    Say("%s\n", record::Version(version).c_str());
     return kOk;
 }
 
@@ -180,7 +180,7 @@ int Ports(const Options& o)
                 std::string version;
                 const int32_t r = calls([&] { return ReadVersion(handle, version); });
                 // The reason is the calling thread's, so it is taken here.
-                t.said = r == 0 ? record::Printable(version) : "answers, but its version failed: " + Code(r);
+                t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + Code(r);
                 calls([&] { return lc_exit(handle); });
             });
     }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #endif
 
+#include "dataout/link.h"
 #include "t2/one_line.h"
 
 namespace record {
@@ -81,7 +82,10 @@ bool WriteAll(int fd, std::string_view text)
 
 }  // namespace
 
-std::string Printable(std::string_view text) { return t2proto::OneLine(text, true); }
+std::string Version(std::string_view read)
+{
+    return t2proto::OneLine(read, true) + (read.size() >= params::kVersionMax ? "\\..." : "");
+}
 
 std::string Field(std::string_view text)
 {

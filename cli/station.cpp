@@ -81,7 +81,7 @@ Outcome SetReader(int32_t handle, const setting::File& file, std::string& versio
         if (outcome.code == 0)
             outcome = {r, "version", Code(r)};
     }
-    version = record::Printable(version);
+    version = record::Version(version);
     return outcome;
 }
 

@@ -34,7 +34,7 @@ bool KeyBytes(std::string_view text, std::array<unsigned char, 6>& key)
 
 int32_t ReadVersion(int32_t handle, std::string& version)
 {
-    char text[256] = {};
+    char text[kVersionMax + 1] = {};
     int32_t length = 0;
     const int32_t r = lc_getver(handle, reinterpret_cast<unsigned char*>(text), &length);
     version.assign(text, strnlen(text, sizeof text - 1));

@@ -31,6 +31,10 @@ std::optional<int32_t> BaudRate(std::string_view digits);
 // with the terminating zero.
 bool KeyBytes(std::string_view text, std::array<unsigned char, 6>& key);
 
+// The longest version the library's 256-byte buffer holds: one this long
+// may have been cut, as the library does not say whether the reader sent more.
+inline constexpr size_t kVersionMax = 255;
+
 // The reader's firmware version text. The library's call takes a 256-byte
 // buffer and a length pointer, and a library may write the length unasked
 // or leave the text unterminated: zero-filled, read back bounded.

@@ -33,7 +33,7 @@ TEST(Record, FieldsReadAsTheTextTheyHold)
     EXPECT_EQ(record::Row({"", "x"}), ",x\n");  // an empty first field keeps its place
 }
 
-TEST(Record, ADevicesTextKeepsEachByte)
+TEST(Record, AVersionKeepsEachByteAndShowsACut)
 {
     const struct {
         std::string text, printable;
@@ -45,9 +45,13 @@ TEST(Record, ADevicesTextKeepsEachByte)
         {"a\nb\tc\x7F", "a\\x0Ab\\x09c\\x7F"},
         {"\\xE9", "\\x5CxE9"},  // typed as text, not the byte
         {"\xED\xA0\x80", "\\xED\\xA0\\x80"},  // a surrogate is no UTF-8
+        {std::string(254, 'v'), std::string(254, 'v')},
+        {std::string(255, 'v'), std::string(255, 'v') + "\\..."},  // filled the library's buffer
+        {std::string(254, 'v') + "\xE9", std::string(254, 'v') + "\\xE9\\..."},
+        {"V\\...", "V\\x5C..."},  // never taken for a cut
     };
     for (const auto& c : cases)
-        EXPECT_EQ(record::Printable(c.text), c.printable) << c.text;
+        EXPECT_EQ(record::Version(c.text), c.printable) << c.text;
 }
 
 }  // namespace

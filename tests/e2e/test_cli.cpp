@@ -339,30 +339,33 @@ TEST_F(Station, RowsStayApartAndReadAsText)
 {
     std::ofstream(Path("=line.ini").toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
     std::ofstream(csv.toStdString()) << kHeader << "\nan earlier row cut short";
+    const std::string cut = std::string(255, 'v') + "\\...";  // what the library's buffer holds, marked
     const struct {
         std::string version;
-        const char* field;   // in the row
-        const char* screen;  // on the screen
+        std::string field;   // in the row
+        std::string screen;  // on the screen
     } readers[] = {
         {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"", "=HYPERLINK(\"http://x\")"},
         {"-2+3", "'-2+3", "-2+3"},
         {"TR-200 \xE9\n\xE8", "TR-200 \\xE9\\x0A\\xE8", "TR-200 \\xE9\\x0A\\xE8"},
+        {std::string(300, 'v'), cut, cut},
     };
     StationRun station;
-    station.Start(dir.path(), {"=line.ini", "--log", "readers.csv", "--count", "3"});
+    station.Start(dir.path(), {"=line.ini", "--log", "readers.csv", "--count", "4"});
     int done = 0;
     for (const auto& r : readers) {
         ASSERT_TRUE(reader.Plug(r.version));
         ASSERT_TRUE(station.Await(QStringLiteral("Reader %1: OK").arg(++done))) << station.out.toStdString();
-        EXPECT_TRUE(station.out.contains(QStringLiteral("version \"%1\"").arg(r.screen))) << station.out.toStdString();
+        EXPECT_TRUE(station.out.contains(QStringLiteral("version \"%1\"").arg(r.screen.c_str())))
+            << station.out.toStdString();
         reader.Unplug();
     }
     EXPECT_EQ(station.Finish(), 0) << station.process.readAllStandardError().toStdString();
     const QStringList rows = Lines(csv);
-    ASSERT_EQ(rows.size(), 6) << rows.join('\n').toStdString();
+    ASSERT_EQ(rows.size(), 7) << rows.join('\n').toStdString();
     EXPECT_EQ(rows[1], "an earlier row cut short");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(rows[i + 2].contains(QStringLiteral(",USB,%1,'=line.ini,").arg(readers[i].field)))
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(rows[i + 2].contains(QStringLiteral(",USB,%1,'=line.ini,").arg(readers[i].field.c_str())))
             << rows[i + 2].toStdString();
 }
 
