@@ -1,6 +1,7 @@
 #include "cli/record.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
@@ -117,6 +118,9 @@ Log::~Log()
 
 std::string Log::Open(const std::filesystem::path& path)
 {
+#ifndef _WIN32
+    signal(SIGXFSZ, SIG_IGN);
+#endif
     fd_ = OpenFile(path);
     if (fd_ < 0)
         return std::strerror(errno);

@@ -35,7 +35,9 @@ public:
     Log(const Log&) = delete;
     Log& operator=(const Log&) = delete;
 
-    // The reason the file cannot be opened for appending, else empty.
+    // The reason the file cannot be opened for appending, else empty. From
+    // here on a write past the file-size limit fails rather than ending the
+    // program (SIGXFSZ is ignored).
     std::string Open(const std::filesystem::path& path);
     // Appends `row` after the header of a new file, on a line of its own.
     // An empty row writes only what the file lacks of those. The reason
