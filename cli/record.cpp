@@ -1,5 +1,6 @@
 #include "cli/record.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -35,9 +36,9 @@ bool Lock(int fd, bool lock)
                 : UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
 }
 int64_t Size(int fd) { return _filelengthi64(fd); }
-bool LastByte(int fd, int64_t size, char& c)
+int64_t ReadAt(int fd, int64_t offset, char* data, size_t size)
 {
-    return _lseeki64(fd, size - 1, SEEK_SET) == size - 1 && _read(fd, &c, 1) == 1;
+    return _lseeki64(fd, offset, SEEK_SET) == offset ? _read(fd, data, static_cast<unsigned>(size)) : -1;
 }
 int64_t WriteSome(int fd, const char* data, size_t size) { return _write(fd, data, static_cast<unsigned>(size)); }
 bool Sync(int fd) { return _commit(fd) == 0; }  // FlushFileBuffers
@@ -61,7 +62,7 @@ int64_t Size(int fd)
     struct stat s;
     return fstat(fd, &s) == 0 ? s.st_size : -1;
 }
-bool LastByte(int fd, int64_t size, char& c) { return pread(fd, &c, 1, size - 1) == 1; }
+int64_t ReadAt(int fd, int64_t offset, char* data, size_t size) { return pread(fd, data, size, offset); }
 int64_t WriteSome(int fd, const char* data, size_t size) { return write(fd, data, size); }
 bool Sync(int fd) { return fsync(fd) == 0; }
 void Cut(int fd, int64_t size) { (void)!ftruncate(fd, size); }
@@ -79,6 +80,18 @@ bool WriteAll(int fd, std::string_view text)
         text.remove_prefix(static_cast<size_t>(n));
     }
     return true;
+}
+
+std::string Failed(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+
+// `work`'s reason, else empty, with the file locked against other stations.
+std::string Locked(int fd, auto work)
+{
+    if (!Lock(fd, true))
+        return Failed("cannot lock");
+    const std::string why = work();
+    Lock(fd, false);
+    return why;
 }
 
 }  // namespace
@@ -121,19 +134,47 @@ std::string Log::Open(const std::filesystem::path& path)
 #ifndef _WIN32
     signal(SIGXFSZ, SIG_IGN);
 #endif
-    fd_ = OpenFile(path);
+    path_ = path;
+    return OpenByName();
+}
+
+std::string Log::OpenByName()
+{
+    if (fd_ >= 0)
+        Close(fd_);
+    fd_ = OpenFile(path_);
     if (fd_ < 0)
         return std::strerror(errno);
 #ifndef _WIN32
     // A new file's name is on disk once its folder is: rows synced into a
     // file no folder lists would be lost all the same.
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    const std::filesystem::path folder = path_.has_parent_path() ? path_.parent_path() : ".";
     if (const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
         fsync(fd);
         close(fd);
     }
 #endif
-    return "";
+    // Under the lock, as another station may be writing the header. A
+    // spreadsheet's byte order mark and \r\n do not make it another line.
+    const std::string why = Locked(fd_, [&]() -> std::string {
+        const int64_t size = Size(fd_);
+        std::string first(kHeader.size() + 4, '\0');
+        const int64_t n = size > 0 ? ReadAt(fd_, 0, first.data(), first.size()) : 0;
+        if (size < 0 || n < 0)
+            return Failed("cannot read");
+        first.resize(std::min(first.find('\n'), static_cast<size_t>(n)));
+        if (first.starts_with("\xEF\xBB\xBF"))
+            first.erase(0, 3);
+        if (first.ends_with('\r'))
+            first.pop_back();
+        const std::string line(kHeader.substr(0, kHeader.size() - 1));
+        return n == 0 || first == line ? "" : "not a station's record: its first line is not \"" + line + '"';
+    });
+    if (!why.empty()) {
+        Close(fd_);
+        fd_ = -1;
+    }
+    return why;
 }
 
 // Whether the file is new, and how its last line ends, is decided under the
@@ -141,22 +182,18 @@ std::string Log::Open(const std::filesystem::path& path)
 std::string Log::Append(std::string_view row)
 {
     const std::lock_guard threads(mutex_);
-    if (!Lock(fd_, true))
-        return std::string("cannot lock: ") + std::strerror(errno);
-    const int64_t size = Size(fd_);
-    char last = '\n';
-    std::string why;
-    if (size < 0 || (size > 0 && !LastByte(fd_, size, last))) {
-        why = std::string("cannot read: ") + std::strerror(errno);
-    } else {
+    return Locked(fd_, [&] {
+        const int64_t size = Size(fd_);
+        char last = '\n';
+        if (size < 0 || (size > 0 && ReadAt(fd_, size - 1, &last, 1) != 1))
+            return Failed("cannot read");
         const std::string text = std::string(size == 0 ? kHeader : last != '\n' ? "\n" : "") + std::string(row);
-        if (!WriteAll(fd_, text) || !Sync(fd_)) {
-            why = std::string("cannot write: ") + std::strerror(errno);
-            Cut(fd_, size);
-        }
-    }
-    Lock(fd_, false);
-    return why;
+        if (WriteAll(fd_, text) && Sync(fd_))
+            return std::string();
+        const std::string why = Failed("cannot write");
+        Cut(fd_, size);
+        return why;
+    });
 }
 
 }  // namespace record

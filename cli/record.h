@@ -27,7 +27,8 @@ std::string Field(std::string_view text);
 std::string Row(const std::vector<std::string>& fields);
 
 // A record file that rows are appended to, each under an exclusive lock and
-// on disk before Append returns; from several threads too.
+// on disk before Append returns; from several threads too. Rows go only into
+// a file that is empty or starts with the header line.
 class Log {
 public:
     Log() = default;
@@ -45,6 +46,9 @@ public:
     std::string Append(std::string_view row);
 
 private:
+    std::string OpenByName();
+
+    std::filesystem::path path_;
     int fd_ = -1;
     // The file's lock belongs to the open file, which this process's threads share.
     std::mutex mutex_;

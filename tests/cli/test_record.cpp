@@ -1,5 +1,10 @@
-// The station record's text rules, as plain functions.
+// The station record's rules: its text as plain functions, and the file it goes to.
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 
 #include "cli/record.h"
 
@@ -52,6 +57,60 @@ TEST(Record, AVersionKeepsEachByteAndShowsACut)
     };
     for (const auto& c : cases)
         EXPECT_EQ(record::Version(c.text), c.printable) << c.text;
+}
+
+// A file of the test's own, named on the path the log is opened by.
+class RecordFile : public testing::Test {
+protected:
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    static std::string Read(const std::filesystem::path& path)
+    {
+        std::stringstream text;
+        text << std::ifstream(path, std::ios::binary).rdbuf();
+        return text.str();
+    }
+    static void Write(const std::filesystem::path& path, const std::string& text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    const std::filesystem::path folder = [] {
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("tavelin-record-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directory(path);
+        return path;
+    }();
+    const std::filesystem::path path = folder / "readers.csv";
+    const std::string header{record::kHeader};
+};
+
+// Rows go only into a station's record: what else is there is left as it was.
+TEST_F(RecordFile, OpensOnlyAnEmptyFileOrOneThatStartsWithTheHeader)
+{
+    const std::string line = header.substr(0, header.size() - 1);
+    const struct {
+        std::string text;
+        bool ours;
+    } cases[] = {
+        {"", true},
+        {header + "a row\n", true},
+        {line, true},
+        {line + "\r\nsaved by a spreadsheet\r\n", true},
+        {"format = 1\npreset = 8-out-hex-reverse\n", false},
+        {"serial,batch\n1,2\n", false},
+        {line + ",notes\n", false},
+        {"\xEF\xBB\xBF" + line + "\r\n", true},
+        {"\xEF\xBB\xBF", false},
+    };
+    for (const auto& c : cases) {
+        Write(path, c.text);
+        record::Log log;
+        EXPECT_EQ(log.Open(path).empty(), c.ours) << c.text;
+        if (!c.ours) {
+            EXPECT_NE(log.Append("a row of ours\n"), "") << c.text;
+        }
+        EXPECT_EQ(Read(path), c.text);
+    }
 }
 
 }  // namespace

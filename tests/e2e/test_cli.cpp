@@ -157,6 +157,8 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
         {{"station", special, "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
         {{"ports", "--port", "USB"}, "ports tries every port: it takes no --port"},
         {{"version", special, "--port", "USB"}, "version takes no file"},
+        {{"station", special, "--port", "USB", "--log", special, "--count", "1"},
+         "cannot append: not a station's record: its first line is not \"time,port,"},
     };
     for (const auto& c : cases) {
         run = Config(c.args);
