@@ -40,6 +40,21 @@ int64_t ReadAt(int fd, int64_t offset, char* data, size_t size)
 {
     return _lseeki64(fd, offset, SEEK_SET) == offset ? _read(fd, data, static_cast<unsigned>(size)) : -1;
 }
+bool SameFile(int fd, const std::filesystem::path& path)
+{
+    const HANDLE named = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    const bool same = GetFileInformationByHandle(named, &a) &&
+                      GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                      a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
+}
 int64_t WriteSome(int fd, const char* data, size_t size) { return _write(fd, data, static_cast<unsigned>(size)); }
 bool Sync(int fd) { return _commit(fd) == 0; }  // FlushFileBuffers
 void Cut(int fd, int64_t size) { _chsize_s(fd, size); }
@@ -63,6 +78,12 @@ int64_t Size(int fd)
     return fstat(fd, &s) == 0 ? s.st_size : -1;
 }
 int64_t ReadAt(int fd, int64_t offset, char* data, size_t size) { return pread(fd, data, size, offset); }
+bool SameFile(int fd, const std::filesystem::path& path)
+{
+    struct stat named, held;
+    return stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 && named.st_dev == held.st_dev &&
+           named.st_ino == held.st_ino;
+}
 int64_t WriteSome(int fd, const char* data, size_t size) { return write(fd, data, size); }
 bool Sync(int fd) { return fsync(fd) == 0; }
 void Cut(int fd, int64_t size) { (void)!ftruncate(fd, size); }
@@ -182,6 +203,11 @@ std::string Log::OpenByName()
 std::string Log::Append(std::string_view row)
 {
     const std::lock_guard threads(mutex_);
+    // Saved over by an editor, or removed: the row goes where people will look.
+    if (fd_ < 0 || !SameFile(fd_, path_)) {
+        if (const std::string why = OpenByName(); !why.empty())
+            return "replaced or removed, and cannot be opened again: " + why;
+    }
     return Locked(fd_, [&] {
         const int64_t size = Size(fd_);
         char last = '\n';

@@ -28,7 +28,8 @@ std::string Row(const std::vector<std::string>& fields);
 
 // A record file that rows are appended to, each under an exclusive lock and
 // on disk before Append returns; from several threads too. Rows go only into
-// a file that is empty or starts with the header line.
+// a file that is empty or starts with the header line, and always into the
+// file its path names: one saved over or removed is opened again by name.
 class Log {
 public:
     Log() = default;

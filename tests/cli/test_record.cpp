@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -112,5 +113,37 @@ TEST_F(RecordFile, OpensOnlyAnEmptyFileOrOneThatStartsWithTheHeader)
         EXPECT_EQ(Read(path), c.text);
     }
 }
+
+#ifndef _WIN32  // Windows keeps a file held open from being replaced or removed
+// The next row goes to the file the path names now, whatever became of the one held.
+TEST_F(RecordFile, FollowsItsPathWhenTheFileIsReplacedOrRemoved)
+{
+    const std::filesystem::path saved = folder / "saved.csv";
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        std::string then;  // at the path after the next row
+        bool written;
+    } cases[] = {
+        {"saved over", [&] { Write(saved, header + "edited\n"), std::filesystem::rename(saved, path); },
+         header + "edited\nrow 2\n", true},
+        {"removed", [&] { std::filesystem::remove(path); }, header + "row 2\n", true},
+        {"saved over by another file", [&] { Write(saved, "serial\n"), std::filesystem::rename(saved, path); },
+         "serial\n", false},
+        {"removed with its folder", [&] { std::filesystem::remove_all(folder); }, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::create_directory(folder);
+        std::filesystem::remove(path);
+        record::Log log;
+        ASSERT_EQ(log.Open(path), "");
+        ASSERT_EQ(log.Append("row 1\n"), "");
+        c.change();
+        EXPECT_EQ(log.Append("row 2\n").empty(), c.written);
+        EXPECT_EQ(Read(path), c.then);
+    }
+}
+#endif
 
 }  // namespace
