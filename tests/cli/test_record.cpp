@@ -97,10 +97,10 @@ TEST_F(RecordFile, OpensOnlyAnEmptyFileOrOneThatStartsWithTheHeader)
         {header + "a row\n", true},
         {line, true},
         {line + "\r\nsaved by a spreadsheet\r\n", true},
+        {"\xEF\xBB\xBF" + line + "\r\n", true},
         {"format = 1\npreset = 8-out-hex-reverse\n", false},
         {"serial,batch\n1,2\n", false},
         {line + ",notes\n", false},
-        {"\xEF\xBB\xBF" + line + "\r\n", true},
         {"\xEF\xBB\xBF", false},
     };
     for (const auto& c : cases) {
@@ -125,10 +125,10 @@ TEST_F(RecordFile, FollowsItsPathWhenTheFileIsReplacedOrRemoved)
         std::string then;  // at the path after the next row
         bool written;
     } cases[] = {
-        {"saved over", [&] { Write(saved, header + "edited\n"), std::filesystem::rename(saved, path); },
+        {"saved over", [&] { Write(saved, header + "edited\n"); std::filesystem::rename(saved, path); },
          header + "edited\nrow 2\n", true},
         {"removed", [&] { std::filesystem::remove(path); }, header + "row 2\n", true},
-        {"saved over by another file", [&] { Write(saved, "serial\n"), std::filesystem::rename(saved, path); },
+        {"saved over by another file", [&] { Write(saved, "serial\n"); std::filesystem::rename(saved, path); },
          "serial\n", false},
         {"removed with its folder", [&] { std::filesystem::remove_all(folder); }, "", false},
     };
