@@ -150,12 +150,23 @@ int32_t AwaitReader(Line& line, const Port& port, Screen& say)
 }
 
 // Until the reader on `handle` is taken off, or the station stops. Ours says
-// so with a lost link; a maker's library says nothing of it, so there a failed
-// read is followed by opening the port anew, and the reader is off once no
-// reader answers there. `handle` is then the new link, or -1.
+// so with a lost link. A maker's library says nothing of it: there a failed
+// read closes the link, and the reader is off once the port has opened with
+// no reader answering three times in a row, so that one lost reply on a poor
+// line does not take it for off. `handle` is then -1.
 void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
 {
-    while (!line.Done()) {
+    for (int missed = 0; !line.Done();) {
+        if (handle == -1) {
+            handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
+            if (handle == -1) {
+                if (++missed == 3)
+                    return;
+                CalmPause();
+                continue;
+            }
+            missed = 0;
+        }
         std::string ignored;
         const int32_t r = line.calls([&] { return params::ReadVersion(handle, ignored); });
         if (r == 0) {
@@ -166,9 +177,7 @@ void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
             return;
         if (!T2IsOurs()) {
             line.calls([&] { return lc_exit(handle); });
-            handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
-            if (handle == -1)
-                return;
+            handle = -1;
         }
         CalmPause();
     }
