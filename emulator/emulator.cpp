@@ -474,7 +474,7 @@ void Emulator::Handle(const t2proto::Frame& request)
         return;
     }
     if (faults.silent || faults.ignore.contains(request.command) || lost) {
-        Log(name + (lost ? ": lost on the line (fault)" : ": no answer (fault: silent)"));
+        Log(name + (lost ? ": lost on the line (fault)" : ": no answer (fault)"));
         return;
     }
     // Each line is logged before its reply leaves: whoever reads the log once
