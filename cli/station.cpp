@@ -19,7 +19,9 @@
 #include "cli/commands.h"
 #include "cli/record.h"
 #include "dataout/link.h"
+#include "t2/import/last_error.h"
 #include "t2/import/t2_import.h"
+#include "t2/protocol.h"
 #include "t2/t2.h"
 
 namespace {
@@ -71,18 +73,35 @@ std::filesystem::path FileSystemPath(const QString& name)
 #endif
 }
 
+// Whether a call failed as its link was lost: the reader is off the port, and
+// another may be on it already. A maker's library does not say so.
+bool Lost(int32_t r) { return r == T2_E_LINK_LOST && T2IsOurs(); }
+
+// What became of one reader.
+struct Placement {
+    Outcome outcome;
+    std::string version;  // printable; empty where it could not be read as this reader's
+    bool lost = false;
+};
+
 // A reader set on an open link, and its version; the version of a failed
-// reader too, where it still answers.
-Outcome SetReader(int32_t handle, const setting::File& file, std::string& version, Screen& say, LibraryCalls& calls)
+// reader too, where it still answers. After a lost link the library would
+// read it from whatever reader is on the port by then.
+Placement SetReader(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls)
 {
-    Outcome outcome = ApplyOn(handle, PlanOf(file), say, calls);
-    if (const int32_t r = calls([&] { return params::ReadVersion(handle, version); }); r != 0) {
-        version.clear();
-        if (outcome.code == 0)
-            outcome = {r, "version", Code(r)};
+    Placement placed;
+    placed.outcome = ApplyOn(handle, PlanOf(file), say, calls);
+    placed.lost = Lost(placed.outcome.code);
+    if (placed.lost)
+        return placed;
+    if (const int32_t r = calls([&] { return params::ReadVersion(handle, placed.version); }); r != 0) {
+        placed.version.clear();
+        placed.lost = Lost(r);
+        if (placed.outcome.code == 0)
+            placed.outcome = {r, "version", Code(r)};
     }
-    version = record::Version(version);
-    return outcome;
+    placed.version = record::Version(placed.version);
+    return placed;
 }
 
 struct Tally {
@@ -106,22 +125,76 @@ struct Line {
     bool Done() const { return Stopped() || AllTaken(); }
 };
 
-// One port's loop: reader after reader until the station stops.
+// Asked often, so that a line's pace is the readers' pauses and not ours.
+void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(25)); }
+// After a failure, at a pace a person can follow.
+void CalmPause() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+
+// The link to the next reader on the port, or -1 once the station stops. A
+// port that another program holds keeps every reader out: that is said, and
+// said again only when the library's reason changes.
+int32_t AwaitReader(Line& line, const Port& port, Screen& say)
+{
+    std::string before;
+    while (!line.Done()) {
+        const int32_t handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
+        if (handle != -1)
+            return handle;
+        const std::string why = T2LastError();
+        if (why != before && why.find(t2proto::kHeldElsewhere) != std::string::npos)
+            say("Still waiting: %s\n", why.c_str());
+        before = why;
+        Pause();
+    }
+    return -1;
+}
+
+// Until the reader on `handle` is taken off, or the station stops. Ours says
+// so with a lost link, even with the next reader on by then: a link says its
+// loss once before it opens the port again. A maker's library says nothing of it: there a failed
+// read closes the link, and the reader is off once opening the port has
+// failed three times in a row, so that one lost reply on a poor line does not
+// take it for off. `handle` is then -1.
+void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
+{
+    for (int missed = 0; !line.Done();) {
+        if (handle == -1) {
+            handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
+            if (handle == -1) {
+                if (++missed == 3)
+                    return;
+                CalmPause();
+                continue;
+            }
+            missed = 0;
+        }
+        std::string ignored;
+        const int32_t r = line.calls([&] { return params::ReadVersion(handle, ignored); });
+        if (r == 0) {
+            Pause();
+            continue;
+        }
+        if (Lost(r))
+            return;
+        if (!T2IsOurs()) {
+            line.calls([&] { return lc_exit(handle); });
+            handle = -1;
+        }
+        CalmPause();
+    }
+}
+
+// One port's loop: reader after reader until the station stops. A reader is
+// set once however long it stays on, and failed or not, the next is awaited
+// only once it has been taken off.
 Tally SetReaders(Line& line, const Port& port)
 {
     const Options& o = line.o;
     Screen say(o.ports.size() > 1 ? port.name + ": " : "");
     Tally tally;
-    // Asked often, so that a line's pace is the reader's pauses and not ours.
-    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(25)); };
     while (!line.Done()) {
         say("\nWaiting for a reader on %s ...\n", port.name.c_str());
-        int32_t handle = -1;
-        while (!line.Done() && handle == -1) {
-            handle = line.calls([&] { return lc_init(port.number, o.baud); });
-            if (handle == -1)
-                pause();
-        }
+        int32_t handle = AwaitReader(line, port, say);
         if (handle == -1)
             break;
         const int number = ++line.taken;
@@ -130,15 +203,15 @@ Tally SetReaders(Line& line, const Port& port)
             break;
         }
         say("Reader %d:\n", number);
-        std::string version;
-        const Outcome outcome = SetReader(handle, line.file, version, say, line.calls);
+        const Placement placed = SetReader(handle, line.file, say, line.calls);
+        const Outcome& outcome = placed.outcome;
         const bool good = outcome.code == 0;
         (good ? tally.ok : tally.failed) += 1;
         const QDateTime now = QDateTime::currentDateTime();
         const std::string why = line.log.Append(record::Row({
             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
             port.name,
-            version,
+            placed.version,
             o.file.toStdString(),
             line.hash,
             good ? "ok" : "failed",
@@ -146,7 +219,7 @@ Tally SetReaders(Line& line, const Port& port)
             good ? "" : params::FormatCode(outcome.code).substr(6),
         }));
         if (good)
-            say("Reader %d: OK, version \"%s\"\n", number, version.c_str());
+            say("Reader %d: OK, version \"%s\"\n", number, placed.version.c_str());
         else
             say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), outcome.said.c_str());
         say("== ok %d, failed %d ==\n", tally.ok, tally.failed);
@@ -155,15 +228,12 @@ Tally SetReaders(Line& line, const Port& port)
                                   " has no row; the station stops");
             line.rowLost = true;
         }
-        if (!line.Done()) {
+        if (!line.Done() && !placed.lost) {
             say("Take the reader off.\n");
-            // Taken off, it fails the next look, even with the next reader on by
-            // then: a link says its loss once before it opens the port again.
-            std::string ignored;
-            while (!line.Done() && line.calls([&] { return params::ReadVersion(handle, ignored); }) == 0)
-                pause();
+            AwaitTakeOff(line, port, handle);
         }
-        line.calls([&] { return lc_exit(handle); });
+        if (handle != -1)
+            line.calls([&] { return lc_exit(handle); });
     }
     return tally;
 }

@@ -454,9 +454,11 @@ void Emulator::Handle(const t2proto::Frame& request)
     int storeMs = 0;
     ReaderState next;
     bool drop = false;
+    bool lost = false;
     {
         std::lock_guard lock(mutex_);
         ++state_.requests;
+        lost = faults_.loseEvery > 0 && state_.requests % faults_.loseEvery == 0;
         faults = faults_;
         version = version_;
         storeMs = storeMs_;
@@ -471,8 +473,8 @@ void Emulator::Handle(const t2proto::Frame& request)
         Log(name + ": hung up (fault); " + portName_ + " now -> " + TtyPath());
         return;
     }
-    if (faults.silent) {
-        Log(name + ": no answer (fault: silent)");
+    if (faults.silent || faults.ignore.contains(request.command) || lost) {
+        Log(name + (lost ? ": lost on the line (fault)" : ": no answer (fault)"));
         return;
     }
     // Each line is logged before its reply leaves: whoever reads the log once

@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <thread>
@@ -29,6 +30,8 @@ struct Faults {
     std::map<uint8_t, uint8_t> refuse{}; // command -> refusal code 0x01..0xFF
     int dropAfterFrames = -1;            // answer this many more requests, then hang up on the next (-1: never; fires once)
     size_t garbageBytes = 0;             // noise sent before every reply
+    std::set<uint8_t> ignore{};          // commands left unanswered, as by a reader hung after the handshake
+    int loseEvery = 0;                   // every Nth request is lost on the line (0: none)
 };
 
 // The values a reader holds: what it was last set to and accepted.

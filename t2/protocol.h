@@ -39,6 +39,10 @@ inline constexpr std::array<uint8_t, 5> kHandshakeReply = {'T', '2', 'R', 'D', 0
 // ends' explanations of a code, for any library, come from here.
 std::string CodeWords(int32_t code, std::string_view request = "the request");
 
+// lc_init's reason, after the port's name, when another program holds the
+// port: a program waiting there for a reader tells it by these words.
+inline constexpr std::string_view kHeldElsewhere = " is busy: held by another program";
+
 // Command name as the emulator's options and log use it ("readonly", ...),
 // and back; nothing for an unknown one.
 std::string_view CommandName(uint8_t command);

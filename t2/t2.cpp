@@ -148,7 +148,7 @@ std::string Connect(Link& link, Clock::time_point deadline)
         case SerialLine::Failure::NoDevice:
             return fail("no such device for " + at + ": " + error.detail + emulated);
         case SerialLine::Failure::Busy:
-            return fail(at + " is busy: held by another program");
+            return fail(at + std::string(t2proto::kHeldElsewhere));
         case SerialLine::Failure::Denied:
             return fail("permission denied on " + at +
                         ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, "

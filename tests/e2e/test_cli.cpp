@@ -18,6 +18,7 @@
 
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "t2/t2.h"
 #include "tests/support/DeviceFolder.h"
 #include "tests/support/EmulatedReader.h"
 #include "tests/support/qt_print.h"
@@ -253,6 +254,19 @@ struct StationRun {
     }
 };
 
+// A station on a port the window holds says so, once, and waits; it takes the
+// reader once the window lets it go.
+TEST_F(Cli, AStationOnAPortHeldElsewhereSaysSoAndWaits)
+{
+    StationRun station;
+    station.Start(dir.path(), {File("format = 1\npreset = 8-out-hex-forward\n"), "--count", "1"});
+    ASSERT_TRUE(station.Await("is busy: held by another program")) << station.out.toStdString();
+    setup.dlg->OnOpenClose();
+    EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    EXPECT_EQ(station.out.count("busy"), 1) << station.out.toStdString();
+    EXPECT_TRUE(station.out.contains("Reader 1: OK")) << station.out.toStdString();
+}
+
 // Stations against an emulated reader on "USB" in a private device folder.
 class Station : public testing::Test {
 protected:
@@ -270,6 +284,15 @@ protected:
     {
         QFile log(path);
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n') : QStringList{"none"};
+    }
+    // The rows under the header: port, version, result, failed step, code.
+    QStringList Rows(const QString& path) const
+    {
+        QStringList rows = Lines(path);
+        rows = rows.mid(1, rows.size() - 2);
+        for (QString& row : rows)
+            row = row.section(',', 1, 2) + ',' + row.section(',', 5);
+        return rows;
     }
 
     static constexpr const char* kHeader = "time,port,version,setting file,sha256,result,failed step,code";
@@ -333,6 +356,68 @@ TEST_F(Station, AReaderSwappedAtOnceIsStillSeenGoing)
     ASSERT_TRUE(reader.Plug());
     EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
     EXPECT_TRUE(station.out.contains("Reader 2: OK")) << station.out.toStdString();
+}
+
+// A reader left on is set once, with one row, however it misbehaves: only
+// its going (a lost link; with a maker's library, a port where no reader
+// answers) ends the wait for it to be taken off, and its one row leaves the
+// rest of --count for the readers after it.
+TEST_F(Station, AReaderLeftOnIsSetOnce)
+{
+    using namespace t2proto;
+    const struct {
+        const char* what;
+        emulator::Faults faults;
+        const char* row;  // port, version, result, failed step, code
+    } cases[] = {
+        {"no version command", {.refuse = {{kGetVersion, T2_READER_E_COMMAND}}}, "USB,,failed,version,0x20"},
+        {"hangs after the handshake", {.ignore = {kGetVersion, kSetReadOnly, kSetHeader, kSetBlockRead}},
+         "USB,,failed,output,0x1001"},
+        {"a request in five lost on the line", {.loseEvery = 5}, "USB,left on,ok,,"},
+        {"refuses all but the handshake",
+         {.refuse = {{kGetVersion, 0x21}, {kSetReadOnly, 0x21}, {kSetHeader, 0x21}, {kSetBlockRead, 0x21}}},
+         "USB,,failed,output,0x21"},
+    };
+    // Ours, and ours standing in for a maker's library, which says nothing of a lost link.
+    for (const QString library : {"", MAKER_LIBRARY_DIR}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what + library.toStdString());
+            const QString log = Path(QStringLiteral("%1%2.csv").arg(c.what).arg(library.isEmpty() ? "" : " (maker)"));
+            reader.SetFaults(c.faults);
+            StationRun station;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("LD_LIBRARY_PATH", library);
+            station.process.setProcessEnvironment(environment);
+            station.Start(dir.path(), {file, "--log", log, "--count", "2"});
+            ASSERT_TRUE(reader.Plug("left on"));
+            ASSERT_TRUE(station.Await("Take the reader off.")) << station.out.toStdString();
+            // Some more looks at it, enough for one taken for the next reader to be set again.
+            const int asked = reader.State().requests;
+            for (QDeadlineTimer bound(30000); reader.State().requests < asked + 4 && !bound.hasExpired();)
+                QThread::msleep(50);
+            reader.Unplug();
+            EXPECT_TRUE(station.Await("Waiting for a reader", 2)) << station.out.toStdString();
+            kill(station.process.processId(), SIGINT);
+            EXPECT_EQ(station.Finish(), QString(c.row).contains(",ok,") ? 5 : 1) << station.out.toStdString();
+            EXPECT_FALSE(station.out.contains("Reader 2:")) << station.out.toStdString();
+            EXPECT_EQ(Rows(log), QStringList{c.row});
+        }
+    }
+}
+
+// A reader swapped for another mid-set is recorded as itself, without the
+// version of the one that took its place, and that one is set next.
+TEST_F(Station, AReaderSwappedMidSetIsRecordedAsItself)
+{
+    StationRun station;
+    station.Start(dir.path(), {file, "--log", csv, "--count", "2"});
+    ASSERT_TRUE(reader.Plug("first"));
+    ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
+    reader.Unplug();
+    ASSERT_TRUE(reader.Plug("second"));
+    EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
+    EXPECT_EQ(Rows(csv), (QStringList{"USB,,failed,read address,0x1003", "USB,second,ok,,"}))
+        << station.out.toStdString();
 }
 
 // Rows go after a last line left without its line break, and what a reader

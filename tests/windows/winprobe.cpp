@@ -236,8 +236,12 @@ int main(int argc, char** argv)
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
         return 0;
     }
+    if ((verb == "keys" || verb == "copy" || verb == "click") && !Foreground(window)) {
+        std::fprintf(stderr, "winprobe: the window titled *%s* did not come to the front\n", argv[2]);
+        ListWindows();
+        return 1;
+    }
     if (verb == "click" && argc == 5) {
-        SetForegroundWindow(window);
         Click(window, std::strtod(argv[3], nullptr), std::strtod(argv[4], nullptr));
         return 0;
     }
@@ -268,10 +272,6 @@ int main(int argc, char** argv)
         return 1;
     }
     if (verb == "keys" || verb == "copy") {
-        if (!Foreground(window)) {
-            std::fprintf(stderr, "winprobe: the window titled *%s* did not come to the front\n", argv[2]);
-            return 1;
-        }
         Sleep(200);  // as a user's hand: the window takes its focus back first
         const DWORD before = GetClipboardSequenceNumber();
         for (int i = 3; i < argc; ++i)
