@@ -10,6 +10,7 @@
 
 #include "cli/record.h"
 #include "dataout/link.h"
+#include "t2/devices.h"
 #include "t2/import/last_error.h"
 #include "t2/import/t2_import.h"
 #include "t2/t2.h"
@@ -184,6 +185,9 @@ int Ports(const Options& o)
                 calls([&] { return lc_exit(handle); });
             });
     }
+    // Each port's look-up would say it; once is enough.
+    if (const std::string ignored = t2dev::IgnoredFolder(); !ignored.empty())
+        std::fprintf(stderr, "tavelin-config: %s\n", ignored.c_str());
     bool any = false;
     for (const Try& t : tries) {
         if (t.said)

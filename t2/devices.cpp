@@ -85,6 +85,8 @@ Device FindDevice(const std::string& portName)
     return {{}, "a USB serial port (none is plugged in)", {}};
 }
 
+std::string IgnoredFolder() { return {}; }
+
 #else
 
 std::string DeviceFolderPath()
@@ -151,6 +153,11 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
 
 namespace {
 
+std::string Ignored(const std::string& folder, const FolderCheck& check)
+{
+    return check.state == FolderState::Unsafe ? "device folder " + folder + " ignored: " + check.why : "";
+}
+
 bool Exists(const std::string& path)
 {
     struct stat st{};
@@ -165,10 +172,9 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note,
     std::string folder = DeviceFolderPath();
     entry = folder + "/" + portName;
     FolderCheck check = OpenFolder(folder);
-    if (check.state == FolderState::Unsafe) {
-        note = "device folder " + folder + " ignored: " + check.why;
+    note = Ignored(folder, check);
+    if (!note.empty())
         entry.clear();
-    }
     if (check.state != FolderState::Usable)
         return std::nullopt;
 
@@ -183,6 +189,12 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note,
 }
 
 }  // namespace
+
+std::string IgnoredFolder()
+{
+    const std::string folder = DeviceFolderPath();
+    return Ignored(folder, OpenFolder(folder));
+}
 
 Device FindDevice(const std::string& portName)
 {

@@ -32,6 +32,9 @@ struct Device {
     std::string folderEntry{};
 };
 Device FindDevice(const std::string& portName);
+// Why the device folder is ignored, as FindDevice notes it for every port;
+// empty when it is used or there is none.
+std::string IgnoredFolder();
 
 #ifndef _WIN32
 

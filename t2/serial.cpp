@@ -71,79 +71,74 @@ std::string Untrusted(int fd, bool ownOnly)
 
 }  // namespace
 
+// What the port was set to before we opened it.
+struct SerialLine::Settings {
+    struct termios tio;
+};
+
 std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error,
                                              bool ownOnly)
 {
     std::unique_ptr<SerialLine> line(new SerialLine);
-    struct stat st{};
-    if (stat(path.c_str(), &st) != 0) {
+    line->fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (line->fd_ < 0) {
         error = {FailureOf(errno), std::strerror(errno)};
         return nullptr;
-    }
-    if (sp_get_port_by_name(path.c_str(), &line->sp_) == SP_OK) {
-        if (sp_open(line->sp_, SP_MODE_READ_WRITE) != SP_OK) {
-            error = {FailureOf(sp_last_error_code()), SpMessage()};
-            sp_free_port(line->sp_);
-            line->sp_ = nullptr;
-            return nullptr;
-        }
-        sp_get_port_handle(line->sp_, &line->fd_);
-    } else {
-        line->fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (line->fd_ < 0) {
-            error = {FailureOf(errno), std::strerror(errno)};
-            return nullptr;
-        }
     }
     if (std::string why = Untrusted(line->fd_, ownOnly); !why.empty()) {
         error = {Failure::Other, why};
         return nullptr;
     }
-    if (!line->Lock(error) || !line->Configure(baud, error))
+    // TIOCEXCL keeps out other openers but not root; the lock keeps out
+    // every program that asks for it, root included. Nothing is changed
+    // before the lock: while another program holds the port, its settings
+    // are that program's.
+    if (flock(line->fd_, LOCK_EX | LOCK_NB) != 0) {
+        error = {FailureOf(errno), std::strerror(errno)};
         return nullptr;
+    }
+    // Read before libserialport's open, which makes the line raw and whose close leaves it so.
+    if (struct termios tio{}; tcgetattr(line->fd_, &tio) == 0)
+        line->saved_.reset(new Settings{tio});
+    if (!line->Configure(path, baud, error))
+        return nullptr;
+    // After the lock, so that a tty marked exclusive always has its holder's
+    // lock on it; after setting up, as it would keep out libserialport's open.
+    line->exclusive_ = ioctl(line->fd_, TIOCEXCL) == 0;
     line->Discard();
     return line;
 }
 
 SerialLine::~SerialLine()
 {
+    if (saved_)
+        tcsetattr(fd_, TCSANOW, &saved_->tio);
     // The exclusive mark outlives our descriptor while anyone else keeps the
     // tty open (the emulator does), and would shut out the next open.
     if (exclusive_)
         ioctl(fd_, TIOCNXCL);
-    if (sp_) {
-        sp_close(sp_);
-        sp_free_port(sp_);
-    }
-    else if (fd_ >= 0) {
+    if (fd_ >= 0)
         close(fd_);
-    }
 }
 
-bool SerialLine::Lock(OpenError& error)
+bool SerialLine::Configure(const std::string& path, int32_t baud, OpenError& error)
 {
-    // TIOCEXCL keeps out other openers but not root; the lock keeps out
-    // every program that asks for it, root included. Lock first, so that a
-    // tty marked exclusive always has its holder's lock on it.
-    if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-        error = {FailureOf(errno), std::strerror(errno)};
-        return false;
-    }
-    exclusive_ = ioctl(fd_, TIOCEXCL) == 0;
-    return true;
-}
-
-bool SerialLine::Configure(int32_t baud, OpenError& error)
-{
-    if (sp_) {
+    // Ports that libserialport knows are set up through it; it refuses
+    // pseudo-terminals (they have no entry under /sys/class/tty and no modem
+    // lines), which are set up with termios directly. It opens the port
+    // again for that, while ours keeps it open, so its close hangs nothing up.
+    struct sp_port* port = nullptr;
+    if (sp_get_port_by_name(path.c_str(), &port) == SP_OK) {
         struct sp_port_config* config = nullptr;
-        bool ok = sp_new_config(&config) == SP_OK && sp_set_config_baudrate(config, baud) == SP_OK &&
-                  sp_set_config_bits(config, 8) == SP_OK && sp_set_config_parity(config, SP_PARITY_NONE) == SP_OK &&
-                  sp_set_config_stopbits(config, 1) == SP_OK &&
-                  sp_set_config_flowcontrol(config, SP_FLOWCONTROL_NONE) == SP_OK && sp_set_config(sp_, config) == SP_OK;
+        bool ok = sp_open(port, SP_MODE_READ_WRITE) == SP_OK && sp_new_config(&config) == SP_OK &&
+                  sp_set_config_baudrate(config, baud) == SP_OK && sp_set_config_bits(config, 8) == SP_OK &&
+                  sp_set_config_parity(config, SP_PARITY_NONE) == SP_OK && sp_set_config_stopbits(config, 1) == SP_OK &&
+                  sp_set_config_flowcontrol(config, SP_FLOWCONTROL_NONE) == SP_OK && sp_set_config(port, config) == SP_OK;
         if (!ok)
             error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1: " + SpMessage()};
         sp_free_config(config);
+        sp_close(port);
+        sp_free_port(port);
         return ok;
     }
     auto speed = Speed(baud);
@@ -170,8 +165,6 @@ SerialLine::Io SerialLine::Write(std::span<const uint8_t> bytes, Clock::time_poi
     size_t done = 0;
     while (done < bytes.size()) {
         unsigned ms = RemainingMs(deadline);
-        // Straight to the descriptor on libserialport's ports too: its blocking
-        // write waits in select(), which aborts for a descriptor past FD_SETSIZE.
         ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
@@ -206,16 +199,15 @@ SerialLine::Io SerialLine::Read(std::vector<uint8_t>& out, Clock::time_point dea
             return Io::Timeout;
         if (!(p.revents & POLLIN))
             return Io::Lost;  // hung up or failed with nothing left to read
-        ssize_t n = sp_ ? static_cast<ssize_t>(sp_nonblocking_read(sp_, buffer, sizeof buffer))
-                        : read(fd_, buffer, sizeof buffer);
+        ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n > 0) {
             out.insert(out.end(), buffer, buffer + n);
             return Io::Ok;
         }
         // Readable yet nothing: end of file or an error, unless the wake-up
-        // was spurious (libserialport reports "would block" as 0 bytes).
+        // was spurious (a raw tty without a minimum reads "nothing yet" as 0 bytes).
         bool hungUp = p.revents & (POLLHUP | POLLERR);
-        bool spurious = sp_ ? n == 0 && !hungUp : n < 0 && (errno == EAGAIN || errno == EINTR);
+        bool spurious = n == 0 ? !hungUp : errno == EAGAIN || errno == EINTR;
         if (!spurious)
             return Io::Lost;
         if (Clock::now() >= deadline)
@@ -234,10 +226,6 @@ bool SerialLine::Gone() const
 
 void SerialLine::Discard()
 {
-    if (sp_) {
-        sp_flush(sp_, SP_BUF_INPUT);
-        return;
-    }
     tcflush(fd_, TCIFLUSH);
 }
 

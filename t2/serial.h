@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-struct sp_port;
-
 namespace t2 {
 
 using Clock = std::chrono::steady_clock;
@@ -34,6 +32,8 @@ public:
     };
 
     // The line, or nothing with `error` filled in; nothing stays open on failure.
+    // What the port was set to is put back when the line goes, so that a port
+    // holding no reader (the serial console, say) is left as it was.
     // `ownOnly`: refuse a device that is not the user's own or that others
     // may write to (one reached through the device folder).
     static std::unique_ptr<SerialLine> Open(const std::string& path, int32_t baud, OpenError& error,
@@ -54,17 +54,14 @@ public:
 
 private:
     SerialLine() = default;
-    bool Configure(int32_t baud, OpenError& error);
+    bool Configure(const std::string& path, int32_t baud, OpenError& error);
+
+    struct Settings;
+    std::unique_ptr<Settings> saved_;
 
 #ifdef _WIN32
     void* handle_ = nullptr;  // the port's HANDLE, opened for synchronous I/O
 #else
-    bool Lock(OpenError& error);
-
-    // Ports that libserialport knows go through it; it refuses pseudo-terminals
-    // (they have no entry under /sys/class/tty and no modem lines), which are
-    // then driven with termios directly.
-    struct sp_port* sp_ = nullptr;
     int fd_ = -1;
     bool exclusive_ = false;
 #endif

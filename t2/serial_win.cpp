@@ -32,6 +32,12 @@ std::string SystemMessage(DWORD err)
 
 }  // namespace
 
+// What the port was set to before we opened it.
+struct SerialLine::Settings {
+    DCB dcb;
+    COMMTIMEOUTS timeouts;
+};
+
 // No device folder here: every port is the system's own.
 std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t baud, OpenError& error, bool)
 {
@@ -50,7 +56,11 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
         error = {Failure::Other, "not a serial device"};
         return nullptr;
     }
-    if (!line->Configure(baud, error))
+    Settings saved{};
+    saved.dcb.DCBlength = sizeof saved.dcb;
+    if (GetCommState(handle, &saved.dcb) && GetCommTimeouts(handle, &saved.timeouts))
+        line->saved_.reset(new Settings(saved));
+    if (!line->Configure(path, baud, error))
         return nullptr;
     line->Discard();
     return line;
@@ -58,10 +68,14 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
 
 SerialLine::~SerialLine()
 {
+    if (saved_) {
+        SetCommState(handle_, &saved_->dcb);
+        SetCommTimeouts(handle_, &saved_->timeouts);
+    }
     CloseHandle(handle_);
 }
 
-bool SerialLine::Configure(int32_t baud, OpenError& error)
+bool SerialLine::Configure(const std::string&, int32_t baud, OpenError& error)
 {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;

@@ -74,11 +74,13 @@ extern "C" {
  * Opens the reader on `port` (0..8 = COM1..COM9, 100 = USB) at `baud`
  * (9600 or 115200; 8N1), exclusively, and checks that a reader answers.
  * Returns a small non-negative handle, or -1 on any failure; on failure
- * nothing stays open and t2_last_error says why. The library prints nothing.
+ * nothing stays open, the port keeps the settings it had, and t2_last_error
+ * says why. The library prints nothing.
  */
 T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud);
 
-/* Closes the link and frees the handle. 0, or T2_E_BAD_HANDLE. */
+/* Closes the link, the port getting back the settings the link found, and
+   frees the handle. 0, or T2_E_BAD_HANDLE. */
 T2_API int32_t T2_CALL lc_exit(int32_t handle);
 
 /*

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <mutex>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
@@ -570,6 +571,18 @@ TEST_F(Station, PortsListsTheReadersThatAnswer)
     run = Config({"ports"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "USB   TR-200 #1\nCOM3  TR-200 #3\n");
+    EXPECT_EQ(run.err, "");
+
+    // Every port's look-up ignores the folder; that is said once.
+    ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+    run = Config({"ports"});
+    EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.count(QStringLiteral("device folder %1 ignored: open to group or others (mode 0755)")
+                                .arg(QString::fromStdString(folder.Path()))),
+              1)
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("no reader answers on USB or COM1..COM9")) << run.err.toStdString();
 }
 
 // A row that does not reach the disk stops the station after that reader,

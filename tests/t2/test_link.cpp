@@ -7,6 +7,7 @@
 #include <sys/select.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include "emulator/emulator.h"
 #include "t2/t2.h"
@@ -719,6 +721,60 @@ TEST_F(Link, BusyPortIsRefused)
     EXPECT_EQ(second.handle, -1);
     EXPECT_NE(second.message.find("already open in this program"), std::string::npos) << second.message;
     EXPECT_EQ(lc_exit(h), 0);
+}
+
+// A serial console's settings, as its getty leaves them: none of them the library's.
+void SetConsole(int tty)
+{
+    struct termios tio{};
+    tcgetattr(tty, &tio);
+    tio.c_iflag |= ICRNL;
+    tio.c_oflag |= OPOST | ONLCR;
+    tio.c_lflag |= ICANON | ECHO | ISIG;
+    cfsetspeed(&tio, B115200);
+    tcsetattr(tty, TCSANOW, &tio);
+}
+
+auto Settings(int tty)
+{
+    struct termios tio{};
+    EXPECT_EQ(tcgetattr(tty, &tio), 0);
+    return std::tuple(tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag, tio.c_line, std::to_array(tio.c_cc),
+                      cfgetispeed(&tio), cfgetospeed(&tio));
+}
+
+// Another program's port (COM1 is often the serial console) is left as that
+// program set it, whether a reader answers there or not.
+TEST_F(Link, APortKeepsItsSettingsOnceTheLinkLetsGo)
+{
+    int silent = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(silent >= 0 && grantpt(silent) == 0 && unlockpt(silent) == 0);
+    const std::string silentTty = ptsname(silent);
+    Publish(Folder(), "COM1", silentTty);
+    Emulator& reader = StartReader();
+    const struct {
+        const char* name;
+        std::string tty;
+        int32_t port;
+    } cases[] = {{"no reader answers", silentTty, 0}, {"a reader's link, closed", reader.TtyPath(), kUsb}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Held open meanwhile, as a console's own program holds it.
+        int tty = open(c.tty.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(tty, 0);
+        SetConsole(tty);
+        const auto before = Settings(tty);
+        int32_t h = lc_init(c.port, 9600);
+        if (c.port == kUsb) {
+            ASSERT_GE(h, 0) << t2_last_error();
+            EXPECT_EQ(lc_exit(h), 0);
+        } else {
+            EXPECT_EQ(h, -1);
+        }
+        EXPECT_EQ(Settings(tty), before);
+        close(tty);
+    }
+    close(silent);
 }
 
 TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
