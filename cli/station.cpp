@@ -151,10 +151,10 @@ int32_t AwaitReader(Line& line, const Port& port, Screen& say)
 
 // Until the reader on `handle` is taken off, or the station stops. Ours says
 // so with a lost link, even with the next reader on by then: a link says its
-// loss once before it opens the port again. A maker's library says nothing of it: there a failed
-// read closes the link, and the reader is off once opening the port has
-// failed three times in a row, so that one lost reply on a poor line does not
-// take it for off. `handle` is then -1.
+// loss once before it opens the port again. A maker's library says nothing of
+// it: there a failed read closes the link, and the reader is off once opening
+// the port has failed three times in a row, so that one lost reply on a poor
+// line does not take it for off. `handle` is then -1.
 void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
 {
     for (int missed = 0; !line.Done();) {
