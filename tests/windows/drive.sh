@@ -20,6 +20,16 @@ p() {
 }
 keys() { p keys "$main" "$@"; }
 
+# After a failure: the program ($app) is asked to close, and ended if it
+# does not within a bound (a dialog it has open keeps it).
+end_app() {
+  [ -n "${app:-}" ] && kill -0 "$app" 2>/dev/null || return 0
+  wine "$probe" close "$main" >/dev/null 2>&1 || true
+  for ((end = SECONDS + 10; SECONDS < end; )); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+}
+
 # What the focused box holds, copied out of it once the program has copied it.
 copied() { p copy "$main" ctrl+a ctrl+c | tr -d '\r'; }
 
