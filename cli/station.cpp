@@ -20,7 +20,6 @@
 #include "cli/record.h"
 #include "dataout/link.h"
 #include "t2/import/last_error.h"
-#include "t2/import/t2_import.h"
 #include "t2/protocol.h"
 #include "t2/t2.h"
 
