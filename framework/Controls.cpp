@@ -195,6 +195,7 @@ void DlgItems::BuildControls()
     auto* arrows = new GroupArrows(root);
     QWidget* previous = nullptr;
     QList<QLabel*> awaitingBuddy;
+    QList<QWidget*> translated;
     for (const ControlTemplate& c : m_template.controls) {
         QWidget* w = NewControl(c, root);
         // A label's mnemonic ('&') leads to the next tab stop after it.
@@ -243,7 +244,12 @@ void DlgItems::BuildControls()
             w->show();  // built in the root's first show, which has shown its children already
         if (c.disabled)
             w->setEnabled(false);
+        if ((c.kind == ControlKind::Static || c.kind == ControlKind::AutoRadio) && TemplateTr(c.text) != c.text)
+            translated << w;
     }
+    // A translated caption takes free room as a run-time one does.
+    for (QWidget* w : translated)
+        GrowToFit(w);
 
     for (QButtonGroup* g : root->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {
         const QList<QAbstractButton*> radios = g->buttons();
