@@ -62,7 +62,7 @@ QString SpecialSetting(const CardSettings& s)
         length = CCardCheckDlg::tr("%1 %2 %3").arg(length, QString::number(s.outLength),
                                                 CPage_special::Caption(IDC_STATIC_CHARS));
     return CCardCheckDlg::tr("%1: %2 · %3 · %4 · %5 · %6")
-        .arg(CPage_special::tr(CPage_special::kTitle), size, Caption(kBaseChoices, s.dataBase),
+        .arg(CPage_special::Title(), size, Caption(kBaseChoices, s.dataBase),
              Caption(kOrderChoices, s.orientation), length, Caption(kHeaderChoices, s.headerFlag));
 }
 
@@ -71,7 +71,7 @@ QString SettingName(const CardSettings& s)
 {
     for (const Preset& p : kPresets)
         if (p.settings == s)
-            return CCardCheckDlg::tr("%1: \"%2\"").arg(CPage_comm::tr(CPage_comm::kTitle), ParamsText(p.caption));
+            return CCardCheckDlg::tr("%1: \"%2\"").arg(CPage_comm::Title(), ParamsText(p.caption));
     return SpecialSetting(s);
 }
 
@@ -104,6 +104,15 @@ QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& 
         note += CCardCheckDlg::tr(" The preset types %1 characters: the leading zeros left off count as zeros.")
                     .arg(preset.settings.outLength);
     return note;
+}
+
+// Words of dataout/ in the user's language.
+QString Said(const Words& words)
+{
+    QString text = QCoreApplication::translate("card", words.format);
+    for (const std::string& arg : words.args)
+        text = text.arg(QString::fromStdString(arg));
+    return text;
 }
 
 std::string Latin1(const QString& text)
@@ -157,14 +166,14 @@ UidChoices CCardCheckDlg::CurrentUids(QString& note)
         }
         Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
-            note = tr("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
+            note = tr("Not a card's UID: %1.").arg(Said(uid.problem));
         return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
     }
 
     const Preset& preset = kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)];
     UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
     if (!uids.problem.empty())
-        note = tr("No UID gives %1: %2.").arg(From(typed, preset), QString::fromLatin1(uids.problem));
+        note = tr("No UID gives %1: %2.").arg(From(typed, preset), Said(uids.problem));
     return uids;
 }
 

@@ -91,8 +91,8 @@ bool CTavelinDlg::OnInitDialog()
     m_sheet = new QTabWidget(this);
     // The tabs take their run-time texts at once: measuring the templates'
     // Chinese captions first would load CJK glyphs, a large part of start-up.
-    m_sheet->addTab(&m_pageComm, CPage_comm::tr(CPage_comm::kTitle));
-    m_sheet->addTab(&m_pageSpecial, CPage_special::tr(CPage_special::kTitle));
+    m_sheet->addTab(&m_pageComm, CPage_comm::Title());
+    m_sheet->addTab(&m_pageSpecial, CPage_special::Title());
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     MakeRoomForSheet();
@@ -267,7 +267,7 @@ bool CTavelinDlg::LoadSpecialSetting(const QString& path)
         MessageBoxOk(this,
                      tr("%1 holds the preset \"%2\": press that button on %3.")
                          .arg(QFileInfo(path).fileName(), ParamsText(params::kPresets[*loaded.file.preset].caption),
-                              CPage_comm::tr(CPage_comm::kTitle)),
+                              CPage_comm::Title()),
                      title, QMessageBox::Information);
         return false;
     }

@@ -11,6 +11,7 @@ class CPage_comm : public Page {
 public:
     explicit CPage_comm(QWidget* parent = nullptr);
     static constexpr char kTitle[] = QT_TR_NOOP("Simple Setting");  // the tab's text
+    static QString Title() { return tr(kTitle); }  // the same, in the user's language
 
     static int PresetButton(int row);  // the button of params::kPresets[row]
     void ApplyPreset(int row);         // row of params::kPresets

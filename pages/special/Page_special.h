@@ -19,6 +19,7 @@ public:
     // user's language (empty where it keeps the template's): Card Check names
     // the choices with them, so that they can be found on the page.
     static constexpr char kTitle[] = QT_TR_NOOP("Special Setting");
+    static QString Title() { return tr(kTitle); }
     static QString Caption(int id);
 
     params::CardSettings GatherOptions() const;  // what Set sends, block address too

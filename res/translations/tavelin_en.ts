@@ -523,6 +523,41 @@
     </message>
 </context>
 <context>
+    <name>card</name>
+    <message>
+        <source>no hex digits</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a hex digit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an odd number of hex digits (%1): two make a byte</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 bytes, not %2 to %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a decimal digit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>this preset types %1 characters, not %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a number larger than %1 bytes hold</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>params</name>
     <message>
         <source>8-out-hex-forward</source>

@@ -523,6 +523,41 @@
     </message>
 </context>
 <context>
+    <name>card</name>
+    <message>
+        <source>no hex digits</source>
+        <translation>没有十六进制数字</translation>
+    </message>
+    <message>
+        <source>%1 is not a hex digit</source>
+        <translation>%1 不是十六进制数字</translation>
+    </message>
+    <message>
+        <source>an odd number of hex digits (%1): two make a byte</source>
+        <translation>十六进制数字个数为奇数（%1 个）：每两个组成一个字节</translation>
+    </message>
+    <message>
+        <source>%1 bytes, not %2 to %3</source>
+        <translation>%1 个字节，而不是 %2 到 %3 个</translation>
+    </message>
+    <message>
+        <source>no text</source>
+        <translation>没有文本</translation>
+    </message>
+    <message>
+        <source>%1 is not a decimal digit</source>
+        <translation>%1 不是十进制数字</translation>
+    </message>
+    <message>
+        <source>this preset types %1 characters, not %2</source>
+        <translation>该预设输出 %1 个字符，而不是 %2 个</translation>
+    </message>
+    <message>
+        <source>a number larger than %1 bytes hold</source>
+        <translation>数字超出了 %1 个字节所能容纳的范围</translation>
+    </message>
+</context>
+<context>
     <name>params</name>
     <message>
         <source>8-out-hex-forward</source>

@@ -155,6 +155,10 @@ QStringList WalkEverything()
     Read(&check, texts);
     check.SetItemText(checkDlg::IDC_EDIT_PRINTED, QStringLiteral("1"));
     Read(&check, texts);
+    check.SetItemText(checkDlg::IDC_EDIT_TYPED, QStringLiteral("99999999999"));
+    Read(&check, texts);
+    check.SetItemText(checkDlg::IDC_EDIT_UID, QStringLiteral("12"));
+    Read(&check, texts);
     SetWaitHook(nullptr);
     return texts;
 }
@@ -184,10 +188,13 @@ bool HasLatinWord(const QString& text)
 const struct LanguageCase {
     const char* language;
     bool (*foreign)(const QString&);
-    const char* shown[3];  // a few of the texts the walk must have met
+    const char* shown[4];  // a few of the texts the walk must have met
 } kLanguages[] = {
-    {"en", HasHan, {"Last", "About Tavelin", "Set header return error，code: 0x06"}},
-    {"zh_CN", HasLatinWord, {"参数设置成功", "设置命令头返回错误，代码：0x06", "根据“10位10进制（正向）”预设下输出的“0008592248”推算"}},
+    {"en", HasHan, {"Last", "About Tavelin", "Set header return error，code: 0x06", "1 bytes, not 4 to 10"}},
+    {"zh_CN",
+     HasLatinWord,
+     {"参数设置成功", "设置命令头返回错误，代码：0x06", "根据“10位10进制（正向）”预设下输出的“0008592248”推算",
+      "该预设输出 10 个字符，而不是 11 个"}},
 };
 
 void PrintTo(const LanguageCase& c, std::ostream* os)
