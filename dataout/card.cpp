@@ -152,7 +152,7 @@ std::string SettingProblem(const CardSettings& s)
 std::string PairingProblem(const CardSettings& s)
 {
     if (s.blockAddress == kBlockUid && s.dataBase == String)
-        return "not a valid setting: String puts out a data block's text, and block address 255 reads the UID";
+        return TAVELIN_TEXT("card", "not a valid setting: String puts out a data block's text, and block address 255 reads the UID");
     return {};
 }
 

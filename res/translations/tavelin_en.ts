@@ -556,6 +556,10 @@
         <source>a number larger than %1 bytes hold</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>not a valid setting: String puts out a data block&apos;s text, and block address 255 reads the UID</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>params</name>
@@ -645,6 +649,101 @@
     </message>
     <message>
         <source>Set address of reading return error，</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>setting</name>
+    <message>
+        <source>bytes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>characters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, %1 1..%2 %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>0..255, where 255 reads the card&apos;s UID</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12 hexadecimal digits</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 = %2 is not valid: %1 takes %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>base = %1 with block = %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no preset %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: cannot write: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a file that can be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 bytes: too large for a setting file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds bytes that are not text (shown as \xNN): write the line again as UTF-8 text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is a section header: a setting file has none, only key = value lines</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not key = value: write key = value, or ; before a comment</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown key %1: a setting file has format and preset, or format and %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is given again, first on line %2: a setting file gives each key once</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no format key: write format = %1 first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>format = %1 is not one this program reads: format takes %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 with a preset: a preset file holds format and preset only</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no %1 key: add a line %2 = ...: %2 takes %3</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

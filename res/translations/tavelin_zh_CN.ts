@@ -556,6 +556,10 @@
         <source>a number larger than %1 bytes hold</source>
         <translation>数字超出了 %1 个字节所能容纳的范围</translation>
     </message>
+    <message>
+        <source>not a valid setting: String puts out a data block&apos;s text, and block address 255 reads the UID</source>
+        <translation>不是有效的设置：String 输出的是数据块的文本，而块地址 255 读取的是 UID</translation>
+    </message>
 </context>
 <context>
     <name>params</name>
@@ -646,6 +650,101 @@
     <message>
         <source>Set address of reading return error，</source>
         <translation>设置读取地址返回错误，</translation>
+    </message>
+</context>
+<context>
+    <name>setting</name>
+    <message>
+        <source>bytes</source>
+        <translation>个字节</translation>
+    </message>
+    <message>
+        <source>characters</source>
+        <translation>个字符</translation>
+    </message>
+    <message>
+        <source>%1 or %2</source>
+        <translation>%1 或 %2</translation>
+    </message>
+    <message>
+        <source>, %1 1..%2 %3</source>
+        <translation>，%1 为 1..%2 %3</translation>
+    </message>
+    <message>
+        <source>0..255, where 255 reads the card&apos;s UID</source>
+        <translation>0..255，其中 255 读取卡片的 UID</translation>
+    </message>
+    <message>
+        <source>12 hexadecimal digits</source>
+        <translation>12 位十六进制数字</translation>
+    </message>
+    <message>
+        <source>%1 = %2 is not valid: %1 takes %3</source>
+        <translation>%1 = %2 无效：%1 可取 %3</translation>
+    </message>
+    <message>
+        <source>base = %1 with block = %2: %3</source>
+        <translation>base = %1 与 block = %2 搭配：%3</translation>
+    </message>
+    <message>
+        <source>no preset %1</source>
+        <translation>没有预设 %1</translation>
+    </message>
+    <message>
+        <source>%1: cannot write: %2</source>
+        <translation>%1：无法写入：%2</translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>没有此文件</translation>
+    </message>
+    <message>
+        <source>not a file that can be read</source>
+        <translation>不是可读取的文件</translation>
+    </message>
+    <message>
+        <source>%1 bytes: too large for a setting file</source>
+        <translation>%1 个字节：作为设置文件太大</translation>
+    </message>
+    <message>
+        <source>cannot read: %1</source>
+        <translation>无法读取：%1</translation>
+    </message>
+    <message>
+        <source>%1 holds bytes that are not text (shown as \xNN): write the line again as UTF-8 text</source>
+        <translation>%1 含有非文本的字节（显示为 \xNN）：请以 UTF-8 文本重写该行</translation>
+    </message>
+    <message>
+        <source>%1 is a section header: a setting file has none, only key = value lines</source>
+        <translation>%1 是节标题：设置文件没有节，只有 key = value 行</translation>
+    </message>
+    <message>
+        <source>%1 is not key = value: write key = value, or ; before a comment</source>
+        <translation>%1 不是 key = value：请写成 key = value，注释前加 ;</translation>
+    </message>
+    <message>
+        <source>unknown key %1: a setting file has format and preset, or format and %2</source>
+        <translation>未知的键 %1：设置文件包含 format 和 preset，或 format 和 %2</translation>
+    </message>
+    <message>
+        <source>%1 is given again, first on line %2: a setting file gives each key once</source>
+        <translation>%1 重复出现，首次出现在第 %2 行：设置文件中每个键只能出现一次</translation>
+    </message>
+    <message>
+        <source>no format key: write format = %1 first</source>
+        <translation>没有 format 键：请先写 format = %1</translation>
+    </message>
+    <message>
+        <source>format = %1 is not one this program reads: format takes %2</source>
+        <translation>本程序无法读取 format = %1：format 可取 %2</translation>
+    </message>
+    <message>
+        <source>%1 with a preset: a preset file holds format and preset only</source>
+        <translation>%1 与预设同在：预设文件只包含 format 和 preset</translation>
+    </message>
+    <message>
+        <source>no %1 key: add a line %2 = ...: %2 takes %3</source>
+        <translation>没有 %1 键：请添加一行 %2 = ...：%2 可取 %3</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,6 +145,7 @@ QStringList WalkEverything()
     preset.preset = 2;
     EXPECT_TRUE(setting::Save(file, preset).isEmpty());
     ReadModals([&] { dlg->LoadSpecialSetting(file); }, texts);
+    ReadModals([&] { dlg->LoadSpecialSetting(dir.filePath(QStringLiteral("2"))); }, texts);  // no such file
 
     dlg->OnSysCommand(IDM_CARDCHECK);
     CCardCheckDlg& check = *dlg->CardCheck();
@@ -160,7 +162,7 @@ QStringList WalkEverything()
     check.SetItemText(checkDlg::IDC_EDIT_UID, QStringLiteral("12"));
     Read(&check, texts);
     SetWaitHook(nullptr);
-    return texts;
+    return texts.replaceInStrings(QDir::toNativeSeparators(dir.path()), QString());  // the user's, in any script
 }
 
 // Han characters: English shows none (the log's full-width commas are the
@@ -194,7 +196,7 @@ const struct LanguageCase {
     {"zh_CN",
      HasLatinWord,
      {"参数设置成功", "设置命令头返回错误，代码：0x06", "根据“10位10进制（正向）”预设下输出的“0008592248”推算",
-      "该预设输出 10 个字符，而不是 11 个"}},
+      "没有此文件"}},
 };
 
 void PrintTo(const LanguageCase& c, std::ostream* os)
