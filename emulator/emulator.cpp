@@ -156,7 +156,7 @@ bool Emulator::Start(const std::string& portName, std::string* error)
     if (folder_)
         return fail("already running");
     if (!t2dev::IsPortName(portName))
-        return fail("no port " + portName + ": use USB or COM1..COM9");
+        return fail("no port " + portName + ": use " + t2dev::kPortNames);
     portName_ = portName;
     std::string why;
     if (!OpenFolder(&why) || (plugged_ && !Connect(&why))) {

@@ -17,12 +17,13 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "t2/devices.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: %s [options]\n"
-    "  --port NAME        publish as USB (default) or COM1..COM9\n"
+    "  --port NAME        publish as USB (default), COM1..COM256 or a USB socket's name (USB:1.2)\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
@@ -202,7 +203,7 @@ int main(int argc, char** argv)
         std::string value = argv[++i];
         std::string problem;
         if (option == "--port") {
-            port = value;
+            port = t2dev::CanonicalPortName(value).value_or(value);
         } else if (option == "--version") {
             version = value;
         } else if (option == "--store-ms") {
