@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "emulator/emulator.h"
-#include "t2/devices.h"
 
 namespace {
 
@@ -203,7 +202,7 @@ int main(int argc, char** argv)
         std::string value = argv[++i];
         std::string problem;
         if (option == "--port") {
-            port = t2dev::CanonicalPortName(value).value_or(value);
+            port = value;
         } else if (option == "--version") {
             version = value;
         } else if (option == "--store-ms") {
