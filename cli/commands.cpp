@@ -216,16 +216,13 @@ int Ports(const Options& o)
     // Each port's look-up would say it; once is enough.
     if (const std::string ignored = t2dev::IgnoredFolder(); !ignored.empty())
         std::fprintf(stderr, "tavelin-config: %s\n", ignored.c_str());
-    int width = 5;
+    std::erase_if(tries, [](const Try& t) { return !t.said; });
+    size_t width = 5;
     for (const Try& t : tries)
         for (const Port& port : t.names)
-            width = t.said ? std::max(width, int(port.name.size())) : width;
-    bool any = false;
-    for (const Try& t : tries) {
+            width = std::max(width, port.name.size());
+    for (const Try& t : tries)
         for (const Port& port : t.names)
-            if (t.said)
-                Say("%-*s %s\n", width, port.name.c_str(), t.said->c_str());
-        any = any || t.said;
-    }
-    return any ? kOk : Fail(kNoLink, "no reader answers on any serial port");
+            Say("%-*s %s\n", int(width), port.name.c_str(), t.said->c_str());
+    return !tries.empty() ? kOk : Fail(kNoLink, "no reader answers on any serial port");
 }

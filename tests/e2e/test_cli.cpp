@@ -146,7 +146,7 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
     } cases[] = {
         {{}, "no command"},
         {{"apply", special}, "apply needs --port"},
-        {{"apply", special, "--port", "COM10"}, "--port COM10: use USB or COM1..COM9"},
+        {{"apply", special, "--port", "COM257"}, "--port COM257: use USB, COM1..COM256 or a USB socket's name"},
         {{"apply", special, "--port", "USB", "--baud", "4800"}, "--baud 4800: use 9600 or 115200"},
         {{"check", dir.filePath("none.ini")}, "none.ini: no such file"},
         {{"check", File("format = 1\npreset = 9-out\n")}, "preset = \"9-out\" is not valid"},
@@ -157,6 +157,7 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
          ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--count", "0"}, "--count 0: use a whole number from 1"},
         {{"station", special, "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
+        {{"station", special, "--port", "USB:1.2", "--port", "usb:1.2"}, "--port USB:1.2 is given twice"},
         {{"ports", "--port", "USB"}, "ports tries every port: it takes no --port"},
         {{"version", special, "--port", "USB"}, "version takes no file"},
         {{"station", special, "--port", "USB", "--log", special, "--count", "1"},

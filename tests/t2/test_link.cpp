@@ -26,6 +26,7 @@
 #include <tuple>
 
 #include "emulator/emulator.h"
+#include "t2/devices.h"
 #include "t2/t2.h"
 #include "tests/support/DeviceFolder.h"
 
@@ -786,9 +787,9 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         std::string says;
     };
     const Case cases[] = {
-        {"port number 9", [](auto&) {}, 9, "no port number 9"},
+        {"port number 256", [](auto&) {}, 256, "no port number 256"},
         {"port number -1", [](auto&) {}, -1, "no port number -1"},
-        {"port number 101", [](auto&) {}, 101, "no port number 101"},
+        {"COM10 with no device here", [](auto&) {}, 9, "no such device for COM10"},
         {"entry pointing at nothing",
          [](const std::string& folder) { Publish(folder, "COM5", "/dev/pts/no-such-tty"); },
          4, "no such device for COM5"},
@@ -811,6 +812,10 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         EXPECT_EQ(init.handle, -1);
         EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
         EXPECT_EQ(init.message.find('\n'), std::string::npos) << init.message;
+    }
+    for (const char* name : {"LPT1", "COM257", "USB:", "USB:1.2/../x"}) {
+        EXPECT_EQ(t2_open(name, 9600), -1) << name;
+        EXPECT_EQ(t2_last_error(), "no port " + std::string(name) + ": use " + t2dev::kPortNames);
     }
     EXPECT_EQ(OpenFds(), fds);
 }
