@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -818,6 +819,23 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         EXPECT_EQ(t2_last_error(), "no port " + std::string(name) + ": use " + t2dev::kPortNames);
     }
     EXPECT_EQ(OpenFds(), fds);
+}
+
+// A link made by hand to a serial port (USB -> /dev/ttyUSB1) is taken though
+// the system owns the port: only a pseudo-terminal's number passes between users.
+TEST_F(Link, EntryToASerialPortOfTheSystemsIsTaken)
+{
+    if (geteuid() != 0 || access("/dev/ttyS0", F_OK) != 0)
+        GTEST_SKIP() << "needs root and a built-in port, for a node of it owned by another user";
+    const std::string node = Folder() + "/../ttyS0-of-another";
+    Publish(Folder(), "COM5", node);
+    ASSERT_EQ(mknod(node.c_str(), S_IFCHR | 0660, makedev(4, 64)), 0);
+    ASSERT_EQ(chown(node.c_str(), 4242, 4242), 0);
+    const Init init = InitWithReason(4);
+    if (init.handle != -1)
+        lc_exit(init.handle);
+    unlink(node.c_str());
+    EXPECT_EQ(init.message.find("refused"), std::string::npos) << init.message;
 }
 
 TEST_F(Link, DeviceFolderNotPrivateIsIgnored)
