@@ -13,7 +13,8 @@ namespace params {
 
 constexpr int32_t kUsbPort = 100;
 
-// Every port a reader can be on: its name and the library's number for it.
+// The window's ports, each with the library's number for it; the command line
+// takes more, by the rules below.
 struct PortName {
     std::string_view name;
     int32_t number;
