@@ -1,6 +1,6 @@
 // Where a port name ("USB", "COM1".."COM256", on Linux "USB:1.2") leads: the
-// per-user device folder first, then the platform's defaults. The library looks entries up here, and
-// the emulator publishes and removes them here.
+// per-user device folder first, then the platform's defaults. The library
+// looks entries up here, and the emulator publishes and removes them here.
 #pragma once
 
 #include <cstdint>

@@ -24,7 +24,6 @@ using t2::Clock;
 using t2::SerialLine;
 
 constexpr int32_t kMaxLinks = 32;
-
 constexpr auto kReplyTimeout = std::chrono::milliseconds(T2_REPLY_TIMEOUT_MS);
 
 struct Link {
@@ -266,8 +265,10 @@ T2_API int32_t T2_CALL t2_open(const char* port, int32_t baud)
 {
     lastError.clear();
     auto name = port ? t2dev::CanonicalPortName(port) : std::nullopt;
-    if (!name)
-        return InitFailed("no port " + (port ? t2proto::OneLine({port, strnlen(port, 64)}) : "(null)") + ": use " + std::string(t2dev::kPortNames));
+    if (!name) {
+        const std::string given = port ? t2proto::OneLine({port, strnlen(port, 64)}) : "(null)";
+        return InitFailed("no port " + given + ": use " + t2dev::kPortNames);
+    }
     return Open(*name, baud);
 }
 

@@ -790,7 +790,9 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
     const Case cases[] = {
         {"port number 256", [](auto&) {}, 256, "no port number 256"},
         {"port number -1", [](auto&) {}, -1, "no port number -1"},
-        {"COM10 with no device here", [](auto&) {}, 9, "no such device for COM10"},
+        {"port number 9 is COM10",
+         [](const std::string& folder) { Publish(folder, "COM10", "/dev/pts/no-such-tty"); },
+         9, "no such device for COM10 ("},
         {"entry pointing at nothing",
          [](const std::string& folder) { Publish(folder, "COM5", "/dev/pts/no-such-tty"); },
          4, "no such device for COM5"},
