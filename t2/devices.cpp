@@ -17,6 +17,7 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <libserialport.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -322,9 +323,20 @@ Device FromSockets(const std::string& name, const std::string& note, const std::
 std::vector<std::string> PortNames()
 {
     std::vector<std::string> names{"USB"};
-    for (int n = 1; n <= kMaxCom; ++n)
-        if (Exists("/dev/ttyS" + std::to_string(n - 1)))
-            names.push_back("COM" + std::to_string(n));
+    // libserialport lists the built-in ports that have a UART behind them;
+    // the kernel makes a node for each port it might have.
+    std::vector<int> uarts;
+    if (sp_port** ports = nullptr; sp_list_ports(&ports) == SP_OK) {
+        for (sp_port** port = ports; *port; ++port) {
+            int n = 0;
+            if (std::sscanf(sp_get_port_name(*port), "/dev/ttyS%d", &n) == 1 && n < kMaxCom)
+                uarts.push_back(n + 1);
+        }
+        sp_free_port_list(ports);
+    }
+    std::ranges::sort(uarts);
+    for (int n : uarts)
+        names.push_back("COM" + std::to_string(n));
     for (const std::string& link : EntryNames(opendir(kSockets)))
         if (auto name = SocketName(link))
             names.push_back(*name);

@@ -1,7 +1,5 @@
 #include "t2/serial.h"
 
-#include <libserialport.h>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -18,14 +16,6 @@
 namespace t2 {
 
 namespace {
-
-std::string SpMessage()
-{
-    char* text = sp_last_error_message();
-    std::string message = text ? text : "unknown error";
-    sp_free_error_message(text);
-    return message;
-}
 
 SerialLine::Failure FailureOf(int err)
 {
@@ -102,13 +92,12 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
         error = {FailureOf(errno), std::strerror(errno)};
         return nullptr;
     }
-    // Read before libserialport's open, which makes the line raw and whose close leaves it so.
+    // Put back on close: a tty left raw at our speed would not be the next program's.
     if (struct termios tio{}; tcgetattr(line->fd_, &tio) == 0)
         line->saved_.reset(new Settings{tio});
-    if (!line->Configure(path, baud, error))
+    if (!line->Configure(baud, error))
         return nullptr;
-    // After the lock, so that a tty marked exclusive always has its holder's
-    // lock on it; after setting up, as it would keep out libserialport's open.
+    // After the lock, so that a tty marked exclusive always has its holder's lock on it.
     line->exclusive_ = ioctl(line->fd_, TIOCEXCL) == 0;
     line->Discard();
     return line;
@@ -126,26 +115,10 @@ SerialLine::~SerialLine()
         close(fd_);
 }
 
-bool SerialLine::Configure(const std::string& path, int32_t baud, OpenError& error)
+bool SerialLine::Configure(int32_t baud, OpenError& error)
 {
-    // Ports that libserialport knows are set up through it; it refuses
-    // pseudo-terminals (they have no entry under /sys/class/tty and no modem
-    // lines), which are set up with termios directly. It opens the port
-    // again for that, while ours keeps it open, so its close hangs nothing up.
-    struct sp_port* port = nullptr;
-    if (sp_get_port_by_name(path.c_str(), &port) == SP_OK) {
-        struct sp_port_config* config = nullptr;
-        bool ok = sp_open(port, SP_MODE_READ_WRITE) == SP_OK && sp_new_config(&config) == SP_OK &&
-                  sp_set_config_baudrate(config, baud) == SP_OK && sp_set_config_bits(config, 8) == SP_OK &&
-                  sp_set_config_parity(config, SP_PARITY_NONE) == SP_OK && sp_set_config_stopbits(config, 1) == SP_OK &&
-                  sp_set_config_flowcontrol(config, SP_FLOWCONTROL_NONE) == SP_OK && sp_set_config(port, config) == SP_OK;
-        if (!ok)
-            error = {Failure::Other, "cannot set " + std::to_string(baud) + " baud 8N1: " + SpMessage()};
-        sp_free_config(config);
-        sp_close(port);
-        sp_free_port(port);
-        return ok;
-    }
+    // One way for a UART, a USB adapter and a pseudo-terminal alike, so that
+    // the emulated reader's tests run the path real readers take.
     auto speed = Speed(baud);
     struct termios tio{};
     if (!speed || tcgetattr(fd_, &tio) != 0) {

@@ -54,7 +54,7 @@ public:
 
 private:
     SerialLine() = default;
-    bool Configure(const std::string& path, int32_t baud, OpenError& error);
+    bool Configure(int32_t baud, OpenError& error);
 
     struct Settings;
     std::unique_ptr<Settings> saved_;
