@@ -151,7 +151,7 @@ void CTavelinDlg::AppendLog(const QString& message, int newLine, const QString& 
         QTextCursor end(m_logBox->document());
         end.movePosition(QTextCursor::End);
         QTextCharFormat format;  // its own, not the format of the line before
-        format.setToolTip(toolTip);
+        format.setToolTip(ReasonTip(toolTip));
         end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), format);
     }
     m_writingLog = false;
@@ -189,7 +189,7 @@ void CTavelinDlg::OnOpenClose()
         if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
-            Control(IDC_BTN_OPEN).setToolTip(reason);
+            Control(IDC_BTN_OPEN).setToolTip(ReasonTip(reason));
             AppendLog(QStringLiteral("Reader link failed"), 1, reason);
             return;
         }

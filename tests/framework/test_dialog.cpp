@@ -10,7 +10,10 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -433,6 +436,24 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
         EXPECT_TRUE(room.contains(need)) << text << ": " << need.width() << "x" << need.height() << " in "
                                          << room.width() << "x" << room.height();
     }
+}
+
+// A long reason, shown at the screen's corner, wraps and stays on the screen.
+TEST_F(Widgets, ReasonTipStaysOnTheScreen)
+{
+    const QString reason = QStringLiteral("COM5 <in use>: another program holds the port; close it and press Open again. ").repeated(6);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QToolTip::showText(screen.bottomRight() - QPoint(2, 2), ReasonTip(reason));
+    QLabel* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible())
+            tip = qobject_cast<QLabel*>(w);
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(screen.contains(tip->geometry())) << tip->geometry().width() << " wide at " << tip->x();
+    QTextDocument shown;
+    shown.setHtml(tip->text());
+    EXPECT_EQ(shown.toPlainText().simplified(), reason.simplified());
+    delete tip;  // Qt's own lingers a while
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
