@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextCharFormat>
@@ -78,6 +80,14 @@ bool CTavelinDlg::OnInitDialog()
     m_logBox->setAccessibleName(QStringLiteral("Message log"));
     SetSelectedIndex(IDC_COMBO_PORT, 0);
     SetSelectedIndex(IDC_COMBO_BAUD, 0);
+    // In the row's free room right of the button, as high as it.
+    const QRect open = Control(IDC_BTN_OPEN).geometry();
+    m_linkInUse = new QLabel(this);
+    m_linkInUse->setGeometry(open.right() + open.height(), open.y(),
+                             Control(IDC_BTN_CLEAR_MSG).x() - open.right() - 2 * open.height(), open.height());
+    m_linkInUse->hide();
+    for (QComboBox* list : {m_portCombo, m_baudCombo})
+        connect(list, &QComboBox::currentIndexChanged, this, [this] { ShowLinkInUse(); });
 
     // The log keeps its own copy of the text; the box's undo history would
     // only double it.
@@ -179,6 +189,8 @@ bool CTavelinDlg::OpenReaderLink()
         return false;
     g_readerLink->handle = handle;
     g_readerLink->port = port;
+    m_portInUse = m_portCombo->currentText();
+    m_baudInUse = m_baudCombo->currentText();
     return true;
 }
 
@@ -202,6 +214,15 @@ void CTavelinDlg::OnOpenClose()
         AppendLog(QStringLiteral("Reader link released"), 1);
         SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
     }
+    ShowLinkInUse();
+}
+
+void CTavelinDlg::ShowLinkInUse()
+{
+    const bool linked = g_readerLink && g_readerLink->handle != -1;
+    const bool elsewhere = m_portCombo->currentText() != m_portInUse || m_baudCombo->currentText() != m_baudInUse;
+    m_linkInUse->setText(QCoreApplication::translate("CTavelinDlg", "Linked: %1, %2").arg(m_portInUse, m_baudInUse));
+    m_linkInUse->setVisible(linked && elsewhere);
 }
 
 void CTavelinDlg::OnSysCommand(unsigned command)

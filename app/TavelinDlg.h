@@ -12,6 +12,7 @@
 
 class CCardCheckDlg;
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 
@@ -39,6 +40,9 @@ public:
     CCardCheckDlg* CardCheck() const { return m_cardCheck; }  // null until first opened
 
     const QString& LogText() const { return m_logText; }
+    // Beside Open/Close: the port and baud of the open link, shown while the
+    // lists choose others, which count only at the next Open.
+    const QLabel* LinkInUse() const { return m_linkInUse; }
     QTabWidget* Sheet() const { return m_sheet; }
     CPage_comm& SimplePage() { return m_pageComm; }
     CPage_special& SpecialPage() { return m_pageSpecial; }
@@ -56,11 +60,14 @@ private:
     // Windows; elsewhere F1 for About.
     void AddCommands();
     QString SettingFileName(bool save);  // asked of the user; empty when cancelled
+    void ShowLinkInUse();
 
     QComboBox* m_portCombo = nullptr;
     QComboBox* m_baudCombo = nullptr;
     QString m_logText;
     QPlainTextEdit* m_logBox = nullptr;
+    QLabel* m_linkInUse = nullptr;
+    QString m_portInUse, m_baudInUse;
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
