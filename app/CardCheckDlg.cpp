@@ -1,7 +1,6 @@
 #include "app/CardCheckDlg.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <span>
 
+#include "app/SettingFileDialog.h"
 #include "dataout/card.h"
 #include "pages/simple/Page_comm.h"
 #include "pages/special/Page_special.h"
@@ -251,8 +251,7 @@ void CCardCheckDlg::Refresh()
 void CCardCheckDlg::SaveMatched()
 {
     const QString title = QStringLiteral("Save as Setting File");
-    const QString path =
-        QFileDialog::getSaveFileName(this, title, {}, QStringLiteral("Setting files (*.ini);;All files (*)"));
+    const QString path = AskSettingFile(this, title, true);
     if (path.isEmpty())
         return;
     if (const QString problem = setting::Save(path, m_matched); !problem.isEmpty())

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
@@ -15,6 +14,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CardCheckDlg.h"
+#include "app/SettingFileDialog.h"
 #include "dataout/link.h"
 #include "dataout/params.h"
 #include "resource.h"
@@ -237,31 +237,12 @@ void CTavelinDlg::OnSysCommand(unsigned command)
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
     } else if ((command & 0xFFF0) == IDM_SAVESETTING) {
-        if (const QString path = SettingFileName(true); !path.isEmpty())
+        if (const QString path = AskSettingFile(this, CommandTitle(IDS_SAVESETTING), true); !path.isEmpty())
             SaveSpecialSetting(path);
     } else if ((command & 0xFFF0) == IDM_LOADSETTING) {
-        if (const QString path = SettingFileName(false); !path.isEmpty())
+        if (const QString path = AskSettingFile(this, CommandTitle(IDS_LOADSETTING), false); !path.isEmpty())
             LoadSpecialSetting(path);
     }
-}
-
-QString CTavelinDlg::SettingFileName(bool save)
-{
-    QFileDialog dialog(this, CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING), m_settingFolder,
-                       QStringLiteral("Setting files (*.ini);;All files (*)"));
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // A name without an extension is saved as Load lists it; the dialog
-        // asks before replacing the file of that name.
-        dialog.setDefaultSuffix(QStringLiteral("ini"));
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().front();
-    m_settingFolder = QFileInfo(path).absolutePath();
-    return path;
 }
 
 bool CTavelinDlg::SaveSpecialSetting(const QString& path)

@@ -59,7 +59,6 @@ private:
     // The window's actions (its commands) as the system menu's items on
     // Windows; elsewhere F1 for About.
     void AddCommands();
-    QString SettingFileName(bool save);  // asked of the user; empty when cancelled
     void ShowLinkInUse();
 
     QComboBox* m_portCombo = nullptr;
@@ -71,7 +70,6 @@ private:
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
-    QString m_settingFolder;  // where the last setting file was, for this run only
     CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;
