@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -179,10 +180,10 @@ TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
 // in a later run too.
 TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
 {
+    QSettings(QSettings::UserScope, "Tavelin", "tavelin").clear();  // no earlier run's folder
     QTemporaryDir home, saved;
     const QByteArray realHome = qgetenv("HOME");
-    qputenv("HOME", home.path().toLocal8Bit());  // no earlier run's folder, and a documents folder
-    QStandardPaths::setTestModeEnabled(true);
+    qputenv("HOME", home.path().toLocal8Bit());  // with a documents folder
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_TRUE(QDir().mkpath(documents));
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);  // Windows' own is no widget
@@ -216,7 +217,6 @@ TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
     }
     EXPECT_EQ(started, QStringList({documents, saved.path(), saved.path(), saved.path()}));
     EXPECT_FALSE(QFileInfo::exists(saved.filePath("first")));
-    QStandardPaths::setTestModeEnabled(false);
     qputenv("HOME", realHome);
 }
 
