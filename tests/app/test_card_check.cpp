@@ -180,10 +180,11 @@ TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
 // in a later run too.
 TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
 {
-    QSettings(QSettings::UserScope, "Tavelin", "tavelin").clear();  // no earlier run's folder
     QTemporaryDir home, saved;
     const QByteArray realHome = qgetenv("HOME");
     qputenv("HOME", home.path().toLocal8Bit());  // with a documents folder
+    // No earlier run's folder, nor another test's running beside this one.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     ASSERT_TRUE(QDir().mkpath(documents));
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);  // Windows' own is no widget
@@ -218,6 +219,8 @@ TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
     EXPECT_EQ(started, QStringList({documents, saved.path(), saved.path(), saved.path()}));
     EXPECT_FALSE(QFileInfo::exists(saved.filePath("first")));
     qputenv("HOME", realHome);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
 }  // namespace
