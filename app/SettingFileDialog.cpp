@@ -26,7 +26,7 @@ QString AskSettingFile(QWidget* parent, const QString& title, bool save)
     if (!QDir(folder).exists())
         folder = QDir::homePath();  // a desktop without a documents folder
     QFileDialog dialog(parent, title, folder,
-                       QCoreApplication::translate("SettingFile", "Setting files (*.ini);;All files (*)"));
+                       QCoreApplication::translate("CTavelinDlg", "Setting files (*.ini);;All files (*)"));
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // The dialog asks before replacing the file of that name.

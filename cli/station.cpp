@@ -136,7 +136,7 @@ int32_t AwaitReader(Line& line, const Port& port, Screen& say)
 {
     std::string before;
     while (!line.Done()) {
-        const int32_t handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
+        const int32_t handle = line.calls([&] { return Open(port, line.o.baud); });
         if (handle != -1)
             return handle;
         const std::string why = T2LastError();
@@ -158,7 +158,7 @@ void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
 {
     for (int missed = 0; !line.Done();) {
         if (handle == -1) {
-            handle = line.calls([&] { return lc_init(port.number, line.o.baud); });
+            handle = line.calls([&] { return Open(port, line.o.baud); });
             if (handle == -1) {
                 if (++missed == 3)
                     return;

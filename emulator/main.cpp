@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: %s [options]\n"
-    "  --port NAME        publish as USB (default) or COM1..COM9\n"
+    "  --port NAME        publish as USB (default), COM1..COM256 or a USB socket's name (USB:1.2)\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
@@ -109,14 +109,14 @@ std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string&
     emulator::CardBlock block;
     const params::Bytes data = params::ParseHex(value.substr(colon + 1, keyColon - colon - 1), 1, params::kMaxBlock);
     if (!data.problem.empty()) {
-        problem = "--block data: " + data.problem;
+        problem = "--block data: " + data.problem.Text();
         return std::nullopt;
     }
     block.data = data.bytes;
     if (keyColon != std::string::npos) {
         const params::Bytes key = params::ParseHex(value.substr(keyColon + 1), block.key.size(), block.key.size());
         if (!key.problem.empty()) {
-            problem = "--block key: " + key.problem;
+            problem = "--block key: " + key.problem.Text();
             return std::nullopt;
         }
         std::copy(key.bytes.begin(), key.bytes.end(), block.key.begin());
@@ -156,7 +156,7 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
         }
         const params::Bytes uid = params::ParseHex(line.substr(kCard.size()), params::kMinUid, params::kMaxUid);
         if (!uid.problem.empty()) {
-            Say("card: " + uid.problem);
+            Say("card: " + uid.problem.Text());
             return;
         }
         last = uid.bytes;
@@ -267,7 +267,7 @@ int main(int argc, char** argv)
         } else if (option == "--card") {
             const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
             if (!uid.problem.empty())
-                return Usage(("--card: " + uid.problem).c_str());
+                return Usage(("--card: " + uid.problem.Text()).c_str());
             card = uid.bytes;
         } else if (option == "--block") {
             auto block = ParseBlock(value, problem);

@@ -21,7 +21,7 @@ Dialog::Dialog(int templateId, QWidget* parent)
 {
     UseTemplate(this, templateId);
     BuildControls();
-    setWindowTitle(Template().caption);
+    setWindowTitle(TemplateTr(Template().caption));
     // Only what works on a fixed-size window: no maximise or minimise, no
     // resizing frame; the close box and system menu where the template has them.
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -30,9 +30,12 @@ Dialog::Dialog(int templateId, QWidget* parent)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     setWindowFlags(flags);
     setFixedSize(size());
-    // OK and Cancel end the dialog through accept()/reject(), which subclasses override.
-    OnClicked(kOkId, [this] { accept(); });
-    OnClicked(kCancelId, [this] { reject(); });
+    // OK and Cancel, where the template has them, end the dialog through
+    // accept()/reject(), which subclasses override.
+    if (Item(kOkId))
+        OnClicked(kOkId, [this] { accept(); });
+    if (Item(kCancelId))
+        OnClicked(kCancelId, [this] { reject(); });
 }
 
 int Dialog::DoModal()

@@ -1,6 +1,7 @@
 #include "framework/Template.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -185,7 +186,7 @@ QString TemplateText(int templateId, int id)
 {
     for (const ControlTemplate& c : LoadTemplate(templateId).controls)
         if (c.id == id)
-            return c.text;
+            return TemplateTr(c.text);
     return {};
 }
 
@@ -201,9 +202,14 @@ std::string ResourceProblem(std::span<const int> ids)
     return {};
 }
 
+QString TemplateTr(const QString& text)
+{
+    return text.isEmpty() ? text : QCoreApplication::translate("Templates", text.toUtf8().constData());
+}
+
 QString LoadString(int id)
 {
-    return StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
+    return TemplateTr(StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString());
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "settingfile/SettingFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <span>
+#include <variant>
 #include <vector>
 
 #include "dataout/card.h"
@@ -33,8 +35,8 @@ struct Group {
 const Group kGroups[] = {
     {"base", kBaseChoices, &CardSettings::dataBase},
     {"order", kOrderChoices, &CardSettings::orientation},
-    {"size", kSizeChoices, &CardSettings::snSize, "N", "bytes"},
-    {"length", kLengthChoices, &CardSettings::outLength, "L", "characters"},
+    {"size", kSizeChoices, &CardSettings::snSize, "N", QT_TRANSLATE_NOOP("setting", "bytes")},
+    {"length", kLengthChoices, &CardSettings::outLength, "L", QT_TRANSLATE_NOOP("setting", "characters")},
     {"header", kHeaderChoices, &CardSettings::headerFlag},
 };
 const QStringList kSpecialKeys = [] {
@@ -107,9 +109,12 @@ QString Allowed(const Group& g)
         most = std::max(most, c.maxCount);
     }
     const QString last = words.takeLast();
-    QString allowed = words.isEmpty() ? last : words.join(", ") + " or " + last;
+    QString allowed = words.isEmpty() ? last : QCoreApplication::translate("setting", "%1 or %2").arg(words.join(", "), last);
     if (most > 0)
-        allowed += QStringLiteral(", %1 1..%2 %3").arg(g.count).arg(most).arg(g.unit);
+        allowed += QCoreApplication::translate("setting", ", %1 1..%2 %3")
+                       .arg(g.count)
+                       .arg(most)
+                       .arg(QCoreApplication::translate("setting", g.unit));
     return allowed;
 }
 
@@ -158,21 +163,21 @@ QString Take(const QString& key, const QString& value, File& file)
         bool number = false;
         const int address = value.toInt(&number);
         if (!number || address < 0 || address > kBlockUid || value.startsWith('+'))
-            return QStringLiteral("0..255, where 255 reads the card's UID");
+            return QCoreApplication::translate("setting", "0..255, where 255 reads the card's UID");
         out.blockAddress = address;
         return {};
     }
     // key
     const Bytes bytes = ParseHex(value.toStdString(), 6, 6);
     if (!bytes.problem.empty() || value.contains(' '))
-        return QStringLiteral("12 hexadecimal digits");
+        return QCoreApplication::translate("setting", "12 hexadecimal digits");
     special.key = value.toStdString();
     return {};
 }
 
 QString Wrong(const QString& key, const QString& value, const QString& allowed)
 {
-    return QStringLiteral("%1 = %2 is not valid: %1 takes %3").arg(key, Quoted(value), allowed);
+    return QCoreApplication::translate("setting", "%1 = %2 is not valid: %1 takes %3").arg(key, Quoted(value), allowed);
 }
 
 // Values each valid that together leave the reader nothing to type.
@@ -180,10 +185,10 @@ QString Pairing(const Special& s)
 {
     const std::string problem = PairingProblem(s.output);
     return problem.empty() ? QString()
-                           : QStringLiteral("base = %1 with block = %2: %3")
+                           : QCoreApplication::translate("setting", "base = %1 with block = %2: %3")
                                  .arg(Word(kBaseChoices, s.output.dataBase))
                                  .arg(s.output.blockAddress)
-                                 .arg(QString::fromStdString(problem));
+                                 .arg(QCoreApplication::translate("card", problem.c_str()));
 }
 
 }  // namespace
@@ -198,7 +203,7 @@ const Choice* HeaderChoice(const Special& special)
 QString Problem(const File& file)
 {
     if (file.preset)
-        return *file.preset < kPresets.size() ? QString() : QStringLiteral("no preset %1").arg(*file.preset);
+        return *file.preset < kPresets.size() ? QString() : QCoreApplication::translate("setting", "no preset %1").arg(*file.preset);
     // Each value through the file's own words: what a file cannot hold, a save refuses.
     for (const auto& [key, value] : Words(file.special)) {
         File again;
@@ -233,101 +238,141 @@ QString Save(const QString& path, const File& file)
     QSaveFile out(path);
     const QByteArray bytes = Text(file).toUtf8();
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return QStringLiteral("%1: cannot write: %2").arg(QDir::toNativeSeparators(path), out.errorString());
+        return QCoreApplication::translate("setting", "%1: cannot write: %2").arg(QDir::toNativeSeparators(path), out.errorString());
     return {};
 }
 
-Loaded Load(const QString& path)
+namespace {
+
+// A line of the file and what is wrong there.
+struct Fault {
+    int line;
+    QString why;
+};
+
+struct Setting {
+    QString key;
+    int line;
+    QString value;
+};
+
+struct Lines {
+    std::vector<Setting> settings;  // in the file's order
+    int end;                        // where a line would be added
+    const Setting* Find(const QString& key) const
+    {
+        const auto at = std::ranges::find(settings, key, &Setting::key);
+        return at == settings.end() ? nullptr : &*at;
+    }
+};
+
+// The file's bytes, or why it cannot be read.
+std::variant<QByteArray, QString> ReadBytes(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    auto fail = [&shown](const QString& why) { return Loaded{{}, shown + ": " + why}; };
-    auto failAt = [&shown](int line, const QString& why) {
-        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(line), why)};
-    };
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(QStringLiteral("no such file"));
+        return QCoreApplication::translate("setting", "no such file");
     if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("not a file that can be read"));
+        return QCoreApplication::translate("setting", "not a file that can be read");
     if (info.size() > kMaxBytes)
-        return fail(QStringLiteral("%1 bytes: too large for a setting file").arg(info.size()));
+        return QCoreApplication::translate("setting", "%1 bytes: too large for a setting file").arg(info.size());
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read: %1").arg(in.errorString()));
+        return QCoreApplication::translate("setting", "cannot read: %1").arg(in.errorString());
     QByteArray bytes = in.read(kMaxBytes);
     if (bytes.startsWith("\xEF\xBB\xBF"))  // the mark some Windows editors put first
         bytes.remove(0, 3);
+    return bytes;
+}
 
-    // Every line is read whole and is a setting, a comment or blank, so that
-    // nothing in the file passes unseen for a setting or cuts one short.
-    struct Setting {
-        QString key;
-        int line;
-        QString value;
-    };
-    std::vector<Setting> settings;  // in the file's order
-    auto find = [&settings](const QString& key) {
-        const auto at = std::ranges::find(settings, key, &Setting::key);
-        return at == settings.end() ? nullptr : &*at;
-    };
+// Every line is read whole and is a setting, a comment or blank, so that
+// nothing in the file passes unseen for a setting or cuts one short.
+std::variant<Lines, Fault> ReadLines(const QByteArray& bytes)
+{
+    Lines read;
     const QList<QByteArray> lines = bytes.split('\n');
     for (int number = 1; const QByteArray& raw : lines) {
         const int line = number++;
         bool clean = true;
         QString text = Visible(raw.endsWith('\r') ? raw.chopped(1) : raw, &clean);
         if (!clean)
-            return failAt(line, QStringLiteral("%1 holds bytes that are not text (shown as \\xNN): "
-                                               "write the line again as UTF-8 text")
-                                    .arg(Quoted(text)));
+            return Fault{line, QCoreApplication::translate("setting", "%1 holds bytes that are not text (shown as \\xNN): "
+                                              "write the line again as UTF-8 text")
+                                   .arg(Quoted(text))};
         text = text.section(';', 0, 0).trimmed();
         if (text.isEmpty())
             continue;
         if (text.startsWith('['))
-            return failAt(line, QStringLiteral("%1 is a section header: a setting file has none, only key = value lines")
-                                    .arg(Quoted(text)));
+            return Fault{line, QCoreApplication::translate("setting", "%1 is a section header: a setting file has none, only key = value lines")
+                                   .arg(Quoted(text))};
         const qsizetype equals = text.indexOf('=');
         const QString key = text.left(equals).trimmed().toLower();
         if (equals < 0 || key.isEmpty())
-            return failAt(line, QStringLiteral("%1 is not key = value: write key = value, or ; before a comment")
-                                    .arg(Quoted(text)));
+            return Fault{line, QCoreApplication::translate("setting", "%1 is not key = value: write key = value, or ; before a comment")
+                                   .arg(Quoted(text))};
         if (key != "format" && key != "preset" && !kSpecialKeys.contains(key))
-            return failAt(line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
-                                    .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", ")));
-        if (const Setting* first = find(key))
-            return failAt(line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
-                                    .arg(key, QString::number(first->line)));
-        settings.push_back({key, line, text.mid(equals + 1).trimmed()});
+            return Fault{line, QCoreApplication::translate("setting", "unknown key %1: a setting file has format and preset, or format and %2")
+                                   .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", "))};
+        if (const Setting* first = read.Find(key))
+            return Fault{line, QCoreApplication::translate("setting", "%1 is given again, first on line %2: a setting file gives each key once")
+                                   .arg(key, QString::number(first->line))};
+        read.settings.push_back({key, line, text.mid(equals + 1).trimmed()});
     }
-    const int end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);  // where a line would be added
+    read.end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);
+    return read;
+}
 
-    const Setting* format = find("format");
+// The setting the lines give, all of it or nothing.
+std::variant<File, Fault> Interpret(Lines read)
+{
+    const Setting* format = read.Find("format");
     if (!format)
-        return failAt(1, QStringLiteral("no format key: write format = %1 first").arg(kFormat));
+        return Fault{1, QCoreApplication::translate("setting", "no format key: write format = %1 first").arg(kFormat)};
     if (format->value != QString::number(kFormat))
-        return failAt(format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
-                                        .arg(Quoted(format->value), QString::number(kFormat)));
-    std::erase_if(settings, [](const Setting& s) { return s.key == "format"; });
+        return Fault{format->line, QCoreApplication::translate("setting", "format = %1 is not one this program reads: format takes %2")
+                                       .arg(Quoted(format->value), QString::number(kFormat))};
+    std::erase_if(read.settings, [](const Setting& s) { return s.key == "format"; });
 
-    Loaded loaded;
-    for (const Setting& s : settings)
-        if (QString allowed = Take(s.key, s.value, loaded.file); !allowed.isEmpty())
-            return failAt(s.line, Wrong(s.key, s.value, allowed));
-    if (loaded.file.preset) {
-        for (const Setting& s : settings)
+    File file;
+    for (const Setting& s : read.settings)
+        if (QString allowed = Take(s.key, s.value, file); !allowed.isEmpty())
+            return Fault{s.line, Wrong(s.key, s.value, allowed)};
+    if (file.preset) {
+        for (const Setting& s : read.settings)
             if (s.key != "preset")
-                return failAt(s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
-                                          .arg(Quoted(s.key)));
-        return loaded;
+                return Fault{s.line, QCoreApplication::translate("setting", "%1 with a preset: a preset file holds format and preset only")
+                                         .arg(Quoted(s.key))};
+        return file;
     }
     for (const QString& key : kSpecialKeys)
-        if (!find(key)) {
+        if (!read.Find(key)) {
             File scratch;
-            return failAt(end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
-                                   .arg(Quoted(key), key, Take(key, {}, scratch)));
+            return Fault{read.end, QCoreApplication::translate("setting", "no %1 key: add a line %2 = ...: %2 takes %3")
+                                       .arg(Quoted(key), key, Take(key, {}, scratch))};
         }
-    if (QString problem = Pairing(loaded.file.special); !problem.isEmpty())
-        return failAt(std::max(find("base")->line, find("block")->line), problem);
-    return loaded;
+    if (QString problem = Pairing(file.special); !problem.isEmpty())
+        return Fault{std::max(read.Find("base")->line, read.Find("block")->line), problem};
+    return file;
+}
+
+}  // namespace
+
+Loaded Load(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    auto failAt = [&shown](const Fault& f) {
+        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(f.line), f.why)};
+    };
+    const auto bytes = ReadBytes(path);
+    if (const QString* why = std::get_if<QString>(&bytes))
+        return Loaded{{}, shown + ": " + *why};
+    auto lines = ReadLines(std::get<QByteArray>(bytes));
+    if (const Fault* f = std::get_if<Fault>(&lines))
+        return failAt(*f);
+    const auto file = Interpret(std::move(std::get<Lines>(lines)));
+    if (const Fault* f = std::get_if<Fault>(&file))
+        return failAt(*f);
+    return Loaded{std::get<File>(file), {}};
 }
 
 }  // namespace setting
