@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>

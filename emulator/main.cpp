@@ -1,9 +1,9 @@
 // reader-emulator: a card reader on a pseudo-terminal (docs/emulator.md).
 // Installed as tavelin-reader-emulator; it names itself as it was started.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <poll.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>

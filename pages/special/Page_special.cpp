@@ -1,7 +1,6 @@
 #include "pages/special/Page_special.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
 #include <array>
 #include <iterator>
 #include <span>
