@@ -1,7 +1,6 @@
 #include "app/CardCheckDlg.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <span>
 
+#include "app/SettingFileDialog.h"
 #include "dataout/card.h"
 #include "pages/common/ReaderLink.h"
 #include "pages/simple/Page_comm.h"
@@ -259,8 +259,7 @@ void CCardCheckDlg::Refresh()
 void CCardCheckDlg::SaveMatched()
 {
     const QString title = tr("Save as Setting File");
-    const QString path =
-        QFileDialog::getSaveFileName(this, title, {}, tr("Setting files (*.ini);;All files (*)"));
+    const QString path = AskSettingFile(this, title, true);
     if (path.isEmpty())
         return;
     if (const QString problem = setting::Save(path, m_matched); !problem.isEmpty())

@@ -20,6 +20,7 @@ int CTavelinApp::Start()
     UseLanguage(UserLanguage());
     QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
+    UseDrawnFaces();
     // Without a usable reader library, or with a broken template, the program
     // cannot work: it says why before it ends.
     std::string problem = T2ImportProblem();

@@ -2,10 +2,10 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextCharFormat>
@@ -13,6 +13,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/CardCheckDlg.h"
+#include "app/SettingFileDialog.h"
 #include "dataout/link.h"
 #include "dataout/params.h"
 #include "resource.h"
@@ -78,6 +79,14 @@ bool CTavelinDlg::OnInitDialog()
     m_logBox->setAccessibleName(tr("Message log"));
     SetSelectedIndex(IDC_COMBO_PORT, 0);
     SetSelectedIndex(IDC_COMBO_BAUD, 0);
+    // In the row's free room right of the button, as high as it.
+    const QRect open = Control(IDC_BTN_OPEN).geometry();
+    m_linkInUse = new QLabel(this);
+    m_linkInUse->setGeometry(open.right() + open.height(), open.y(),
+                             Control(IDC_BTN_CLEAR_MSG).x() - open.right() - 2 * open.height(), open.height());
+    m_linkInUse->hide();
+    for (QComboBox* list : {m_portCombo, m_baudCombo})
+        connect(list, &QComboBox::currentIndexChanged, this, [this] { ShowLinkInUse(); });
 
     // The log keeps its own copy of the text; the box's undo history would
     // only double it.
@@ -151,7 +160,7 @@ void CTavelinDlg::AppendLog(const QString& message, int newLine, const QString& 
         QTextCursor end(m_logBox->document());
         end.movePosition(QTextCursor::End);
         QTextCharFormat format;  // its own, not the format of the line before
-        format.setToolTip(toolTip);
+        format.setToolTip(ReasonTip(toolTip));
         end.insertText(QString(added).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), format);
     }
     m_writingLog = false;
@@ -179,6 +188,8 @@ bool CTavelinDlg::OpenReaderLink()
         return false;
     g_readerLink->handle = handle;
     g_readerLink->port = port;
+    m_portInUse = m_portCombo->currentText();
+    m_baudInUse = m_baudCombo->currentText();
     return true;
 }
 
@@ -189,7 +200,7 @@ void CTavelinDlg::OnOpenClose()
         if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
-            Control(IDC_BTN_OPEN).setToolTip(reason);
+            Control(IDC_BTN_OPEN).setToolTip(ReasonTip(reason));
             AppendLog(tr("Reader link failed"), 1, reason);
             return;
         }
@@ -202,6 +213,15 @@ void CTavelinDlg::OnOpenClose()
         AppendLog(tr("Reader link released"), 1);
         SetItemText(IDC_BTN_OPEN, tr("Open"));
     }
+    ShowLinkInUse();
+}
+
+void CTavelinDlg::ShowLinkInUse()
+{
+    const bool linked = g_readerLink && g_readerLink->handle != -1;
+    const bool elsewhere = m_portCombo->currentText() != m_portInUse || m_baudCombo->currentText() != m_baudInUse;
+    m_linkInUse->setText(tr("Linked: %1, %2").arg(m_portInUse, m_baudInUse));
+    m_linkInUse->setVisible(linked && elsewhere);
 }
 
 void CTavelinDlg::OnSysCommand(unsigned command)
@@ -216,31 +236,12 @@ void CTavelinDlg::OnSysCommand(unsigned command)
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
     } else if ((command & 0xFFF0) == IDM_SAVESETTING) {
-        if (const QString path = SettingFileName(true); !path.isEmpty())
+        if (const QString path = AskSettingFile(this, CommandTitle(IDS_SAVESETTING), true); !path.isEmpty())
             SaveSpecialSetting(path);
     } else if ((command & 0xFFF0) == IDM_LOADSETTING) {
-        if (const QString path = SettingFileName(false); !path.isEmpty())
+        if (const QString path = AskSettingFile(this, CommandTitle(IDS_LOADSETTING), false); !path.isEmpty())
             LoadSpecialSetting(path);
     }
-}
-
-QString CTavelinDlg::SettingFileName(bool save)
-{
-    QFileDialog dialog(this, CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING), m_settingFolder,
-                       tr("Setting files (*.ini);;All files (*)"));
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // A name without an extension is saved as Load lists it; the dialog
-        // asks before replacing the file of that name.
-        dialog.setDefaultSuffix(QStringLiteral("ini"));
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().front();
-    m_settingFolder = QFileInfo(path).absolutePath();
-    return path;
 }
 
 bool CTavelinDlg::SaveSpecialSetting(const QString& path)

@@ -12,6 +12,7 @@
 
 class CCardCheckDlg;
 class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 
@@ -41,6 +42,9 @@ public:
     CCardCheckDlg* CardCheck() const { return m_cardCheck; }  // null until first opened
 
     const QString& LogText() const { return m_logText; }
+    // Beside Open/Close: the port and baud of the open link, shown while the
+    // lists choose others, which count only at the next Open.
+    const QLabel* LinkInUse() const { return m_linkInUse; }
     QTabWidget* Sheet() const { return m_sheet; }
     CPage_comm& SimplePage() { return m_pageComm; }
     CPage_special& SpecialPage() { return m_pageSpecial; }
@@ -57,16 +61,17 @@ private:
     // The window's actions (its commands) as the system menu's items on
     // Windows; elsewhere F1 for About.
     void AddCommands();
-    QString SettingFileName(bool save);  // asked of the user; empty when cancelled
+    void ShowLinkInUse();
 
     QComboBox* m_portCombo = nullptr;
     QComboBox* m_baudCombo = nullptr;
     QString m_logText;
     QPlainTextEdit* m_logBox = nullptr;
+    QLabel* m_linkInUse = nullptr;
+    QString m_portInUse, m_baudInUse;
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
-    QString m_settingFolder;  // where the last setting file was, for this run only
     CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +28,7 @@ constexpr const char* kUsage =
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
+    "  --replace          end the emulator that holds the port name, and take its place\n"
     "cards (" TAVELIN_DOC_DIR "/card-output.md):\n"
     "  --card UID         present a card (4 to 10 bytes in hex) once the reader is up\n"
     "  --block N:HEX[:KEY]\n"
@@ -162,6 +165,42 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
         reader.PresentCard(last);
 }
 
+// The port name, this program's alone while it runs, so that a second one
+// started by mistake cannot take it over unseen. Another that holds it is
+// named; with `replace`, ended and waited for, within a bound. Nothing when
+// refused; no descriptor where the folder cannot be used, as Start then says.
+std::optional<t2dev::Fd> Claim(const std::string& port, bool replace)
+{
+    const std::string path = t2dev::DeviceFolderPath();
+    mkdir(path.c_str(), 0700);
+    const t2dev::FolderCheck folder = t2dev::OpenFolder(path);
+    if (folder.state != t2dev::FolderState::Usable || !t2dev::IsPortName(port))
+        return t2dev::Fd();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    bool asked = false;
+    for (;;) {
+        pid_t holder = 0;
+        t2dev::Fd claim = t2dev::ClaimEntry(folder.folder.get(), port, holder);
+        if (claim || holder < 0)
+            return claim;
+        const std::string other = holder > 0 ? "another reader emulator, pid " + std::to_string(holder)
+                                             : "another reader emulator";
+        if (!replace) {
+            std::fprintf(stderr, "%s: %s is in use by %s; --replace ends it and takes its place\n", program.c_str(),
+                         port.c_str(), other.c_str());
+            return std::nullopt;
+        }
+        if (holder > 0 && !asked)
+            asked = kill(holder, SIGTERM) == 0;
+        if (std::chrono::steady_clock::now() > until) {
+            std::fprintf(stderr, "%s: %s is still held by %s; not replaced\n", program.c_str(), port.c_str(),
+                         other.c_str());
+            return std::nullopt;
+        }
+        poll(nullptr, 0, 20);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -177,6 +216,7 @@ int main(int argc, char** argv)
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
     bool plugged = true;
+    bool replace = false;
     emulator::Faults faults;
     std::vector<uint8_t> card;
     std::vector<std::pair<int, emulator::CardBlock>> blocks;
@@ -195,6 +235,10 @@ int main(int argc, char** argv)
         }
         if (option == "--unplugged") {
             plugged = false;
+            continue;
+        }
+        if (option == "--replace") {
+            replace = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -254,6 +298,10 @@ int main(int argc, char** argv)
     // Reading the terminal from a shell's background would stop it; ignored,
     // the read fails instead and it runs on without input.
     std::signal(SIGTTIN, SIG_IGN);
+
+    const std::optional<t2dev::Fd> claim = Claim(port, replace);
+    if (!claim)
+        return 1;
 
     emulator::Emulator reader;
     reader.SetLog(Say);

@@ -188,6 +188,33 @@ void DlgItems::UseTemplate(QWidget* root, int templateId)
     root->resize(DluToPixels(QRect(QPoint(0, 0), m_template.dluSize), m_units).size());
 }
 
+// Frames without a title that a template lets overlap by a sliver (the
+// Special page's label and choice boxes by 3 units across and 1 down) share
+// the edge instead: two lines a few pixels apart, more the larger the scale,
+// become one.
+static void JoinFrames(QWidget* root, QSize units)
+{
+    QList<QGroupBox*> frames;
+    for (QGroupBox* box : root->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly))
+        if (box->title().isEmpty() && !box->isHidden())
+            frames << box;
+    const int sliverX = units.width(), sliverY = units.height() / 2;  // 4 units either way
+    for (QGroupBox* a : frames) {
+        for (QGroupBox* b : frames) {
+            QRect ra = a->geometry();
+            const QRect rb = b->geometry();
+            const bool besideY = ra.top() < rb.bottom() && rb.top() < ra.bottom();
+            const bool besideX = ra.left() < rb.right() && rb.left() < ra.right();
+            const int overX = ra.right() - rb.left(), overY = ra.bottom() - rb.top();
+            if (rb.left() > ra.left() && besideY && overX >= -1 && overX < sliverX)
+                ra.setRight(rb.left());
+            if (rb.top() > ra.top() && besideX && overY >= -1 && overY < sliverY)
+                ra.setBottom(rb.top());
+            a->setGeometry(ra);
+        }
+    }
+}
+
 void DlgItems::BuildControls()
 {
     QWidget* root = m_root;
@@ -250,6 +277,8 @@ void DlgItems::BuildControls()
     // A translated caption takes free room as a run-time one does.
     for (QWidget* w : translated)
         GrowToFit(w);
+
+    JoinFrames(root, m_units);
 
     for (QButtonGroup* g : root->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {
         const QList<QAbstractButton*> radios = g->buttons();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSpacerItem>
 #include <QStyle>
+#include <QTextDocument>
 
 namespace {
 
@@ -129,6 +130,11 @@ void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, Q
                       grid->columnCount());
     }
     RunModal(box);
+}
+
+QString ReasonTip(const QString& reason)
+{
+    return reason.isEmpty() ? QString() : Qt::convertFromPlainText(reason, Qt::WhiteSpaceNormal);
 }
 
 BusyCursor::BusyCursor()

@@ -51,6 +51,10 @@ int RunModal(QDialog& dialog);
 // modal to `owner`, wide enough to show the whole caption.
 void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon);
 
+// `reason` as a tool tip: as rich text, which Qt wraps to a readable width
+// and keeps on the screen, where a long plain line runs off its edge.
+QString ReasonTip(const QString& reason);
+
 // Shows the wait cursor for as long as it lives.
 class BusyCursor {
 public:

@@ -98,15 +98,18 @@ void DlgItems::GrowToFit(QWidget* w)
     QRect r = w->geometry();
     if (need <= r.width())
         return;
+    // A label keeps clear of its neighbours by half a character, at any
+    // scale: right up against its box it reads as part of it.
+    const int gap = qobject_cast<QLabel*>(w) ? std::max(2, w->fontMetrics().averageCharWidth() / 2) : 1;
     int right = w->parentWidget()->width(), left = 0;
     for (auto* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const QRect o = other->geometry();
         if (other == w || qobject_cast<QGroupBox*>(other) || o.bottom() < r.top() || o.top() > r.bottom())
             continue;
         if (o.left() > r.left())
-            right = std::min(right, o.left() - 1);
+            right = std::min(right, o.left() - gap);
         else if (o.right() < r.left())
-            left = std::max(left, o.right() + 2);
+            left = std::max(left, o.right() + 1 + gap);
     }
     r.setRight(std::min(right, r.left() + need - 1));
     if (r.width() < need)

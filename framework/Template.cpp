@@ -1,5 +1,6 @@
 #include "framework/Template.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFontDatabase>
@@ -211,7 +212,11 @@ QString LoadString(int id)
     return TemplateTr(StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString());
 }
 
-QFont TemplateFont(const DialogTemplate& t)
+namespace {
+
+// The first of `preferred`, then of the system's own dialog face and faces
+// most systems have, that is drawn as itself.
+QString DrawnFace(std::initializer_list<QString> preferred)
 {
     // A face counts only where it is drawn as itself: a Wine prefix lists the
     // logical "MS Shell Dlg" yet draws it in whatever face comes first (a math
@@ -228,18 +233,35 @@ QFont TemplateFont(const DialogTemplate& t)
             it = usable.emplace(face, QFontDatabase::hasFamily(face) && drawnAsItself(face)).first;
         return it->second;
     };
-    // Then the system's own dialog face, then faces most systems have.
-    const QString faces[] = {t.fontFace, kCjkFallbackFace, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
-                             QStringLiteral("Segoe UI"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")};
+    for (const QString& face : preferred)
+        if (isUsable(face))
+            return face;
+    for (const QString& face : {QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(),
+                                QStringLiteral("Segoe UI"), QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")})
+        if (isUsable(face))
+            return face;
+    return {};
+}
+
+}  // namespace
+
+QFont TemplateFont(const DialogTemplate& t)
+{
     QFont font;
-    for (const QString& face : faces) {
-        if (isUsable(face)) {
-            font.setFamily(face);
-            break;
-        }
-    }
+    if (const QString face = DrawnFace({t.fontFace, kCjkFallbackFace}); !face.isEmpty())
+        font.setFamily(face);
     font.setPointSize(t.pointSize);
     return font;
+}
+
+void UseDrawnFaces()
+{
+    QFont font = QApplication::font();
+    if (const QString face = DrawnFace({font.family()}); !face.isEmpty())
+        font.setFamily(face);
+    // Without a class name this also drops the platform's own fonts for
+    // message boxes, tool tips and menus: they take this one.
+    QApplication::setFont(font);
 }
 
 QSize DialogBaseUnits(const QFont& font)

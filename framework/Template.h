@@ -74,6 +74,10 @@ QString LoadString(int id);
 // The template's font as the toolkit can render it (falls back to a
 // system face with CJK coverage when the named face is absent).
 QFont TemplateFont(const DialogTemplate& t);
+// Makes the application's font, which message boxes and tool tips take, one
+// drawn as itself, as the templates' fonts are: a plain Wine prefix draws
+// the system's message and tip faces in a serif one.
+void UseDrawnFaces();
 
 // Dialog base units of a font: average character width of the 52 Latin
 // letters (rounded) and the character height, in pixels.

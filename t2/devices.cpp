@@ -18,6 +18,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <libserialport.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -260,6 +261,26 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
     if (ours || renameat2(folder, aside.c_str(), folder, portName.c_str(), RENAME_NOREPLACE) != 0)
         unlinkat(folder, aside.c_str(), 0);
     return ours;
+}
+
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder)
+{
+    // A lock on a file of its own: the system lets go of it with the process.
+    const std::string name = "." + portName + ".holder";
+    Fd claim(openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    holder = claim ? 0 : -1;
+    if (!claim)
+        return {};
+    if (flock(claim.get(), LOCK_EX | LOCK_NB) != 0) {
+        char text[16] = {};
+        if (pread(claim.get(), text, sizeof text - 1, 0) > 0)
+            holder = std::atoi(text);
+        return {};
+    }
+    const std::string pid = std::to_string(getpid());
+    if (ftruncate(claim.get(), 0) != 0 || pwrite(claim.get(), pid.data(), pid.size(), 0) < 0)
+        holder = -1;
+    return claim;
 }
 
 namespace {

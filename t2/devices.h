@@ -111,6 +111,12 @@ std::string PublishEntry(int folder, const std::string& portName, const std::str
 // a newer publisher's entry stays.
 bool RemoveEntry(int folder, const std::string& portName, const std::string& target);
 
+// Holds the name `portName` in the open `folder` for this process while the
+// returned descriptor stays open, however the process ends. Where another
+// live process holds it, no descriptor, with that process's id in `holder`
+// (0 where it has not written it yet); -1 there when it cannot be asked.
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder);
+
 #endif
 
 // A serial port as the system lists it: its name ("COM4") and the bus

@@ -127,6 +127,11 @@ int main(int argc, char* argv[])
     QApplication::processEvents();
     Save(main, dir, QStringLiteral("main-special.png"));
     SaveListOpen(main, mainDlg::IDC_COMBO_BAUD, dir, QStringLiteral("baud-list.png"));
+    // Another port chosen while linked: the one in use named beside Close.
+    main.SetSelectedIndex(mainDlg::IDC_COMBO_PORT, 3);
+    QApplication::processEvents();
+    Save(main, dir, QStringLiteral("linked-elsewhere.png"));
+    main.SetSelectedIndex(mainDlg::IDC_COMBO_PORT, 0);
 
     CDlgCardSizeDetail1 detail(&main);
     SaveModal(detail, dir, QStringLiteral("detail.png"), [&] {

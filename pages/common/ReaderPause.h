@@ -2,14 +2,15 @@
 // seconds for each "Set" or preset. A reader stores each setting it is sent
 // and does not answer while it does, so the next call, and the "Set ok" that
 // tells the user the reader is ready, wait until it is done. The pause blocks
-// the window: a click meanwhile waits in the queue and runs after the whole
-// setting, never between two of its calls.
+// the window's input: a click meanwhile waits in the queue and runs after
+// the whole setting, never between two of its calls; the window keeps
+// painting.
 #pragma once
 
 #include <functional>
 
-// Waits `ms` milliseconds, blocking the calling (user-interface) thread:
-// input arriving meanwhile is queued and handled afterwards, in order.
+// Waits `ms` milliseconds on the user-interface thread, which paints
+// meanwhile: input arriving is queued and handled afterwards, in order.
 void Wait(int ms);
 // Tests replace the wait; nullptr restores the real one.
 void SetWaitHook(std::function<void(int)> hook);

@@ -160,7 +160,11 @@ void CPage_special::OnSet()
     BusyCursor busy;
     std::array<unsigned char, 6> key{};
     if (!params::KeyBytes(ItemText8(IDC_EDIT_PASSWORD).toStdString(), key)) {
-        g_mainDlg->AppendLog(tr("Data or length invalid"), 1);
+        // The line as it stands; over it, and at the caret, the box it means.
+        g_mainDlg->AppendLog(tr("Data or length invalid"), 1,
+                             tr("%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.")
+                                 .arg(Caption(IDC_STATIC_PASSWORD), QString::fromLatin1(params::kDefaultKeyText)));
+        FocusAndSelectAll(IDC_EDIT_PASSWORD);
         return;
     }
     if (ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)

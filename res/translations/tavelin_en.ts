@@ -92,10 +92,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Setting files (*.ini);;All files (*)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Nothing was saved: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -204,6 +200,10 @@
         <source>Special Setting</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CTavelinDlg</name>
@@ -257,6 +257,10 @@
     </message>
     <message>
         <source>ID/IC Card Data-Out Setting Tool</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Linked: %1, %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

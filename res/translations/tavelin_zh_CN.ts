@@ -92,10 +92,6 @@
         <translation>另存为设置文件</translation>
     </message>
     <message>
-        <source>Setting files (*.ini);;All files (*)</source>
-        <translation>设置文件 (*.ini);;所有文件 (*)</translation>
-    </message>
-    <message>
         <source>Nothing was saved: %1</source>
         <translation>未保存任何内容：%1</translation>
     </message>
@@ -204,6 +200,10 @@
         <source>Special Setting</source>
         <translation>特殊设置</translation>
     </message>
+    <message>
+        <source>%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.</source>
+        <translation>%1 须为 6 字节密钥，即 12 位十六进制数字（0-9、A-F），例如 %2。</translation>
+    </message>
 </context>
 <context>
     <name>CTavelinDlg</name>
@@ -258,6 +258,10 @@
     <message>
         <source>ID/IC Card Data-Out Setting Tool</source>
         <translation>ID/IC卡读取格式设置工具</translation>
+    </message>
+    <message>
+        <source>Linked: %1, %2</source>
+        <translation>已连接：%1，%2</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -44,6 +45,17 @@ bool ReadAt(HANDLE file, LONG offset, void* into, DWORD size)
     DWORD got = 0;
     return SetFilePointer(file, offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
            ReadFile(file, into, size, &got, nullptr) && got == size;
+}
+
+// `problem`, which begins "t2.dll", of the library at `path`: named by its full
+// path, as the MSI keeps a replaced t2.dll through repairs, and with the way
+// back to the program's own.
+std::string AtPath(const std::wstring& path, const std::string& problem)
+{
+    const std::string at = Utf8(path);
+    return at + problem.substr(std::string_view("t2.dll").size()) + "\n\nTo go back to the t2.dll that came with " +
+           "the program, delete " + at + ", then repair the program (run its MSI again, or use Programs and " +
+           "Features) or, from a zip, copy its t2.dll back.";
 }
 
 // Why a t2.dll that would not load cannot be used, from its own header: the
@@ -88,7 +100,7 @@ std::string T2ImportProblem()
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
             return "t2.dll is missing beside " + name + " in " + Utf8(folder) +
                    ": put the reader library t2.dll there.";
-        return WhyNotLoaded(path, name, error);
+        return AtPath(path, WhyNotLoaded(path, name, error));
     }
     std::string missing;
     for (const char* name : kOperations) {
@@ -96,7 +108,10 @@ std::string T2ImportProblem()
             missing += (missing.empty() ? "" : ", ") + std::string(name);
     }
     // Kept loaded: the program's calls bind to this very module.
-    if (!missing.empty())
-        return "t2.dll lacks " + missing + ": ask the reader maker for a t2.dll with all seven operations.";
+    if (!missing.empty()) {
+        std::wstring path(MAX_PATH, L'\0');
+        path.resize(GetModuleFileNameW(library, path.data(), static_cast<DWORD>(path.size())));
+        return AtPath(path, "t2.dll lacks " + missing + ": ask the reader maker for a t2.dll with all seven operations.");
+    }
     return {};
 }

@@ -7,8 +7,10 @@
 
 #include <string>
 
-// Empty when the reader library can be used; otherwise one line saying why
-// not and what to do, for a program that cannot start without it.
+// Empty when the reader library can be used; otherwise a line saying why not
+// and what to do, for a program that cannot start without it; for a t2.dll
+// that is there but unusable, it names its full path and, after a blank
+// line, how to go back to the program's own.
 std::string T2ImportProblem();
 
 // What the check says of a t2.dll built for the other processor width than

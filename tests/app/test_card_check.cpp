@@ -3,6 +3,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -166,6 +173,54 @@ TEST(CardCheck, ShowsTheBestFewOfEverySettingThatGivesTheNumber)
     const QString verdict = check.ItemText(IDC_STATIC_VERDICT);
     EXPECT_EQ(verdict.count("Special Setting:"), 5) << verdict.toStdString();
     EXPECT_FALSE(verdict.contains("Forward")) << verdict.toStdString();
+}
+
+// Card Check saves a bare name as ".ini", as the window's Save does; the
+// file dialogs start in the user's documents, then where the last file went,
+// in a later run too.
+TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
+{
+    QTemporaryDir home, saved;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());  // with a documents folder
+    // No earlier run's folder, nor another test's running beside this one.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    ASSERT_TRUE(QDir().mkpath(documents));
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);  // Windows' own is no widget
+    QStringList started;
+    const auto answer = [&](const char* name) {
+        QTimer::singleShot(0, [&, name] {
+            auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(files);
+            started << QDir(files->directory()).absolutePath();
+            if (!name)
+                return files->reject();
+            files->selectFile(saved.filePath(name));
+            static_cast<QDialog*>(files)->accept();  // as its button does
+        });
+    };
+
+    for (int run = 0; run < 2; ++run) {
+        CTavelinDlg dlg;
+        dlg.show();
+        dlg.OnSysCommand(IDM_CARDCHECK);
+        CCardCheckDlg& check = *dlg.CardCheck();
+        check.SetItemText(IDC_EDIT_UID, "00831B78");
+        check.SetItemText(IDC_EDIT_PRINTED, "0008592248");
+        ASSERT_TRUE(check.Control(IDC_BTN_SAVE_SETTING).isEnabled());
+        const char* name = run == 0 ? "first" : "second";
+        answer(name);
+        check.Control<QPushButton>(IDC_BTN_SAVE_SETTING).click();
+        EXPECT_TRUE(QFileInfo::exists(saved.filePath(name + QStringLiteral(".ini")))) << name;
+        answer(nullptr);
+        dlg.OnSysCommand(IDM_LOADSETTING);
+    }
+    EXPECT_EQ(started, QStringList({documents, saved.path(), saved.path(), saved.path()}));
+    EXPECT_FALSE(QFileInfo::exists(saved.filePath("first")));
+    qputenv("HOME", realHome);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -133,6 +134,32 @@ TEST_F(MainWindow, FailedOpenKeepsStateAndRetries)
     EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init", "lc_init"}));
     EXPECT_EQ(dlg->LogText(), "Reader link failed\r\nReader link ok\r\n");
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Close");
+}
+
+// The lists stay free while linked; once they show other than the link's
+// port and baud, the ones in use are named beside the button.
+TEST_F(MainWindow, NamesThePortInUseWhileTheListsShowAnother)
+{
+    const QLabel* inUse = dlg->LinkInUse();
+    Select(5, 0);
+    Press(mainDlg::IDC_BTN_OPEN);
+    EXPECT_TRUE(inUse->isHidden()) << "the lists show the link";
+    Select(3, 0);
+    EXPECT_TRUE(dlg->Control(mainDlg::IDC_COMBO_PORT).isEnabled());
+    EXPECT_TRUE(inUse->isVisible());
+    EXPECT_EQ(inUse->text(), "Linked: COM5, 9600");
+    Select(5, 1);
+    EXPECT_TRUE(inUse->isVisible());
+    Select(5, 0);
+    EXPECT_TRUE(inUse->isHidden());
+    Select(3, 1);
+    Press(mainDlg::IDC_BTN_OPEN);
+    EXPECT_TRUE(inUse->isHidden()) << "closed";
+    Press(mainDlg::IDC_BTN_OPEN);
+    EXPECT_TRUE(inUse->isHidden());
+    Select(0, 0);
+    EXPECT_EQ(inUse->text(), "Linked: COM3, 115200");
+    EXPECT_TRUE(dlg->geometry().contains(inUse->geometry().translated(dlg->pos())));
 }
 
 TEST_F(MainWindow, OnlyMinusOneIsAFailedOpen)

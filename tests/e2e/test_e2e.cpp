@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QProcess>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -305,14 +306,16 @@ TEST_F(EndToEnd, SilentReaderFailsTheOpen)
 }
 
 // The library's reason for the last failed Open, over the Open button and
-// the log's last line alike.
+// the log's last line alike, as the tip shows it.
 QString Reason(CTavelinDlg& dlg)
 {
     auto* log = &dlg.Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
     const QTextBlock last = log->document()->lastBlock().previous();  // the text ends with a line break
-    const QString line = last.begin().fragment().charFormat().toolTip();
-    EXPECT_EQ(line, dlg.Control(mainDlg::IDC_BTN_OPEN).toolTip()) << last.text().toStdString();
-    return line;
+    const QString tip = last.begin().fragment().charFormat().toolTip();
+    EXPECT_EQ(tip, dlg.Control(mainDlg::IDC_BTN_OPEN).toolTip()) << last.text().toStdString();
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText();
 }
 
 TEST_F(EndToEnd, PortsThatCannotBeUsed)

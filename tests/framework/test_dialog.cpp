@@ -10,7 +10,10 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -44,15 +47,21 @@ std::string Name(const QWidget* w)
 
 // No two controls overlap; frames surround others, hidden ones do not count,
 // and a label only as far as its text reaches (the main window's "Baud"
-// label runs a unit under its list in the template).
+// label runs a unit under its list in the template), with a pixel clear
+// either side. Frames without a title keep apart, hold one another or share
+// one edge line.
 void ExpectNoOverlap(const QWidget& root)
 {
     const QList<QWidget*> controls = root.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     auto solid = [](QWidget* w) { return !qobject_cast<QGroupBox*>(w) && !w->isHidden() && !w->isWindow(); };
+    auto frame = [](QWidget* w) {
+        auto* box = qobject_cast<QGroupBox*>(w);
+        return box && box->title().isEmpty() && !box->isHidden();
+    };
     auto extent = [](QWidget* w) {
         QRect r = w->geometry();
         if (qobject_cast<QLabel*>(w))
-            r.setWidth(std::min(r.width(), w->sizeHint().width()));
+            r = QRect(r.left() - 1, r.top(), std::min(r.width(), w->sizeHint().width()) + 2, r.height());
         return r;
     };
     for (QWidget* a : controls) {
@@ -60,6 +69,11 @@ void ExpectNoOverlap(const QWidget& root)
             if (a != b && solid(a) && solid(b)) {
                 EXPECT_FALSE(extent(a).intersects(extent(b))) << Name(&root) << ": " << Name(a) << " over " << Name(b);
             }
+            const QRect both = a->geometry() & b->geometry();
+            if (a != b && frame(a) && frame(b) && !both.isEmpty() && both != a->geometry() && both != b->geometry())
+                EXPECT_TRUE(both.width() == 1 || both.height() == 1)
+                    << Name(&root) << ": frames overlap by " << both.width() << "x" << both.height() << " at "
+                    << both.x() << "," << both.y();
         }
     }
 }
@@ -423,6 +437,24 @@ TEST_F(Widgets, MessageBoxShowsItsWholeText)
         EXPECT_TRUE(room.contains(need)) << text << ": " << need.width() << "x" << need.height() << " in "
                                          << room.width() << "x" << room.height();
     }
+}
+
+// A long reason, shown at the screen's corner, wraps and stays on the screen.
+TEST_F(Widgets, ReasonTipStaysOnTheScreen)
+{
+    const QString reason = QStringLiteral("COM5 <in use>: another program holds the port; close it and press Open again. ").repeated(6);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QToolTip::showText(screen.bottomRight() - QPoint(2, 2), ReasonTip(reason));
+    QLabel* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible())
+            tip = qobject_cast<QLabel*>(w);
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(screen.contains(tip->geometry())) << tip->geometry().width() << " wide at " << tip->x();
+    QTextDocument shown;
+    shown.setHtml(tip->text());
+    EXPECT_EQ(shown.toPlainText().simplified(), reason.simplified());
+    delete tip;  // Qt's own lingers a while
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)

@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
@@ -28,6 +30,18 @@ TEST(DluToPixels, RoundsEachFieldToNearest)
     };
     for (const Case& c : cases)
         EXPECT_EQ(DluToPixels(c.dlu, c.units), c.pixels) << c.dlu.x() << "," << c.dlu.y();
+}
+
+// As a plain Wine prefix has it: the system's message and tip faces missing.
+TEST(TemplateFont, MessageBoxesAndTipsTakeAFaceDrawnAsItself)
+{
+    const QFont saved = QApplication::font();
+    for (const char* kind : {"QMessageBox", "QTipLabel"})
+        QApplication::setFont(QFont(QStringLiteral("tavelin-no-such-face")), kind);
+    UseDrawnFaces();
+    for (const char* kind : {"QMessageBox", "QTipLabel"})
+        EXPECT_TRUE(QFontDatabase::hasFamily(QApplication::font(kind).family())) << kind;
+    QApplication::setFont(saved);
 }
 
 TEST(TemplateFont, RendersChineseAndGivesSaneBaseUnits)

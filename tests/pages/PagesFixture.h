@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -71,7 +72,11 @@ protected:
     QString LastLogToolTip() const
     {
         auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
-        return log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
+        const QString tip = log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
+        EXPECT_TRUE(tip.isEmpty() || Qt::mightBeRichText(tip)) << "a plain tip runs off the screen: " << tip.toStdString();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        return shown.toPlainText();
     }
     static std::vector<std::string> Ops() { return Fake().Ops(); }
     // The first recorded call of `op`.

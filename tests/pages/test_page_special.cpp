@@ -324,6 +324,9 @@ TEST_P(InvalidKey, IsRefusedBeforeAnyReaderCall)
     EXPECT_EQ(Ops(), Trace{"asc_hex"});
     EXPECT_EQ(Call("asc_hex").text, c.sent);
     EXPECT_EQ(Log(), QStringList{"Data or length invalid"});
+    // The box it means is named over the line and has the focus.
+    EXPECT_TRUE(LastLogToolTip().contains("Password")) << LastLogToolTip().toStdString();
+    EXPECT_EQ(dlg->focusWidget(), Edit(Page(), IDC_EDIT_PASSWORD));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -179,6 +179,7 @@ public:
         close(out_);
     }
     bool Ok() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     void Send(const std::string& text) const
     {
         EXPECT_EQ(write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
@@ -340,3 +341,37 @@ TEST(EmulatorProgram, OverlongInputLineChangesNothing)
 }
 
 }  // namespace
+
+// A second program on a name in use refuses, naming the first and leaving its
+// entry; with --replace it ends the first and takes its place.
+TEST(EmulatorProgram, ASecondOnANameInUseRefusesUnlessToldToReplace)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    const std::string entry = folder.Path() + "/USB";
+    const Piped first({"--store-ms", "0"});
+    ASSERT_TRUE(first.Ok());
+    first.ReadUntil("reader on USB");
+    const auto firstTty = std::filesystem::read_symlink(entry);
+
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const pid_t second = StartProgram({}, {-1, out[1], out[1]});
+    close(out[1]);
+    const std::string said = ReadUntil(out[0]);
+    close(out[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(second, &status, 0), second);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+    EXPECT_NE(said.find("USB is in use by another reader emulator, pid " + std::to_string(first.Pid())),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("--replace"), std::string::npos) << said;
+    EXPECT_EQ(std::filesystem::read_symlink(entry), firstTty);
+
+    const Piped third({"--replace"});
+    ASSERT_TRUE(third.Ok());
+    third.ReadUntil("reader on USB");
+    EXPECT_NE(first.ReadUntil({}).find("stopped"), std::string::npos) << "the first ended";
+    EXPECT_TRUE(std::filesystem::is_symlink(entry));
+}
