@@ -70,10 +70,11 @@ void ExpectNoOverlap(const QWidget& root)
                 EXPECT_FALSE(extent(a).intersects(extent(b))) << Name(&root) << ": " << Name(a) << " over " << Name(b);
             }
             const QRect both = a->geometry() & b->geometry();
-            if (a != b && frame(a) && frame(b) && !both.isEmpty() && both != a->geometry() && both != b->geometry())
+            if (a != b && frame(a) && frame(b) && !both.isEmpty() && both != a->geometry() && both != b->geometry()) {
                 EXPECT_TRUE(both.width() == 1 || both.height() == 1)
                     << Name(&root) << ": frames overlap by " << both.width() << "x" << both.height() << " at "
                     << both.x() << "," << both.y();
+            }
         }
     }
 }
