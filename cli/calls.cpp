@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <tuple>
 
-LibraryCalls::LibraryCalls(bool parallel, size_t ports) : parallel_(parallel), ports_(ports)
+LibraryCalls::LibraryCalls(bool parallel, size_t ports, std::function<bool()> stopped)
+    : parallel_(parallel), stopped_(std::move(stopped)), ports_(ports)
 {
     const auto now = Clock::now();
     for (Port& p : ports_) {
@@ -26,7 +27,7 @@ LibraryCalls::~LibraryCalls()
     library_.join();
 }
 
-int32_t LibraryCalls::Run(size_t port, const std::function<int32_t()>& call, bool look, ms atLeast)
+std::optional<int32_t> LibraryCalls::Run(size_t port, const std::function<int32_t()>& call, bool look, ms atLeast)
 {
     std::unique_lock lock(mutex_);
     Port& p = ports_[port];
@@ -41,20 +42,34 @@ int32_t LibraryCalls::Run(size_t port, const std::function<int32_t()>& call, boo
     if (parallel_) {
         const auto due = p.due;
         lock.unlock();
-        std::this_thread::sleep_until(due);
+        for (auto now = Clock::now(); now < due; now = Clock::now()) {
+            if (stopped_())
+                return std::nullopt;
+            std::this_thread::sleep_for(std::min<Clock::duration>(due - now, kShortestLook));
+        }
         const auto start = Clock::now();
         result = call();
         lock.lock();
-        if (look)
+        if (look) {
             p.cost = Clock::now() - start;
+            p.looked = true;
+        }
     } else {
         p.job = [&] { result = call(); };
         changed_.notify_all();
-        changed_.wait(lock, [&] { return !p.job && !p.running; });
+        // A stop is seen within a short look's time.
+        while (!changed_.wait_for(lock, kShortestLook, [&] { return !p.job && !p.running; })) {
+            if (look && p.job && stopped_()) {
+                p.job = nullptr;
+                return std::nullopt;
+            }
+        }
     }
     p.last = Clock::now();
+    // Where calls may overlap, a look costs the other ports nothing.
     if (look)
-        p.interval = std::clamp<Clock::duration>(p.interval * 2, kShortestLook, kLongestLook);
+        p.interval = std::clamp<Clock::duration>(p.interval * 2, kShortestLook,
+                                                 parallel_ ? Clock::duration(kShortestLook) : kLongestLook);
     return result;
 }
 
@@ -97,9 +112,10 @@ int32_t LibraryCalls::operator()(const std::function<int32_t()>& call)
     return *result;
 }
 
-LibraryCalls::Clock::duration LibraryCalls::Rank(const Port& p) const
+LibraryCalls::Clock::duration LibraryCalls::Rank(const Port& p)
 {
-    return p.urgent ? Clock::duration::zero() : ms(1) + p.interval;
+    // A port not looked at yet is put after the ports known to be quick.
+    return p.urgent ? Clock::duration(-1) : p.looked ? p.cost : Clock::duration(kShortestLook);
 }
 
 // The port whose call goes now, if any; else `wake` is when to think again.
@@ -108,7 +124,7 @@ std::optional<size_t> LibraryCalls::Next(Clock::time_point now, Clock::time_poin
     std::optional<size_t> best;
     auto key = [&](size_t i) {
         const Port& p = ports_[i];
-        return std::tuple(Rank(p), p.urgent ? Clock::duration::zero() : p.cost, p.due, i);
+        return std::tuple(Rank(p), p.due, i);
     };
     for (size_t i = 0; i < ports_.size(); ++i) {
         if (!ports_[i].job)
@@ -165,8 +181,10 @@ void LibraryCalls::Serve()
         const auto end = Clock::now();
         lock.lock();
         p.running = false;
-        if (look)
+        if (look) {
             p.cost = end - start;
+            p.looked = true;
+        }
         // Until the port says what it does next, it may act at once.
         p.due = end;
         p.urgent = true;

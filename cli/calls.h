@@ -4,8 +4,9 @@
 // for a reader being set go first; a port's look for a change (a reader
 // arriving or going) is made only where it ends before a port setting a
 // reader, or one looking more often, wants the library again: a reader's
-// pauses are the library's idle time. A port's looks back off from at once
-// to kLongestLook while nothing changes there.
+// pauses are the library's idle time, and a port's looks back off from at
+// once to kLongestLook while nothing changes there. Where calls may overlap,
+// a port looks every kShortestLook.
 #pragma once
 
 #include <chrono>
@@ -25,19 +26,20 @@ public:
     // A look that never fits between the others' calls is made after this all the same.
     static constexpr ms kLongestWait{8000};
 
-    explicit LibraryCalls(bool parallel = true, size_t ports = 1);
+    // Once `stopped` says so, looks not yet made are not made.
+    explicit LibraryCalls(bool parallel = true, size_t ports = 1, std::function<bool()> stopped = [] { return false; });
     ~LibraryCalls();
     LibraryCalls(const LibraryCalls&) = delete;
     LibraryCalls& operator=(const LibraryCalls&) = delete;
     bool Parallel() const { return parallel_; }
 
     // A call for the reader `port` is setting: before any look.
-    int32_t Set(size_t port, const std::function<int32_t()>& call) { return Run(port, call, false, {}); }
+    int32_t Set(size_t port, const std::function<int32_t()>& call) { return *Run(port, call, false, {}); }
     // The reader on `port` stores what it took, for `pause`.
     void Store(size_t port, ms pause);
     // A look on `port`, once the port's interval (at least `atLeast`) has
-    // passed since its latest call; each look doubles the interval.
-    int32_t Look(size_t port, const std::function<int32_t()>& call, ms atLeast = {})
+    // passed since its latest call; each look doubles the interval. None once stopped.
+    std::optional<int32_t> Look(size_t port, const std::function<int32_t()>& call, ms atLeast = {})
     {
         return Run(port, call, true, atLeast);
     }
@@ -52,17 +54,20 @@ private:
     struct Port {
         Clock::time_point due, last;  // when it next wants the library; when its latest call ended
         Clock::duration interval{};   // between its looks
-        Clock::duration cost;         // its latest look's time
+        Clock::duration cost;         // its latest look's time, or a guess
+        bool looked = false;
         bool urgent = false;          // setting a reader, or acting on what a call just gave
         bool running = false;
         std::function<void()> job;    // pending
     };
-    int32_t Run(size_t port, const std::function<int32_t()>& call, bool look, ms atLeast);
-    Clock::duration Rank(const Port& p) const;
+    std::optional<int32_t> Run(size_t port, const std::function<int32_t()>& call, bool look, ms atLeast);
+    // Setting first, then the quicker looks.
+    static Clock::duration Rank(const Port& p);
     std::optional<size_t> Next(Clock::time_point now, Clock::time_point& wake);
     void Serve();
 
     const bool parallel_;
+    const std::function<bool()> stopped_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Port> ports_;

@@ -142,18 +142,16 @@ int32_t AwaitReader(Line& line, size_t at, Screen& say)
     line.calls.LookAnew(at);
     while (!line.Done()) {
         std::string why;
-        const int32_t handle = line.calls.Look(at, [&] {
+        const std::optional<int32_t> handle = line.calls.Look(at, [&] {
             const int32_t handle = lc_init(port.number, line.o.baud);
             if (handle == -1)
                 why = T2LastError();  // the calling thread's
             return handle;
         });
-        if (handle != -1) {
-            if (!line.Done())  // a stop while the look waited its turn
-                return handle;
-            line.calls.Set(at, [&] { return lc_exit(handle); });
+        if (!handle)
             break;
-        }
+        if (*handle != -1)
+            return *handle;
         if (why != before && why.find(t2proto::kHeldElsewhere) != std::string::npos)
             say("Still waiting: %s\n", why.c_str());
         before = why;
@@ -174,7 +172,11 @@ void AwaitTakeOff(Line& line, size_t at, int32_t& handle)
     line.calls.LookAnew(at);
     for (int missed = 0; !line.Done();) {
         if (handle == -1) {
-            handle = line.calls.Look(at, [&] { return lc_init(port.number, line.o.baud); }, calm);
+            const std::optional<int32_t> opened =
+                line.calls.Look(at, [&] { return lc_init(port.number, line.o.baud); }, calm);
+            if (!opened)
+                return;
+            handle = *opened;
             if (handle == -1) {
                 if (++missed == 3)
                     return;
@@ -184,11 +186,12 @@ void AwaitTakeOff(Line& line, size_t at, int32_t& handle)
             calm = {};
         }
         std::string ignored;
-        const int32_t r = line.calls.Look(at, [&] { return params::ReadVersion(handle, ignored); }, calm);
-        if (r == 0)
-            continue;
-        if (Lost(r))
+        const std::optional<int32_t> r =
+            line.calls.Look(at, [&] { return params::ReadVersion(handle, ignored); }, calm);
+        if (!r || Lost(*r))
             return;
+        if (*r == 0)
+            continue;
         if (!T2IsOurs()) {
             line.calls.Set(at, [&] { return lc_exit(handle); });
             handle = -1;
@@ -261,7 +264,7 @@ int Station(const Options& o, const setting::File& file)
     if (!source.open(QIODevice::ReadOnly))
         return Fail(kUsage, o.file.toStdString() + ": cannot read");
     Line line{o, file, QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString(),
-              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {}, LibraryCalls(ParallelCalls(o), o.ports.size())};
+              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {}, LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
     const std::string logName = line.logName.toStdString();
     if (const std::string why = line.log.Open(FileSystemPath(line.logName)); !why.empty())
         return Fail(kUsage, logName + ": cannot append: " + why);
