@@ -39,6 +39,12 @@ std::optional<int32_t> LibraryCalls::Run(size_t port, const std::function<int32_
     }
     p.urgent = !look;
     int32_t result = 0;
+    Clock::duration took{};
+    const auto job = [&] {
+        const auto start = Clock::now();
+        result = call();
+        took = Clock::now() - start;
+    };
     if (parallel_) {
         const auto due = p.due;
         lock.unlock();
@@ -47,15 +53,10 @@ std::optional<int32_t> LibraryCalls::Run(size_t port, const std::function<int32_
                 return std::nullopt;
             std::this_thread::sleep_for(std::min<Clock::duration>(due - now, kShortestLook));
         }
-        const auto start = Clock::now();
-        result = call();
+        job();
         lock.lock();
-        if (look) {
-            p.cost = Clock::now() - start;
-            p.looked = true;
-        }
     } else {
-        p.job = [&] { result = call(); };
+        p.job = job;
         changed_.notify_all();
         // A stop is seen within a short look's time.
         while (!changed_.wait_for(lock, kShortestLook, [&] { return !p.job && !p.running; })) {
@@ -66,10 +67,13 @@ std::optional<int32_t> LibraryCalls::Run(size_t port, const std::function<int32_
         }
     }
     p.last = Clock::now();
-    // Where calls may overlap, a look costs the other ports nothing.
-    if (look)
+    if (look) {
+        p.cost = took;
+        p.looked = true;
+        // Where calls may overlap, a look costs the other ports nothing.
         p.interval = std::clamp<Clock::duration>(p.interval * 2, kShortestLook,
                                                  parallel_ ? Clock::duration(kShortestLook) : kLongestLook);
+    }
     return result;
 }
 
@@ -174,19 +178,12 @@ void LibraryCalls::Serve()
         const auto job = std::move(p.job);
         p.job = nullptr;
         p.running = true;
-        const bool look = !p.urgent;
         lock.unlock();
-        const auto start = Clock::now();
         job();
-        const auto end = Clock::now();
         lock.lock();
         p.running = false;
-        if (look) {
-            p.cost = end - start;
-            p.looked = true;
-        }
         // Until the port says what it does next, it may act at once.
-        p.due = end;
+        p.due = Clock::now();
         p.urgent = true;
         changed_.notify_all();
     }

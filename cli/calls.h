@@ -2,11 +2,11 @@
 // the library allows it, else one at a time, all from one thread of their
 // own (a maker's library then sees one caller, as from the window). Calls
 // for a reader being set go first; a port's look for a change (a reader
-// arriving or going) is made only where it ends before a port setting a
-// reader, or one looking more often, wants the library again: a reader's
-// pauses are the library's idle time, and a port's looks back off from at
-// once to kLongestLook while nothing changes there. Where calls may overlap,
-// a port looks every kShortestLook.
+// arriving or going) is made only where it ends, judged by the port's last
+// look, before a port setting a reader, or one whose looks are quicker,
+// wants the library again: a reader's pauses are the library's idle time,
+// and a port's looks back off from at once to kLongestLook while nothing
+// changes there. Where calls may overlap, a port looks every kShortestLook.
 #pragma once
 
 #include <chrono>
