@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -109,6 +110,23 @@ Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls, siz
     return outcome;
 }
 
+int32_t Open(const Port& port, int32_t baud)
+{
+    return port.number ? lc_init(*port.number, baud) : T2Open(port.name, baud);
+}
+
+std::string UnopenablePort(const Options& o)
+{
+    if (T2OpensNames())
+        return {};
+    for (const Port& port : o.ports)
+        if (!port.number)
+            return "--port " + port.name +
+                   ": the reader library is a maker's, which opens a port by its number only, and " + port.name +
+                   " has none (USB and COM1..COM256 but COM101 have one)";
+    return {};
+}
+
 // The library's reason where it gives one: a maker's library may give none.
 int NoLink(const Options& o)
 {
@@ -118,7 +136,7 @@ int NoLink(const Options& o)
 
 int Version(const Options& o)
 {
-    const int32_t handle = lc_init(o.ports[0].number, o.baud);
+    const int32_t handle = Open(o.ports[0], o.baud);
     if (handle == -1)
         return NoLink(o);
     std::string version;
@@ -134,7 +152,11 @@ int ApplyFile(const Options& o, const setting::File& file)
 {
     Plan plan = PlanOf(file);
     if (o.dryRun) {
-        Say("lc_init(%d, %d)  ; %s\n", o.ports[0].number, o.baud, o.ports[0].name.c_str());
+        const Port& port = o.ports[0];
+        if (port.number)
+            Say("lc_init(%d, %d)  ; %s\n", *port.number, o.baud, port.name.c_str());
+        else
+            Say("t2_open(\"%s\", %d)\n", port.name.c_str(), o.baud);
         if (plan.keyText) {
             Say("asc_hex(\"%s\", key, 6)\n", plan.keyText->c_str());
             KeyBytes(*plan.keyText, plan.steps.key);  // checked when the file loaded
@@ -145,7 +167,7 @@ int ApplyFile(const Options& o, const setting::File& file)
         Say("lc_exit(handle)\n");
         return kOk;
     }
-    const int32_t handle = lc_init(o.ports[0].number, o.baud);
+    const int32_t handle = Open(o.ports[0], o.baud);
     if (handle == -1)
         return NoLink(o);
     Say("%s at %d baud: %s\n", o.ports[0].name.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
@@ -166,23 +188,29 @@ int Check(const Options& o, const setting::File& file)
 }
 
 // Every port tried at once, so that the answer comes within about one
-// port's time; where calls must not overlap, one port after another.
+// port's time; where calls must not overlap, one port after another. Names
+// that lead to one device share its answer, tried once.
 int Ports(const Options& o)
 {
     LibraryCalls calls(ParallelCalls(o));
     struct Try {
-        std::string port;
-        int32_t number;
+        std::vector<Port> names;
         std::optional<std::string> said;  // none: no reader answered
     };
     std::vector<Try> tries;
-    for (const PortName& port : kPorts)
-        tries.push_back({std::string(port.name), port.number, {}});
+    for (const std::vector<std::string>& device : t2dev::PortsByDevice()) {
+        Try t;
+        for (const std::string& name : device)
+            if (const auto port = ParsePort(name); port && (port->number || T2OpensNames()))
+                t.names.push_back(*port);
+        if (!t.names.empty())
+            tries.push_back(std::move(t));
+    }
     {
         std::vector<std::jthread> threads;
         for (Try& t : tries)
             threads.emplace_back([&] {
-                const int32_t handle = calls([&] { return lc_init(t.number, o.baud); });
+                const int32_t handle = calls([&] { return Open(t.names[0], o.baud); });
                 if (handle == -1)
                     return;
                 std::string version, failed;
@@ -198,11 +226,13 @@ int Ports(const Options& o)
     // Each port's look-up would say it; once is enough.
     if (const std::string ignored = t2dev::IgnoredFolder(); !ignored.empty())
         std::fprintf(stderr, "tavelin-config: %s\n", ignored.c_str());
-    bool any = false;
-    for (const Try& t : tries) {
-        if (t.said)
-            Say("%-5s %s\n", t.port.c_str(), t.said->c_str());
-        any = any || t.said;
-    }
-    return any ? kOk : Fail(kNoLink, "no reader answers on USB or COM1..COM9");
+    std::erase_if(tries, [](const Try& t) { return !t.said; });
+    size_t width = 5;
+    for (const Try& t : tries)
+        for (const Port& port : t.names)
+            width = std::max(width, port.name.size());
+    for (const Try& t : tries)
+        for (const Port& port : t.names)
+            Say("%-*s %s\n", int(width), port.name.c_str(), t.said->c_str());
+    return !tries.empty() ? kOk : Fail(kNoLink, "no reader answers on any serial port");
 }

@@ -62,6 +62,12 @@ bool ParallelCalls(const Options& o);
 
 int Fail(int code, const std::string& why);
 
+// A link to the reader on `port`: by its number, or else by its name.
+int32_t Open(const Port& port, int32_t baud);
+// Why a port given cannot be opened by the library loaded: a maker's takes
+// numbers only. Empty when all can.
+std::string UnopenablePort(const Options& o);
+
 // A library result with its reason.
 std::string Code(int32_t result);
 

@@ -34,6 +34,8 @@ int Run(const Options& o)
     if (!o.dryRun) {
         if (const std::string why = T2ImportProblem(); !why.empty())
             return Fail(kNoLink, why);
+        if (const std::string why = UnopenablePort(o); !why.empty())
+            return Fail(kUsage, why);
     }
     if (o.command == "version")
         return Version(o);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "dataout/link.h"
+#include "t2/devices.h"
 
 // Where the manual is: a manual page here, a page shipped beside the program on Windows.
 #ifdef _WIN32
@@ -19,7 +20,7 @@ const char* const kUsageText =
     "                              [--calls parallel|serial]\n"
     "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
-    "PORT is USB or COM1..COM9. More: " TAVELIN_MANUAL ".\n";
+    "PORT is USB, COM1..COM256 or, on Linux, a USB socket's name (USB:1.2). More: " TAVELIN_MANUAL ".\n";
 
 std::string HelpText()
 {
@@ -32,9 +33,10 @@ std::string HelpText()
            "  check FILE      say what FILE holds, or what is wrong with it; no reader needed\n"
            "  station FILE    set reader after reader, a CSV row each (--log, default readers.csv);\n"
            "                  several --port: a reader on each at once\n"
-           "  ports           list the ports where a reader answers now, with its version\n"
+           "  ports           list the ports where a reader answers now, with its version and the\n"
+           "                  port's names; plug one reader at a time to learn a socket's name\n"
            "\n"
-           "  --port PORT     USB or COM1..COM9 (station: USB unless given; repeat it for more ports)\n"
+           "  --port PORT     a name as ports lists them (station: USB unless given; repeat it for more)\n"
            "  --baud RATE     9600 (the default) or 115200\n"
            "  --dry-run       apply: print the library calls instead of making them\n"
            "  --log FILE.csv  station: where the rows go\n"
@@ -81,18 +83,18 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
     if (parser.isSet(port))
         o.ports.clear();
     for (const QString& name : parser.values(port)) {
-        const auto number = params::PortNumber(name.toStdString());
-        if (!number) {
-            problem = "--port " + name.toStdString() + ": use USB or COM1..COM9";
+        const auto named = params::ParsePort(name.toStdString());
+        if (!named) {
+            problem = "--port " + name.toStdString() + ": use " + t2dev::kPortNames;
             return std::nullopt;
         }
         for (const Port& p : o.ports) {
-            if (p.number == *number) {
+            if (p.name == named->name) {
                 problem = "--port " + p.name + " is given twice";
                 return std::nullopt;
             }
         }
-        o.ports.push_back({name.toUpper().toStdString(), *number});
+        o.ports.push_back(*named);
     }
     if (parser.isSet(baud)) {
         const QString rate = parser.value(baud);

@@ -9,10 +9,7 @@
 
 #include "dataout/link.h"
 
-struct Port {
-    std::string name;  // "USB", "COM1".."COM9"
-    int32_t number;
-};
+using params::Port;
 
 struct Options {
     std::string command;  // apply, version, check, station, ports; "help" and "--version" too

@@ -2,93 +2,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/file.h>
-#include <unistd.h>
-#endif
-
+#include "cli/record_file.h"
 #include "dataout/link.h"
 #include "t2/one_line.h"
 
 namespace record {
 
 namespace {
-
-#ifdef _WIN32
-int OpenFile(const std::filesystem::path& path)
-{
-    return _wopen(path.c_str(), _O_RDWR | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-}
-bool Lock(int fd, bool lock)
-{
-    const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    OVERLAPPED whole{};
-    return lock ? LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)
-                : UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
-}
-int64_t Size(int fd) { return _filelengthi64(fd); }
-int64_t ReadAt(int fd, int64_t offset, char* data, size_t size)
-{
-    return _lseeki64(fd, offset, SEEK_SET) == offset ? _read(fd, data, static_cast<unsigned>(size)) : -1;
-}
-bool SameFile(int fd, const std::filesystem::path& path)
-{
-    const HANDLE named = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                     nullptr);
-    if (named == INVALID_HANDLE_VALUE)
-        return false;
-    BY_HANDLE_FILE_INFORMATION a, b;
-    const bool same = GetFileInformationByHandle(named, &a) &&
-                      GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &b) &&
-                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-                      a.nFileIndexLow == b.nFileIndexLow;
-    CloseHandle(named);
-    return same;
-}
-int64_t WriteSome(int fd, const char* data, size_t size) { return _write(fd, data, static_cast<unsigned>(size)); }
-bool Sync(int fd) { return _commit(fd) == 0; }  // FlushFileBuffers
-void Cut(int fd, int64_t size) { _chsize_s(fd, size); }
-void Close(int fd) { _close(fd); }
-#else
-int OpenFile(const std::filesystem::path& path)
-{
-    return open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-}
-bool Lock(int fd, bool lock)
-{
-    int r;
-    do
-        r = flock(fd, lock ? LOCK_EX : LOCK_UN);
-    while (r != 0 && errno == EINTR);
-    return r == 0;
-}
-int64_t Size(int fd)
-{
-    struct stat s;
-    return fstat(fd, &s) == 0 ? s.st_size : -1;
-}
-int64_t ReadAt(int fd, int64_t offset, char* data, size_t size) { return pread(fd, data, size, offset); }
-bool SameFile(int fd, const std::filesystem::path& path)
-{
-    struct stat named, held;
-    return stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 && named.st_dev == held.st_dev &&
-           named.st_ino == held.st_ino;
-}
-int64_t WriteSome(int fd, const char* data, size_t size) { return write(fd, data, size); }
-bool Sync(int fd) { return fsync(fd) == 0; }
-void Cut(int fd, int64_t size) { (void)!ftruncate(fd, size); }
-void Close(int fd) { close(fd); }
-#endif
 
 bool WriteAll(int fd, std::string_view text)
 {
@@ -152,9 +75,7 @@ Log::~Log()
 
 std::string Log::Open(const std::filesystem::path& path)
 {
-#ifndef _WIN32
-    signal(SIGXFSZ, SIG_IGN);
-#endif
+    KeepWritesFromEndingTheProgram();
     path_ = path;
     return OpenByName();
 }
@@ -166,15 +87,7 @@ std::string Log::OpenByName()
     fd_ = OpenFile(path_);
     if (fd_ < 0)
         return std::strerror(errno);
-#ifndef _WIN32
-    // A new file's name is on disk once its folder is: rows synced into a
-    // file no folder lists would be lost all the same.
-    const std::filesystem::path folder = path_.has_parent_path() ? path_.parent_path() : ".";
-    if (const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-#endif
+    SyncFolder(path_);
     // Under the lock, as another station may be writing the header. A
     // spreadsheet's byte order mark and \r\n do not make it another line.
     const std::string why = Locked(fd_, [&]() -> std::string {

@@ -143,7 +143,7 @@ int32_t AwaitReader(Line& line, size_t at, Screen& say)
     while (!line.Done()) {
         std::string why;
         const std::optional<int32_t> handle = line.calls.Look(at, [&] {
-            const int32_t handle = lc_init(port.number, line.o.baud);
+            const int32_t handle = Open(port, line.o.baud);
             if (handle == -1)
                 why = T2LastError();  // the calling thread's
             return handle;
@@ -172,8 +172,7 @@ void AwaitTakeOff(Line& line, size_t at, int32_t& handle)
     line.calls.LookAnew(at);
     for (int missed = 0; !line.Done();) {
         if (handle == -1) {
-            const std::optional<int32_t> opened =
-                line.calls.Look(at, [&] { return lc_init(port.number, line.o.baud); }, calm);
+            const std::optional<int32_t> opened = line.calls.Look(at, [&] { return Open(port, line.o.baud); }, calm);
             if (!opened)
                 return;
             handle = *opened;

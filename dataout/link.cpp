@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "t2/devices.h"
 #include "t2/t2.h"
 
 namespace params {
@@ -13,7 +14,17 @@ std::optional<int32_t> PortNumber(std::string_view name)
     for (const PortName& port : kPorts)
         if (std::ranges::equal(name, port.name, sameLetter))
             return port.number;
+    if (const auto n = t2dev::ComNumber(name); n && *n - 1 != kUsbPort)
+        return *n - 1;
     return std::nullopt;
+}
+
+std::optional<Port> ParsePort(std::string_view name)
+{
+    const auto canonical = t2dev::CanonicalPortName(name);
+    if (!canonical)
+        return std::nullopt;
+    return Port{*canonical, PortNumber(*canonical)};
 }
 
 std::optional<int32_t> BaudRate(std::string_view digits)

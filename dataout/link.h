@@ -13,7 +13,8 @@ namespace params {
 
 constexpr int32_t kUsbPort = 100;
 
-// Every port a reader can be on: its name and the library's number for it.
+// The window's ports, each with the library's number for it; the command line
+// takes more, by the rules below.
 struct PortName {
     std::string_view name;
     int32_t number;
@@ -21,8 +22,21 @@ struct PortName {
 inline constexpr PortName kPorts[] = {{"USB", kUsbPort}, {"COM1", 0}, {"COM2", 1}, {"COM3", 2}, {"COM4", 3},
                                       {"COM5", 4},       {"COM6", 5}, {"COM7", 6}, {"COM8", 7}, {"COM9", 8}};
 
-// The number of a name of kPorts, in any case; nothing for another name.
+// The library's number for a port's name, in any case: those of kPorts, and
+// COMn's n-1 for the command line's COM10..COM256 (not COM101, as 100 is
+// USB's); nothing for another name.
 std::optional<int32_t> PortNumber(std::string_view name);
+
+// A port the command line names: its name as the library spells it, and its
+// number where it has one. A name without a number, a socket's ("USB:1.2")
+// or COM101, is opened by name, which only our library does.
+struct Port {
+    std::string name;
+    std::optional<int32_t> number;
+};
+// USB, COM1..COM256 and, on Linux, USB: and a socket, in any case; nothing for another name.
+std::optional<Port> ParsePort(std::string_view name);
+
 // 9600 or 115200 from its digits; nothing for another text.
 std::optional<int32_t> BaudRate(std::string_view digits);
 

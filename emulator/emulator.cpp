@@ -155,9 +155,10 @@ bool Emulator::Start(const std::string& portName, std::string* error)
     };
     if (folder_)
         return fail("already running");
-    if (!t2dev::IsPortName(portName))
-        return fail("no port " + portName + ": use USB or COM1..COM9");
-    portName_ = portName;
+    const auto name = t2dev::CanonicalPortName(portName);
+    if (!name)
+        return fail("no port " + portName + ": use " + t2dev::kPortNames);
+    portName_ = *name;
     std::string why;
     if (!OpenFolder(&why) || (plugged_ && !Connect(&why))) {
         folder_ = {};

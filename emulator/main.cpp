@@ -22,7 +22,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: %s [options]\n"
-    "  --port NAME        publish as USB (default) or COM1..COM9\n"
+    "  --port NAME        publish as USB (default), COM1..COM256 or a USB socket's name (USB:1.2)\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"

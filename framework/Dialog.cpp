@@ -29,9 +29,12 @@ Dialog::Dialog(int templateId, QWidget* parent)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     setWindowFlags(flags);
     setFixedSize(size());
-    // OK and Cancel end the dialog through accept()/reject(), which subclasses override.
-    OnClicked(kOkId, [this] { accept(); });
-    OnClicked(kCancelId, [this] { reject(); });
+    // OK and Cancel, where the template has them, end the dialog through
+    // accept()/reject(), which subclasses override.
+    if (Item(kOkId))
+        OnClicked(kOkId, [this] { accept(); });
+    if (Item(kCancelId))
+        OnClicked(kCancelId, [this] { reject(); });
 }
 
 int Dialog::DoModal()

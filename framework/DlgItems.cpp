@@ -28,47 +28,41 @@ void DlgItems::WrongControl(int id, const char* wanted, const QWidget* found) co
 
 bool DlgItems::IsChecked(int id) const
 {
-    auto* button = qobject_cast<QAbstractButton*>(Item(id));
-    return button && button->isChecked();
+    return Control<QAbstractButton>(id).isChecked();
 }
 
 void DlgItems::SetCheck(int id, bool checked)
 {
-    auto* button = qobject_cast<QAbstractButton*>(Item(id));
-    if (!button)
-        return;
-    QButtonGroup* group = button->group();
+    auto& button = Control<QAbstractButton>(id);
+    QButtonGroup* group = button.group();
     if (!checked && group && group->exclusive()) {
         // An exclusive group keeps its checked button; the platform's check state does not.
         group->setExclusive(false);
-        button->setChecked(false);
+        button.setChecked(false);
         group->setExclusive(true);
     } else {
-        button->setChecked(checked);
+        button.setChecked(checked);
     }
 }
 
 int DlgItems::SelectedIndex(int id) const
 {
-    auto* combo = qobject_cast<QComboBox*>(Item(id));
-    return combo ? combo->currentIndex() : -1;
+    return Control<QComboBox>(id).currentIndex();
 }
 
 void DlgItems::SetSelectedIndex(int id, int index)
 {
-    if (auto* combo = qobject_cast<QComboBox*>(Item(id)))
-        combo->setCurrentIndex(index);
+    Control<QComboBox>(id).setCurrentIndex(index);
 }
 
 void DlgItems::AddString(int id, const QString& text)
 {
-    if (auto* combo = qobject_cast<QComboBox*>(Item(id)))
-        combo->addItem(text);
+    Control<QComboBox>(id).addItem(text);
 }
 
 QString DlgItems::ItemText(int id) const
 {
-    QWidget* w = Item(id);
+    QWidget* w = &Control(id);
     if (auto* label = qobject_cast<QLabel*>(w))
         return label->text();
     if (auto* button = qobject_cast<QAbstractButton*>(w))
@@ -81,7 +75,7 @@ QString DlgItems::ItemText(int id) const
         return box->title();
     if (auto* combo = qobject_cast<QComboBox*>(w))
         return combo->currentText();
-    return {};
+    WrongControl(id, "control with a text", w);
 }
 
 QByteArray DlgItems::ItemText8(int id) const
@@ -131,7 +125,7 @@ void DlgItems::FitLists()
 
 void DlgItems::SetItemText(int id, const QString& text)
 {
-    QWidget* w = Item(id);
+    QWidget* w = &Control(id);
     if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
         GrowToFit(label);
@@ -146,26 +140,24 @@ void DlgItems::SetItemText(int id, const QString& text)
         plain->setPlainText(text);
     else if (auto* box = qobject_cast<QGroupBox*>(w))
         box->setTitle(text);
+    else
+        WrongControl(id, "control with a text", w);
 }
 
 void DlgItems::LimitText(int id, int maxChars)
 {
     // As on the platform, a limit of 0 (or less) means no practical limit.
-    if (auto* edit = qobject_cast<QLineEdit*>(Item(id)))
-        edit->setMaxLength(maxChars > 0 ? maxChars : 32767);
+    Control<QLineEdit>(id).setMaxLength(maxChars > 0 ? maxChars : 32767);
 }
 
 void DlgItems::EnableItem(int id, bool enabled)
 {
-    if (QWidget* w = Item(id))
-        w->setEnabled(enabled);
+    Control(id).setEnabled(enabled);
 }
 
 void DlgItems::ShowItem(int id, bool visible)
 {
-    QWidget* w = Item(id);
-    if (!w)
-        return;
+    QWidget* w = &Control(id);
     w->setVisible(visible);
     if (visible && qobject_cast<QComboBox*>(w))
         GrowToFit(w);
@@ -173,9 +165,7 @@ void DlgItems::ShowItem(int id, bool visible)
 
 void DlgItems::FocusAndSelectAll(int id)
 {
-    QWidget* w = Item(id);
-    if (!w)
-        return;
+    QWidget* w = &Control(id);
     w->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         edit->selectAll();  // leaves the cursor at the end, which the edit keeps in view
@@ -187,10 +177,8 @@ void DlgItems::FocusAndSelectAll(int id)
 
 void DlgItems::LabelItem(int id, int labelId)
 {
-    QWidget* control = Item(id);
-    auto* label = qobject_cast<QLabel*>(Item(labelId));
-    if (!control || !label)
-        return;
+    QWidget* control = &Control(id);
+    auto* label = &Control<QLabel>(labelId);
     for (QLabel* other : m_root->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
         if (other->buddy() == control)
             other->setBuddy(nullptr);
@@ -199,8 +187,8 @@ void DlgItems::LabelItem(int id, int labelId)
 
 void DlgItems::OnClicked(int id, std::function<void()> handler)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(Item(id)))
-        QObject::connect(button, &QAbstractButton::clicked, button, std::move(handler));
+    auto* button = &Control<QAbstractButton>(id);
+    QObject::connect(button, &QAbstractButton::clicked, button, std::move(handler));
 }
 
 int ParseDlgInt(const QString& text, bool* ok)

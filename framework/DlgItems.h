@@ -11,8 +11,9 @@
 
 #include "framework/Template.h"
 
-// The operations on a window's controls. Unknown IDs are ignored (reads
-// give false, -1, empty or 0), as the platform's calls do.
+// The operations on a window's controls. Every one stops the program on an
+// ID the template lacks or a control of a kind it cannot work, as Control does:
+// the IDs are the code's own, so either is a mistake to see at once.
 class DlgItems {
 public:
     // Control `id` as the kind `W` the caller works with. An ID the template

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <span>
+#include <variant>
 #include <vector>
 
 #include "dataout/card.h"
@@ -237,97 +238,137 @@ QString Save(const QString& path, const File& file)
     return {};
 }
 
-Loaded Load(const QString& path)
+namespace {
+
+// A line of the file and what is wrong there.
+struct Fault {
+    int line;
+    QString why;
+};
+
+struct Setting {
+    QString key;
+    int line;
+    QString value;
+};
+
+struct Lines {
+    std::vector<Setting> settings;  // in the file's order
+    int end;                        // where a line would be added
+    const Setting* Find(const QString& key) const
+    {
+        const auto at = std::ranges::find(settings, key, &Setting::key);
+        return at == settings.end() ? nullptr : &*at;
+    }
+};
+
+// The file's bytes, or why it cannot be read.
+std::variant<QByteArray, QString> ReadBytes(const QString& path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    auto fail = [&shown](const QString& why) { return Loaded{{}, shown + ": " + why}; };
-    auto failAt = [&shown](int line, const QString& why) {
-        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(line), why)};
-    };
     const QFileInfo info(path);
     if (!info.exists())
-        return fail(QStringLiteral("no such file"));
+        return QStringLiteral("no such file");
     if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("not a file that can be read"));
+        return QStringLiteral("not a file that can be read");
     if (info.size() > kMaxBytes)
-        return fail(QStringLiteral("%1 bytes: too large for a setting file").arg(info.size()));
+        return QStringLiteral("%1 bytes: too large for a setting file").arg(info.size());
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read: %1").arg(in.errorString()));
+        return QStringLiteral("cannot read: %1").arg(in.errorString());
     QByteArray bytes = in.read(kMaxBytes);
     if (bytes.startsWith("\xEF\xBB\xBF"))  // the mark some Windows editors put first
         bytes.remove(0, 3);
+    return bytes;
+}
 
-    // Every line is read whole and is a setting, a comment or blank, so that
-    // nothing in the file passes unseen for a setting or cuts one short.
-    struct Setting {
-        QString key;
-        int line;
-        QString value;
-    };
-    std::vector<Setting> settings;  // in the file's order
-    auto find = [&settings](const QString& key) {
-        const auto at = std::ranges::find(settings, key, &Setting::key);
-        return at == settings.end() ? nullptr : &*at;
-    };
+// Every line is read whole and is a setting, a comment or blank, so that
+// nothing in the file passes unseen for a setting or cuts one short.
+std::variant<Lines, Fault> ReadLines(const QByteArray& bytes)
+{
+    Lines read;
     const QList<QByteArray> lines = bytes.split('\n');
     for (int number = 1; const QByteArray& raw : lines) {
         const int line = number++;
         bool clean = true;
         QString text = Visible(raw.endsWith('\r') ? raw.chopped(1) : raw, &clean);
         if (!clean)
-            return failAt(line, QStringLiteral("%1 holds bytes that are not text (shown as \\xNN): "
-                                               "write the line again as UTF-8 text")
-                                    .arg(Quoted(text)));
+            return Fault{line, QStringLiteral("%1 holds bytes that are not text (shown as \\xNN): "
+                                              "write the line again as UTF-8 text")
+                                   .arg(Quoted(text))};
         text = text.section(';', 0, 0).trimmed();
         if (text.isEmpty())
             continue;
         if (text.startsWith('['))
-            return failAt(line, QStringLiteral("%1 is a section header: a setting file has none, only key = value lines")
-                                    .arg(Quoted(text)));
+            return Fault{line, QStringLiteral("%1 is a section header: a setting file has none, only key = value lines")
+                                   .arg(Quoted(text))};
         const qsizetype equals = text.indexOf('=');
         const QString key = text.left(equals).trimmed().toLower();
         if (equals < 0 || key.isEmpty())
-            return failAt(line, QStringLiteral("%1 is not key = value: write key = value, or ; before a comment")
-                                    .arg(Quoted(text)));
+            return Fault{line, QStringLiteral("%1 is not key = value: write key = value, or ; before a comment")
+                                   .arg(Quoted(text))};
         if (key != "format" && key != "preset" && !kSpecialKeys.contains(key))
-            return failAt(line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
-                                    .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", ")));
-        if (const Setting* first = find(key))
-            return failAt(line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
-                                    .arg(key, QString::number(first->line)));
-        settings.push_back({key, line, text.mid(equals + 1).trimmed()});
+            return Fault{line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
+                                   .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", "))};
+        if (const Setting* first = read.Find(key))
+            return Fault{line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
+                                   .arg(key, QString::number(first->line))};
+        read.settings.push_back({key, line, text.mid(equals + 1).trimmed()});
     }
-    const int end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);  // where a line would be added
+    read.end = int(lines.size()) + (lines.last().isEmpty() ? 0 : 1);
+    return read;
+}
 
-    const Setting* format = find("format");
+// The setting the lines give, all of it or nothing.
+std::variant<File, Fault> Interpret(Lines read)
+{
+    const Setting* format = read.Find("format");
     if (!format)
-        return failAt(1, QStringLiteral("no format key: write format = %1 first").arg(kFormat));
+        return Fault{1, QStringLiteral("no format key: write format = %1 first").arg(kFormat)};
     if (format->value != QString::number(kFormat))
-        return failAt(format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
-                                        .arg(Quoted(format->value), QString::number(kFormat)));
-    std::erase_if(settings, [](const Setting& s) { return s.key == "format"; });
+        return Fault{format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
+                                       .arg(Quoted(format->value), QString::number(kFormat))};
+    std::erase_if(read.settings, [](const Setting& s) { return s.key == "format"; });
 
-    Loaded loaded;
-    for (const Setting& s : settings)
-        if (QString allowed = Take(s.key, s.value, loaded.file); !allowed.isEmpty())
-            return failAt(s.line, Wrong(s.key, s.value, allowed));
-    if (loaded.file.preset) {
-        for (const Setting& s : settings)
+    File file;
+    for (const Setting& s : read.settings)
+        if (QString allowed = Take(s.key, s.value, file); !allowed.isEmpty())
+            return Fault{s.line, Wrong(s.key, s.value, allowed)};
+    if (file.preset) {
+        for (const Setting& s : read.settings)
             if (s.key != "preset")
-                return failAt(s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
-                                          .arg(Quoted(s.key)));
-        return loaded;
+                return Fault{s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
+                                         .arg(Quoted(s.key))};
+        return file;
     }
     for (const QString& key : kSpecialKeys)
-        if (!find(key)) {
+        if (!read.Find(key)) {
             File scratch;
-            return failAt(end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
-                                   .arg(Quoted(key), key, Take(key, {}, scratch)));
+            return Fault{read.end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
+                                       .arg(Quoted(key), key, Take(key, {}, scratch))};
         }
-    if (QString problem = Pairing(loaded.file.special); !problem.isEmpty())
-        return failAt(std::max(find("base")->line, find("block")->line), problem);
-    return loaded;
+    if (QString problem = Pairing(file.special); !problem.isEmpty())
+        return Fault{std::max(read.Find("base")->line, read.Find("block")->line), problem};
+    return file;
+}
+
+}  // namespace
+
+Loaded Load(const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    auto failAt = [&shown](const Fault& f) {
+        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(f.line), f.why)};
+    };
+    const auto bytes = ReadBytes(path);
+    if (const QString* why = std::get_if<QString>(&bytes))
+        return Loaded{{}, shown + ": " + *why};
+    auto lines = ReadLines(std::get<QByteArray>(bytes));
+    if (const Fault* f = std::get_if<Fault>(&lines))
+        return failAt(*f);
+    const auto file = Interpret(std::move(std::get<Lines>(lines)));
+    if (const Fault* f = std::get_if<Fault>(&file))
+        return failAt(*f);
+    return Loaded{std::get<File>(file), {}};
 }
 
 }  // namespace setting

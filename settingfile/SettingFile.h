@@ -1,4 +1,4 @@
-// Setting files: one of the presets by its caption, or a Special Setting
+// Setting files: one of the presets by its word, or a Special Setting
 // composition, in a few key = value lines (docs/setting-file.md).
 #pragma once
 

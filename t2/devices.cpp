@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <tuple>
 
 #ifdef _WIN32
 // clang-format off
@@ -12,6 +15,7 @@
 #include <setupapi.h>
 // clang-format on
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,18 +27,87 @@
 
 namespace t2dev {
 
+namespace {
+
+std::string Upper(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::toupper(c); });
+    return out;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
+
+// Where names that lead to one device are listed together, and in which order.
+struct Order {
+    bool operator()(const std::string& a, const std::string& b) const { return Key(a) < Key(b); }
+    static std::tuple<int, int, std::string> Key(const std::string& name)
+    {
+        if (name == "USB")
+            return {0, 0, name};
+        if (auto n = ComNumber(name))
+            return {1, *n, name};
+        return {2, 0, name};
+    }
+};
+
+}  // namespace
+
+std::optional<int> ComNumber(std::string_view name)
+{
+    if (name.size() < 4 || name.size() > 6 || !SameLetters(name.substr(0, 3), "COM") || name[3] == '0' ||
+        !std::all_of(name.begin() + 3, name.end(), [](unsigned char c) { return std::isdigit(c); }))
+        return std::nullopt;
+    const int n = std::stoi(std::string(name.substr(3)));
+    return n <= kMaxCom ? std::optional(n) : std::nullopt;
+}
+
 std::optional<std::string> PortName(int32_t port)
 {
-    if (port >= 0 && port <= 8)
-        return "COM" + std::to_string(port + 1);
-    if (port == 100)
+    if (port == kUsbNumber)
         return "USB";
+    if (port >= 0 && port < kMaxCom)
+        return "COM" + std::to_string(port + 1);
+    return std::nullopt;
+}
+
+std::optional<std::string> CanonicalPortName(std::string_view name)
+{
+    if (SameLetters(name, "USB"))
+        return "USB";
+    if (auto n = ComNumber(name))
+        return "COM" + std::to_string(*n);
+#ifndef _WIN32
+    // Hub ports, then the interface and the adapter's port where they are not the first.
+    static const std::regex socket(R"(usb:[0-9]+(\.[0-9]+)*(:[0-9]+\.[0-9]+)?(-port[0-9]+)?)", std::regex::icase);
+    if (std::regex_match(name.begin(), name.end(), socket)) {
+        std::string place(name.substr(4));
+        std::transform(place.begin(), place.end(), place.begin(), [](unsigned char c) { return std::tolower(c); });
+        return "USB:" + place;
+    }
+#endif
     return std::nullopt;
 }
 
 bool IsPortName(std::string_view name)
 {
-    return name == "USB" || (name.size() == 4 && name.starts_with("COM") && name[3] >= '1' && name[3] <= '9');
+    return CanonicalPortName(name) == name;
+}
+
+std::optional<std::string> SocketName(std::string_view byPath)
+{
+    size_t at = std::string_view::npos;
+    for (std::string_view usb : {"-usb-0:", "-usbv2-0:"})
+        if (size_t found = byPath.find(usb); found != std::string_view::npos)
+            at = found + usb.size();
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    std::string_view place = byPath.substr(at);
+    for (std::string_view first : {"-port0", ":1.0"})
+        if (place.ends_with(first))
+            place.remove_suffix(first.size());
+    auto name = CanonicalPortName("USB:" + std::string(place));
+    return name && name->starts_with("USB:") ? name : std::nullopt;
 }
 
 #ifdef _WIN32
@@ -72,6 +145,43 @@ std::vector<PortInfo> ListPorts()
     SetupDiDestroyDeviceInfoList(set);
     return ports;
 }
+
+// Every port present, virtual ones too, as the system maps its devices to COM names.
+std::vector<std::string> SerialComm()
+{
+    std::vector<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    char value[256];
+    BYTE data[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD valueSize = sizeof value, dataSize = sizeof data, type = 0;
+        const LONG r = RegEnumValueA(key, i, value, &valueSize, nullptr, &type, data, &dataSize);
+        if (r == ERROR_NO_MORE_ITEMS)
+            break;
+        if (r == ERROR_SUCCESS && type == REG_SZ)
+            names.push_back(RegistryText(data, dataSize));
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+std::vector<std::string> PortNames()
+{
+    std::vector<std::string> names{"USB"};
+    for (const PortInfo& port : ListPorts())
+        names.push_back(port.name);
+    for (std::string& name : SerialComm())
+        names.push_back(std::move(name));
+    std::vector<std::string> ours;
+    for (const std::string& name : names)
+        if (auto canonical = CanonicalPortName(name))
+            ours.push_back(*canonical);
+    return ours;
+}
+
+std::string DeviceKey(const std::string& path) { return Upper(path); }
 
 }  // namespace
 
@@ -164,6 +274,67 @@ bool Exists(const std::string& path)
     return stat(path.c_str(), &st) == 0;
 }
 
+constexpr const char* kSockets = "/dev/serial/by-path";
+
+// The names in a folder, which this closes; none where it could not be opened.
+std::vector<std::string> EntryNames(DIR* folder)
+{
+    std::vector<std::string> names;
+    if (!folder)
+        return names;
+    while (const dirent* entry = readdir(folder))
+        names.emplace_back(entry->d_name);
+    closedir(folder);
+    return names;
+}
+
+std::string DeviceKey(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(path, error);
+    return error ? path : real.string();
+}
+
+// The device in the socket `name` names, through udev's by-path links. Two
+// USB controllers may have a socket of that name each: then it is none.
+Device FromSockets(const std::string& name, const std::string& note, const std::string& entry)
+{
+    std::vector<std::string> links, devices;
+    for (const std::string& link : EntryNames(opendir(kSockets))) {
+        const std::string path = std::string(kSockets) + "/" + link;
+        if (SocketName(link) == name && std::find(devices.begin(), devices.end(), DeviceKey(path)) == devices.end()) {
+            links.push_back(path);
+            devices.push_back(DeviceKey(path));
+        }
+    }
+    if (devices.size() == 1)
+        return {devices[0], links[0] + " -> " + devices[0], note, false, entry};
+    if (devices.empty())
+        return {{}, std::string(kSockets) + "/*-usb-0:" + name.substr(4) + "*", note, false, entry};
+    std::string all;
+    for (const std::string& link : links)
+        all += (all.empty() ? "" : ", ") + link;
+    return {{}, "one socket of " + all + " (two USB controllers give it the name; a device-folder entry " + name +
+                    " leading to one takes it)",
+            note, false, entry};
+}
+
+std::vector<std::string> PortNames()
+{
+    std::vector<std::string> names{"USB"};
+    for (int n = 1; n <= kMaxCom; ++n)
+        if (Exists("/dev/ttyS" + std::to_string(n - 1)))
+            names.push_back("COM" + std::to_string(n));
+    for (const std::string& link : EntryNames(opendir(kSockets)))
+        if (auto name = SocketName(link))
+            names.push_back(*name);
+    if (FolderCheck check = OpenFolder(DeviceFolderPath()); check.state == FolderState::Usable)
+        for (const std::string& entry : EntryNames(fdopendir(dup(check.folder.get()))))
+            if (IsPortName(entry))
+                names.push_back(entry);
+    return names;
+}
+
 // The folder's entry for the port, when the folder is trusted and has one.
 // Otherwise `note` says why the folder was ignored, or `entry` names the
 // entry that is not there.
@@ -207,8 +378,10 @@ Device FindDevice(const std::string& portName)
                 return {candidate, candidate, note, false, entry};
         return {{}, "/dev/ttyUSB0 or /dev/ttyACM0", note, false, entry};
     }
+    if (portName.starts_with("USB:"))
+        return FromSockets(portName, note, entry);
     // COMn is the n-th built-in serial port.
-    std::string path = "/dev/ttyS" + std::to_string(portName.back() - '1');
+    std::string path = "/dev/ttyS" + std::to_string(ComNumber(portName).value_or(0) - 1);
     return {path, path, note, false, entry};
 }
 
@@ -216,26 +389,36 @@ Device FindDevice(const std::string& portName)
 
 std::optional<std::string> FirstUsbPort(const std::vector<PortInfo>& ports)
 {
-    auto upper = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-        return text;
-    };
-    // COM and a number from 1, nothing else; 0 for any other name.
-    auto number = [&upper](const std::string& name) {
-        std::string digits = upper(name).starts_with("COM") ? name.substr(3) : "";
-        bool whole = !digits.empty() && digits.size() <= 3 && digits[0] != '0' &&
-                     std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); });
-        return whole ? std::stoi(digits) : 0;
-    };
     const PortInfo* best = nullptr;
     for (const auto& port : ports) {
         // USB-serial drivers enumerate as USB itself or as a bus of their own (FTDIBUS, ...).
-        std::string bus = upper(port.enumerator);
+        std::string bus = Upper(port.enumerator);
         bool usb = bus.starts_with("USB") || bus == "FTDIBUS";
-        if (usb && number(port.name) > 0 && (!best || number(port.name) < number(best->name)))
+        if (usb && ComNumber(port.name) && (!best || *ComNumber(port.name) < *ComNumber(best->name)))
             best = &port;
     }
     return best ? std::optional(best->name) : std::nullopt;
+}
+
+std::vector<std::vector<std::string>> PortsByDevice()
+{
+    std::vector<std::string> names = PortNames();
+    std::sort(names.begin(), names.end(), Order());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    std::vector<std::vector<std::string>> groups;
+    std::vector<std::string> devices;
+    for (const std::string& name : names) {
+        const std::string device = DeviceKey(FindDevice(name).path);
+        if (device.empty())
+            continue;
+        const size_t at = std::find(devices.begin(), devices.end(), device) - devices.begin();
+        if (at == devices.size()) {
+            devices.push_back(device);
+            groups.emplace_back();
+        }
+        groups[at].push_back(name);
+    }
+    return groups;
 }
 
 }  // namespace t2dev

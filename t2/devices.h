@@ -1,6 +1,6 @@
-// Where a port name ("COM1".."COM9", "USB") leads: the per-user device folder
-// first, then the platform's defaults. The library looks entries up here, and
-// the emulator publishes and removes them here.
+// Where a port name ("USB", "COM1".."COM256", on Linux "USB:1.2") leads: the
+// per-user device folder first, then the platform's defaults. The library
+// looks entries up here, and the emulator publishes and removes them here.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,28 @@
 
 namespace t2dev {
 
-// "COM1".."COM9" for 0..8, "USB" for 100; nothing for any other number.
+constexpr int kMaxCom = 256;
+constexpr int32_t kUsbNumber = 100;
+// For messages: the names there are.
+#ifdef _WIN32
+inline constexpr const char* kPortNames = "USB or COM1..COM256";
+#else
+inline constexpr const char* kPortNames = "USB, COM1..COM256 or a USB socket's name (USB:1.2)";
+#endif
+
+// n of "COMn" for n in 1..kMaxCom, in any case; nothing for another name.
+std::optional<int> ComNumber(std::string_view name);
+// "COMn" for n-1 and "USB" for 100; nothing for any other number. COM101,
+// whose n-1 is USB's, has no number.
 std::optional<std::string> PortName(int32_t port);
+// The name as the device folder and the library spell it ("USB", "COM12",
+// "USB:1.2"), from any case; nothing for a name that is no port.
+std::optional<std::string> CanonicalPortName(std::string_view name);
 bool IsPortName(std::string_view name);
+// A socket's name, "USB:1.2", from the name of udev's /dev/serial/by-path
+// link for it: the hub ports after "usb-0:", with the interface and the
+// adapter's port where they are not the first. Nothing for a link off USB.
+std::optional<std::string> SocketName(std::string_view byPath);
 
 struct Device {
     std::string path;   // what to open; empty when nothing was found
@@ -35,6 +54,11 @@ Device FindDevice(const std::string& portName);
 // Why the device folder is ignored, as FindDevice notes it for every port;
 // empty when it is used or there is none.
 std::string IgnoredFolder();
+// Every port name that leads to a device here, those that lead to one device
+// together: the device folder's entries, USB, COMn for the system's serial
+// ports and, on Linux, a socket's name for each of udev's by-path links. In
+// the order USB, COMn by n, sockets.
+std::vector<std::vector<std::string>> PortsByDevice();
 
 #ifndef _WIN32
 

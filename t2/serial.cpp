@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -60,7 +61,11 @@ std::string Untrusted(int fd, bool ownOnly)
     struct stat st{};
     if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode) || !isatty(fd))
         return "not a serial device";
-    if (ownOnly && (st.st_uid != geteuid() || (st.st_mode & S_IWOTH))) {
+    // A pseudo-terminal's number goes to whoever opens one next, so an entry
+    // left behind may lead to another user's; a serial port's device stays
+    // the system's, and its permissions are the system's to give.
+    const bool pseudo = major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143;
+    if (ownOnly && pseudo && (st.st_uid != geteuid() || (st.st_mode & S_IWOTH))) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
         return "refused: a device-folder entry must lead to a tty of your own that others cannot write to "

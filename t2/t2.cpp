@@ -224,20 +224,13 @@ int32_t InitFailed(const std::string& reason)
     return -1;
 }
 
-}  // namespace
-
-extern "C" {
-
-T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
+// lc_init's work once the port's name is known.
+int32_t Open(const std::string& name, int32_t baud)
 {
-    lastError.clear();
-    auto name = t2dev::PortName(port);
-    if (!name)
-        return InitFailed("no port number " + std::to_string(port) + ": use 0..8 for COM1..COM9 or 100 for USB");
     if (!t2proto::IsBaudRate(baud))
-        return InitFailed("no baud rate " + std::to_string(baud) + " on " + *name + ": use 9600 or 115200");
+        return InitFailed("no baud rate " + std::to_string(baud) + " on " + name + ": use 9600 or 115200");
     auto link = std::make_shared<Link>();
-    link->port = *name;
+    link->port = name;
     link->baud = baud;
     if (std::string why = Connect(*link, Clock::now() + kReplyTimeout); !why.empty())
         return InitFailed(why);
@@ -252,6 +245,31 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
         }
     }
     return InitFailed("too many links open (" + std::to_string(kMaxLinks) + "); close one first");
+}
+
+}  // namespace
+
+extern "C" {
+
+T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
+{
+    lastError.clear();
+    auto name = t2dev::PortName(port);
+    if (!name)
+        return InitFailed("no port number " + std::to_string(port) +
+                          ": use 0..255 for COM1..COM256 (COM101 has none: 100 is USB) or 100 for USB");
+    return Open(*name, baud);
+}
+
+T2_API int32_t T2_CALL t2_open(const char* port, int32_t baud)
+{
+    lastError.clear();
+    auto name = port ? t2dev::CanonicalPortName(port) : std::nullopt;
+    if (!name) {
+        const std::string given = port ? t2proto::OneLine({port, strnlen(port, 64)}) : "(null)";
+        return InitFailed("no port " + given + ": use " + t2dev::kPortNames);
+    }
+    return Open(*name, baud);
 }
 
 T2_API int32_t T2_CALL lc_exit(int32_t handle)

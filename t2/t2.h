@@ -71,7 +71,7 @@ extern "C" {
 #define T2_REPLY_TIMEOUT_MS 400
 
 /*
- * Opens the reader on `port` (0..8 = COM1..COM9, 100 = USB) at `baud`
+ * Opens the reader on `port` (0..255 = COM1..COM256, but 100 = USB) at `baud`
  * (9600 or 115200; 8N1), exclusively, and checks that a reader answers.
  * Returns a small non-negative handle, or -1 on any failure; on failure
  * nothing stays open, the port keeps the settings it had, and t2_last_error
@@ -135,6 +135,15 @@ T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t cou
  * calls into the library again; each thread has its own.
  */
 T2_API const char *T2_CALL t2_last_error(void);
+
+/*
+ * Our addition too, looked up at run time as t2_last_error is: lc_init by
+ * the port's name, for the ports that have no number ("USB:1.2", a socket's
+ * name on Linux; COM101, whose number would be USB's). `port` is "USB",
+ * "COM1".."COM256" or, on Linux, "USB:" and a socket (docs/tavelin-config.md),
+ * in any case. Otherwise as lc_init.
+ */
+T2_API int32_t T2_CALL t2_open(const char *port, int32_t baud);
 
 #ifdef __cplusplus
 }

@@ -12,20 +12,22 @@
 namespace {
 
 using LastErrorCall = const char*(T2_CALL*)();
+using OpenCall = int32_t(T2_CALL*)(const char*, int32_t);
 
 // Only a library already loaded counts: none is loaded for the asking.
-LastErrorCall Lookup()
+template <class Call>
+Call Lookup(const char* name)
 {
 #ifdef _WIN32
     HMODULE library = GetModuleHandleW(L"t2.dll");
     if (!library)
         return nullptr;
-    return reinterpret_cast<LastErrorCall>(reinterpret_cast<void (*)()>(GetProcAddress(library, "t2_last_error")));
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 #else
     void* library = dlopen("libt2.so", RTLD_LAZY | RTLD_NOLOAD);
     if (!library)
         return nullptr;
-    auto call = reinterpret_cast<LastErrorCall>(dlsym(library, "t2_last_error"));
+    auto call = reinterpret_cast<Call>(dlsym(library, name));
     dlclose(library);  // drops only the reference taken here; the program's own keeps it loaded
     return call;
 #endif
@@ -33,7 +35,13 @@ LastErrorCall Lookup()
 
 LastErrorCall LastError()
 {
-    static const LastErrorCall call = Lookup();
+    static const LastErrorCall call = Lookup<LastErrorCall>("t2_last_error");
+    return call;
+}
+
+OpenCall OpenByName()
+{
+    static const OpenCall call = Lookup<OpenCall>("t2_open");
     return call;
 }
 
@@ -52,4 +60,12 @@ std::string T2Reason(int32_t code)
 {
     std::string why = T2LastError();
     return why.empty() ? t2proto::CodeWords(code) : why;
+}
+
+bool T2OpensNames() { return OpenByName() != nullptr; }
+
+int32_t T2Open(const std::string& port, int32_t baud)
+{
+    const OpenCall call = OpenByName();
+    return call ? call(port.c_str(), baud) : -1;
 }

@@ -1,4 +1,5 @@
-// Why the reader library's latest call failed, where the library says so.
+// What our reader library adds to the seven operations, found while the
+// program runs: why the latest call failed, and a port opened by its name.
 #pragma once
 
 #include <cstdint>
@@ -16,3 +17,8 @@ bool T2IsOurs();
 // Why a call failed with `code`: the library's own words where it gives
 // them, else ours for the code.
 std::string T2Reason(int32_t code);
+
+// Whether the loaded library opens a port by its name (t2_open): ours does.
+bool T2OpensNames();
+// lc_init by the port's name through t2_open; -1 where the library lacks it.
+int32_t T2Open(const std::string& port, int32_t baud);

@@ -146,7 +146,7 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
     } cases[] = {
         {{}, "no command"},
         {{"apply", special}, "apply needs --port"},
-        {{"apply", special, "--port", "COM10"}, "--port COM10: use USB or COM1..COM9"},
+        {{"apply", special, "--port", "COM257"}, "--port COM257: use USB, COM1..COM256 or a USB socket's name"},
         {{"apply", special, "--port", "USB", "--baud", "4800"}, "--baud 4800: use 9600 or 115200"},
         {{"check", dir.filePath("none.ini")}, "none.ini: no such file"},
         {{"check", File("format = 1\npreset = 9-out\n")}, "preset = \"9-out\" is not valid"},
@@ -157,6 +157,7 @@ TEST_F(Cli, RefusalsAndBadInputEndWithTheirStatusAndSendNothingMore)
          ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--count", "0"}, "--count 0: use a whole number from 1"},
         {{"station", special, "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
+        {{"station", special, "--port", "USB:1.2", "--port", "usb:1.2"}, "--port USB:1.2 is given twice"},
         {{"ports", "--port", "USB"}, "ports tries every port: it takes no --port"},
         {{"version", special, "--port", "USB"}, "version takes no file"},
         {{"station", special, "--port", "USB", "--log", special, "--count", "1"},
@@ -588,7 +589,7 @@ TEST_F(Station, PortsListsTheReadersThatAnswer)
     ASSERT_TRUE(com3.Start("COM3", &error)) << error;
     Result run = Config({"ports"});
     EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
-    EXPECT_TRUE(run.err.contains("no reader answers on USB or COM1..COM9")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("no reader answers on any serial port")) << run.err.toStdString();
     ASSERT_TRUE(reader.Plug("TR-200 #1"));
     ASSERT_TRUE(com3.Plug("TR-200 #3"));
     run = Config({"ports"});
@@ -605,7 +606,49 @@ TEST_F(Station, PortsListsTheReadersThatAnswer)
                                 .arg(QString::fromStdString(folder.Path()))),
               1)
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("no reader answers on USB or COM1..COM9")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("no reader answers on any serial port")) << run.err.toStdString();
+}
+
+// A line of readers in the sockets of a USB hub and one on a port past COM9:
+// ports lists each by the name a station takes, and a station on all of them
+// sets each reader once. A maker's library opens ports by number only.
+TEST_F(Station, SocketsOfAHubAndPortsPastCom9)
+{
+    const QStringList names{"USB:1.1", "USB:1.2", "USB:1.3", "USB:1.4", "COM12"};
+    emulator::Emulator readers[5];
+    QStringList args{file, "--log", csv, "--count", "5"}, listed, rows;
+    for (int i = 0; i < names.size(); ++i) {
+        std::string error;
+        readers[i].Unplug();
+        readers[i].SetStoreMs(0);
+        ASSERT_TRUE(readers[i].Start(names[i].toLower().toStdString(), &error)) << error;
+        ASSERT_TRUE(readers[i].Plug(names[i].toStdString()));
+        args << "--port" << names[i];
+        listed << QStringLiteral("%1 %2\n").arg(names[i], -7).arg(names[i]);
+        rows << names[i] + ',' + names[i] + ",ok,,";
+    }
+    listed.move(4, 0);  // COM ports come first
+    Result run = Config({"ports"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, listed.join(""));
+
+    StationRun station;
+    station.Start(dir.path(), args);
+    EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    QStringList written = Rows(csv);
+    written.sort();
+    rows.sort();
+    EXPECT_EQ(written, rows);
+
+    qputenv("LD_LIBRARY_PATH", MAKER_LIBRARY_DIR);
+    run = Config({"station", file, "--port", "COM12", "--port", "usb:1.3", "--log", Path("maker.csv")});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("--port USB:1.3: the reader library is a maker's, which opens a port by its number "
+                                 "only, and USB:1.3 has none"))
+        << run.err.toStdString();
+    run = Config({"ports"});
+    qunsetenv("LD_LIBRARY_PATH");
+    EXPECT_EQ(run.out, "COM12 COM12\n");
 }
 
 // A row that does not reach the disk stops the station after that reader,

@@ -322,23 +322,8 @@ TEST_F(Widgets, EditsTakeWhatTheirStyleAllows)
     EXPECT_EQ(detail.ItemText8(detailDlg::IDC_EDIT_FRONT), QByteArray("-5"));
 }
 
-TEST_F(Widgets, UnknownOrMismatchedIdsAreIgnored)
-{
-    BuiltPage page(detailDlg::IDD);
-    for (int id : {9999, -1, 0}) {
-        EXPECT_EQ(page.Item(id), nullptr);
-        EXPECT_TRUE(page.ItemText(id).isEmpty());
-        page.SetCheck(id, true);
-        page.SetItemText(id, QStringLiteral("x"));
-        page.FocusAndSelectAll(id);
-    }
-    EXPECT_EQ(page.SelectedIndex(1), -1);  // a button is no list
-    EXPECT_FALSE(page.IsChecked(detailDlg::IDC_EDIT_FRONT));  // an edit has no check
-    EXPECT_EQ(page.ItemInt(1), 0);         // a caption is no number
-}
-
-// The typed operation is for the code's own IDs: a wrong one stops the program
-// at once, saying which it was.
+// The IDs are the code's own: a wrong one stops the program at once, in
+// every operation, saying which it was.
 TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: the toolkit runs threads
@@ -349,6 +334,11 @@ TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
     EXPECT_DEATH(page.Control(9999), "template 134 has no control 9999");
     EXPECT_DEATH(page.Control<QComboBox>(detailDlg::IDC_EDIT_FRONT),
                  "control 1041 of template 134 is a QLineEdit, not a QComboBox");
+    EXPECT_DEATH(page.SetItemText(9999, "x"), "template 134 has no control 9999");
+    EXPECT_DEATH(page.EnableItem(9999, false), "template 134 has no control 9999");
+    EXPECT_DEATH(page.OnClicked(detailDlg::IDC_EDIT_FRONT, [] {}), "control 1041 .* not a QAbstractButton");
+    EXPECT_DEATH(page.SelectedIndex(1), "control 1 of template 134 is a .*, not a QComboBox");
+    EXPECT_DEATH(page.IsChecked(detailDlg::IDC_EDIT_FRONT), "not a QAbstractButton");
 }
 
 TEST_F(Widgets, LongerRunTimeCaptionsTakeFreeRoomOnly)

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/select.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include <tuple>
 
 #include "emulator/emulator.h"
+#include "t2/devices.h"
 #include "t2/t2.h"
 #include "tests/support/DeviceFolder.h"
 
@@ -786,9 +788,11 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         std::string says;
     };
     const Case cases[] = {
-        {"port number 9", [](auto&) {}, 9, "no port number 9"},
+        {"port number 256", [](auto&) {}, 256, "no port number 256"},
         {"port number -1", [](auto&) {}, -1, "no port number -1"},
-        {"port number 101", [](auto&) {}, 101, "no port number 101"},
+        {"port number 9 is COM10",
+         [](const std::string& folder) { Publish(folder, "COM10", "/dev/pts/no-such-tty"); },
+         9, "no such device for COM10 ("},
         {"entry pointing at nothing",
          [](const std::string& folder) { Publish(folder, "COM5", "/dev/pts/no-such-tty"); },
          4, "no such device for COM5"},
@@ -812,7 +816,28 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
         EXPECT_EQ(init.message.find('\n'), std::string::npos) << init.message;
     }
+    for (const char* name : {"LPT1", "COM257", "USB:", "USB:1.2/../x"}) {
+        EXPECT_EQ(t2_open(name, 9600), -1) << name;
+        EXPECT_EQ(t2_last_error(), "no port " + std::string(name) + ": use " + t2dev::kPortNames);
+    }
     EXPECT_EQ(OpenFds(), fds);
+}
+
+// A link made by hand to a serial port (USB -> /dev/ttyUSB1) is taken though
+// the system owns the port: only a pseudo-terminal's number passes between users.
+TEST_F(Link, EntryToASerialPortOfTheSystemsIsTaken)
+{
+    if (geteuid() != 0 || access("/dev/ttyS0", F_OK) != 0)
+        GTEST_SKIP() << "needs root and a built-in port, for a node of it owned by another user";
+    const std::string node = Folder() + "/../ttyS0-of-another";
+    Publish(Folder(), "COM5", node);
+    ASSERT_EQ(mknod(node.c_str(), S_IFCHR | 0660, makedev(4, 64)), 0);
+    ASSERT_EQ(chown(node.c_str(), 4242, 4242), 0);
+    const Init init = InitWithReason(4);
+    if (init.handle != -1)
+        lc_exit(init.handle);
+    unlink(node.c_str());
+    EXPECT_EQ(init.message.find("refused"), std::string::npos) << init.message;
 }
 
 TEST_F(Link, DeviceFolderNotPrivateIsIgnored)

@@ -1,4 +1,5 @@
-// Which port "USB" means where the system lists its serial ports.
+// Which port "USB" means where the system lists its serial ports, and the
+// names of USB sockets.
 #include <gtest/gtest.h>
 
 #include "t2/devices.h"
@@ -29,5 +30,27 @@ TEST(UsbPort, LowestNumberedPortOnAUsbBus)
     for (const auto& c : cases)
         EXPECT_EQ(FirstUsbPort(c.ports), c.expected) << c.what;
 }
+
+#ifndef _WIN32
+TEST(SocketName, FromUdevsByPathLink)
+{
+    const struct {
+        const char* link;
+        std::optional<std::string> name;
+    } cases[] = {
+        {"pci-0000:00:14.0-usb-0:1.2:1.0-port0", "USB:1.2"},
+        {"pci-0000:00:14.0-usbv2-0:1.2:1.0-port0", "USB:1.2"},
+        {"platform-xhci-hcd.0.auto-usb-0:1.1.3:1.0-port0", "USB:1.1.3"},
+        {"pci-0000:00:14.0-usb-0:3:1.0", "USB:3"},                   // a CDC ACM reader
+        {"pci-0000:00:14.0-usb-0:2:1.1-port0", "USB:2:1.1"},         // an adapter's second interface
+        {"pci-0000:00:14.0-usb-0:2:1.0-port1", "USB:2:1.0-port1"},  // its second port
+        {"pci-0000:00:16.3", std::nullopt},                          // a built-in port
+        {"pci-0000:00:14.0-usb-0:", std::nullopt},
+        {"pci-0000:00:14.0-usb-0:1/../x", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(t2dev::SocketName(c.link), c.name) << c.link;
+}
+#endif
 
 }  // namespace
