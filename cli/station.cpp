@@ -263,7 +263,8 @@ int Station(const Options& o, const setting::File& file)
     if (!source.open(QIODevice::ReadOnly))
         return Fail(kUsage, o.file.toStdString() + ": cannot read");
     Line line{o, file, QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString(),
-              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {}, LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
+              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {},
+              LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
     const std::string logName = line.logName.toStdString();
     if (const std::string why = line.log.Open(FileSystemPath(line.logName)); !why.empty())
         return Fail(kUsage, logName + ": cannot append: " + why);
