@@ -13,6 +13,7 @@
 #include <span>
 
 #include "dataout/card.h"
+#include "pages/common/ReaderLink.h"
 #include "pages/simple/Page_comm.h"
 #include "pages/special/Page_special.h"
 #include "resource.h"
@@ -40,7 +41,7 @@ const CardSettings kSpecialChoices[] = {
 QString Caption(std::span<const Choice> choices, int32_t value)
 {
     const Choice* c = FindChoice(choices, value);
-    return c ? QString::fromLatin1(c->caption) : QString::number(value);
+    return c ? ParamsText(c->caption) : QString::number(value);
 }
 
 // A Special choice in the words of the page and its Detail dialog, so that
@@ -52,16 +53,16 @@ QString SpecialSetting(const CardSettings& s)
     QString size = Caption(kSizeChoices, s.snSize);
     if (s.snSize != kSnSizeAll) {
         const int end = s.snSize & 0xF0 ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
-        size = QStringLiteral("%1, %2 %3 %4")
+        size = CCardCheckDlg::tr("%1, %2 %3 %4")
                    .arg(size, CPage_special::Caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
                         QString::number(s.snSize & 0x0F));
     }
     QString length = Caption(kLengthChoices, s.outLength);
     if (s.outLength != kOutLengthDefault)
-        length = QStringLiteral("%1 %2 %3").arg(length, QString::number(s.outLength),
+        length = CCardCheckDlg::tr("%1 %2 %3").arg(length, QString::number(s.outLength),
                                                 CPage_special::Caption(IDC_STATIC_CHARS));
-    return QStringLiteral("%1: %2 · %3 · %4 · %5 · %6")
-        .arg(QString::fromLatin1(CPage_special::kTitle), size, Caption(kBaseChoices, s.dataBase),
+    return CCardCheckDlg::tr("%1: %2 · %3 · %4 · %5 · %6")
+        .arg(CPage_special::Title(), size, Caption(kBaseChoices, s.dataBase),
              Caption(kOrderChoices, s.orientation), length, Caption(kHeaderChoices, s.headerFlag));
 }
 
@@ -70,14 +71,13 @@ QString SettingName(const CardSettings& s)
 {
     for (const Preset& p : kPresets)
         if (p.settings == s)
-            return QStringLiteral("%1: \"%2\"").arg(QString::fromLatin1(CPage_comm::kTitle),
-                                                   QString::fromLatin1(p.caption));
+            return CCardCheckDlg::tr("%1: \"%2\"").arg(CPage_comm::Title(), ParamsText(p.caption));
     return SpecialSetting(s);
 }
 
 QString From(const QString& typed, const Preset& preset)
 {
-    return QStringLiteral("\"%1\" after \"%2\"").arg(typed, preset.caption);
+    return CCardCheckDlg::tr("\"%1\" after \"%2\"").arg(typed, ParamsText(preset.caption));
 }
 
 // What was worked out from a preset's text: the UID the rows are for, and
@@ -87,23 +87,32 @@ QString WorkedOut(const QString& typed, const Preset& preset, const UidChoices& 
     const auto read = static_cast<size_t>(preset.settings.snSize);
     auto uid = [read](const std::vector<uint8_t>& bytes) {
         return bytes.size() == read
-                   ? QStringLiteral("the UID's first %1 bytes (a longer UID's other bytes are not in that text)").arg(read)
-                   : QStringLiteral("a UID of %1 bytes").arg(bytes.size());
+                   ? CCardCheckDlg::tr("the UID's first %1 bytes (a longer UID's other bytes are not in that text)").arg(read)
+                   : CCardCheckDlg::tr("a UID of %1 bytes").arg(bytes.size());
     };
-    QString note = QStringLiteral("Worked out from %1: %2").arg(From(typed, preset), uid(uids.uids[taken]));
+    QString note = CCardCheckDlg::tr("Worked out from %1: %2").arg(From(typed, preset), uid(uids.uids[taken]));
     if (taken > 0)
-        note += QStringLiteral(", the one that gives the printed number");
+        note += CCardCheckDlg::tr(", the one that gives the printed number");
     QStringList others;
     for (size_t i = 0; i < uids.uids.size(); ++i)
         if (i != taken)
-            others << uid(uids.uids[i]) + ", " + QString::fromLatin1(BytesToHex(uids.uids[i], " "));
-    note += '.';
+            others << CCardCheckDlg::tr("%1, %2").arg(uid(uids.uids[i]), QString::fromLatin1(BytesToHex(uids.uids[i], " ")));
+    note += CCardCheckDlg::tr(".");
     if (!others.isEmpty())
-        note += QStringLiteral(" The text fits too: %1.").arg(others.join(QStringLiteral("; ")));
+        note += CCardCheckDlg::tr(" The text fits too: %1.").arg(others.join(CCardCheckDlg::tr("; ")));
     if (std::ssize(Bare(typed.toLatin1().toStdString())) < preset.settings.outLength)
-        note += QStringLiteral(" The preset types %1 characters: the leading zeros left off count as zeros.")
+        note += CCardCheckDlg::tr(" The preset types %1 characters: the leading zeros left off count as zeros.")
                     .arg(preset.settings.outLength);
     return note;
+}
+
+// Words of dataout/ in the user's language.
+QString Said(const Words& words)
+{
+    QString text = QCoreApplication::translate("card", words.format);
+    for (const std::string& arg : words.args)
+        text = text.arg(QString::fromStdString(arg));
+    return text;
 }
 
 std::string Latin1(const QString& text)
@@ -116,7 +125,7 @@ std::string Latin1(const QString& text)
 bool CCardCheckDlg::OnInitDialog()
 {
     for (const Preset& preset : kPresets)
-        AddString(IDC_COMBO_PRESET, QString::fromLatin1(preset.caption));
+        AddString(IDC_COMBO_PRESET, ParamsText(preset.caption));
     SetSelectedIndex(IDC_COMBO_PRESET, 0);
     for (int id : {IDC_STATIC_NOTE, IDC_STATIC_VERDICT})
         Control<QLabel>(id).setWordWrap(true);
@@ -152,19 +161,19 @@ UidChoices CCardCheckDlg::CurrentUids(QString& note)
     const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
     if (typed.isEmpty()) {
         if (ItemText(IDC_EDIT_UID).trimmed().isEmpty()) {
-            note = QStringLiteral("Type the card's UID in hex, or what the reader types and the preset it was set to.");
+            note = tr("Type the card's UID in hex, or what the reader types and the preset it was set to.");
             return {};
         }
         Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
         if (!uid.problem.empty())
-            note = QStringLiteral("Not a card's UID: %1.").arg(QString::fromLatin1(uid.problem));
+            note = tr("Not a card's UID: %1.").arg(Said(uid.problem));
         return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
     }
 
     const Preset& preset = kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)];
     UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
     if (!uids.problem.empty())
-        note = QStringLiteral("No UID gives %1: %2.").arg(From(typed, preset), QString::fromLatin1(uids.problem));
+        note = tr("No UID gives %1: %2.").arg(From(typed, preset), Said(uids.problem));
     return uids;
 }
 
@@ -226,14 +235,13 @@ void CCardCheckDlg::Refresh()
     const QString printed = ItemText(IDC_EDIT_PRINTED).trimmed();
     QString verdict;
     if (!matches.isEmpty() && !others.isEmpty())
-        verdict = QStringLiteral("Given by: %1. Also given by: %2.")
-                      .arg(matches.join(QStringLiteral("; ")), others.join(QStringLiteral("; ")));
+        verdict = tr("Given by: %1. Also given by: %2.").arg(matches.join(tr("; ")), others.join(tr("; ")));
     else if (!matches.isEmpty() || !others.isEmpty())
-        verdict = QStringLiteral("Given by: %1.").arg((matches + others).join(QStringLiteral("; ")));
+        verdict = tr("Given by: %1.").arg((matches + others).join(tr("; ")));
     else if (!lines.isEmpty() && !printed.isEmpty())
-        verdict = QStringLiteral("No preset or Special choice listed gives %1.").arg(printed);
+        verdict = tr("No preset or Special choice listed gives %1.").arg(printed);
     else if (!lines.isEmpty())
-        verdict = QStringLiteral("Type the number printed on the card to see which settings give it.");
+        verdict = tr("Type the number printed on the card to see which settings give it.");
     SetItemText(IDC_STATIC_VERDICT, verdict);
 
     // A preset's row is that preset; a Special row, its choices with the UID and default key.
@@ -250,11 +258,11 @@ void CCardCheckDlg::Refresh()
 
 void CCardCheckDlg::SaveMatched()
 {
-    const QString title = QStringLiteral("Save as Setting File");
+    const QString title = tr("Save as Setting File");
     const QString path =
-        QFileDialog::getSaveFileName(this, title, {}, QStringLiteral("Setting files (*.ini);;All files (*)"));
+        QFileDialog::getSaveFileName(this, title, {}, tr("Setting files (*.ini);;All files (*)"));
     if (path.isEmpty())
         return;
     if (const QString problem = setting::Save(path, m_matched); !problem.isEmpty())
-        MessageBoxOk(this, QStringLiteral("Nothing was saved: %1").arg(problem), title, QMessageBox::Warning);
+        MessageBoxOk(this, tr("Nothing was saved: %1").arg(problem), title, QMessageBox::Warning);
 }

@@ -6,12 +6,16 @@
 // printed number can be saved as a setting file.
 #pragma once
 
+#include <QCoreApplication>
+
 #include "dataout/card.h"
 #include "framework/Dialog.h"
 #include "resource.h"
 #include "settingfile/SettingFile.h"
 
 class CCardCheckDlg : public Dialog {
+    Q_DECLARE_TR_FUNCTIONS(CCardCheckDlg)
+
 public:
     explicit CCardCheckDlg(QWidget* parent = nullptr) : Dialog(IDD_CARDCHECK::IDD, parent) {}
 

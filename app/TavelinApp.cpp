@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/Language.h"
 #include "app/TavelinDlg.h"
 #include "framework/Dialog.h"
 #include "framework/Template.h"
@@ -16,6 +17,7 @@ CTavelinApp theApp;
 
 int CTavelinApp::Start()
 {
+    UseLanguage(UserLanguage());
     QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
     // Without a usable reader library, or with a broken template, the program
@@ -25,7 +27,7 @@ int CTavelinApp::Start()
         problem = ResourceProblem(kDialogTemplates);
     if (!problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
-        MessageBoxOk(nullptr, QString::fromStdString(problem), QString::fromLatin1(CTavelinDlg::kTitle),
+        MessageBoxOk(nullptr, QString::fromStdString(problem), CTavelinDlg::tr(CTavelinDlg::kTitle),
                      QMessageBox::Critical);
         return 1;
     }

@@ -71,11 +71,11 @@ bool CTavelinDlg::OnInitDialog()
     m_portCombo = &Control<QComboBox>(IDC_COMBO_PORT);
     m_baudCombo = &Control<QComboBox>(IDC_COMBO_BAUD);
     m_logBox = &Control<QPlainTextEdit>(IDC_EDIT_MSG);
-    SetItemText(IDC_STATIC_PORT, QStringLiteral("Port"));
-    SetItemText(IDC_STATIC_BAUD, QStringLiteral("Baud"));
-    SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
-    SetItemText(IDC_BTN_CLEAR_MSG, QStringLiteral("Clear MSG"));
-    m_logBox->setAccessibleName(QStringLiteral("Message log"));
+    SetItemText(IDC_STATIC_PORT, tr("Port"));
+    SetItemText(IDC_STATIC_BAUD, tr("Baud"));
+    SetItemText(IDC_BTN_OPEN, tr("Open"));
+    SetItemText(IDC_BTN_CLEAR_MSG, tr("Clear MSG"));
+    m_logBox->setAccessibleName(tr("Message log"));
     SetSelectedIndex(IDC_COMBO_PORT, 0);
     SetSelectedIndex(IDC_COMBO_BAUD, 0);
 
@@ -89,10 +89,10 @@ bool CTavelinDlg::OnInitDialog()
     });
 
     m_sheet = new QTabWidget(this);
-    // The tabs take their English texts at once: measuring the templates'
+    // The tabs take their run-time texts at once: measuring the templates'
     // Chinese captions first would load CJK glyphs, a large part of start-up.
-    m_sheet->addTab(&m_pageComm, QString::fromLatin1(CPage_comm::kTitle));
-    m_sheet->addTab(&m_pageSpecial, QString::fromLatin1(CPage_special::kTitle));
+    m_sheet->addTab(&m_pageComm, CPage_comm::Title());
+    m_sheet->addTab(&m_pageSpecial, CPage_special::Title());
     m_sheet->move(5, 5);
     m_sheet->resize(m_sheet->minimumSizeHint());  // the larger page decides
     MakeRoomForSheet();
@@ -106,7 +106,7 @@ bool CTavelinDlg::OnInitDialog()
     g_readerLink = &link;
     g_mainDlg = this;
 
-    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowTitle(tr(kTitle));
     return true;
 }
 
@@ -190,17 +190,17 @@ void CTavelinDlg::OnOpenClose()
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
             Control(IDC_BTN_OPEN).setToolTip(reason);
-            AppendLog(QStringLiteral("Reader link failed"), 1, reason);
+            AppendLog(tr("Reader link failed"), 1, reason);
             return;
         }
         Control(IDC_BTN_OPEN).setToolTip(QString());
-        AppendLog(QStringLiteral("Reader link ok"), 1);
-        SetItemText(IDC_BTN_OPEN, QStringLiteral("Close"));
+        AppendLog(tr("Reader link ok"), 1);
+        SetItemText(IDC_BTN_OPEN, tr("Close"));
     } else {
         lc_exit(g_readerLink->handle);
         g_readerLink->handle = -1;
-        AppendLog(QStringLiteral("Reader link released"), 1);
-        SetItemText(IDC_BTN_OPEN, QStringLiteral("Open"));
+        AppendLog(tr("Reader link released"), 1);
+        SetItemText(IDC_BTN_OPEN, tr("Open"));
     }
 }
 
@@ -227,7 +227,7 @@ void CTavelinDlg::OnSysCommand(unsigned command)
 QString CTavelinDlg::SettingFileName(bool save)
 {
     QFileDialog dialog(this, CommandTitle(save ? IDS_SAVESETTING : IDS_LOADSETTING), m_settingFolder,
-                       QStringLiteral("Setting files (*.ini);;All files (*)"));
+                       tr("Setting files (*.ini);;All files (*)"));
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // A name without an extension is saved as Load lists it; the dialog
@@ -249,7 +249,7 @@ bool CTavelinDlg::SaveSpecialSetting(const QString& path)
     file.special = m_pageSpecial.Choices();
     const QString problem = setting::Save(path, file);
     if (!problem.isEmpty())
-        MessageBoxOk(this, QStringLiteral("Nothing was saved: %1").arg(problem),
+        MessageBoxOk(this, tr("Nothing was saved: %1").arg(problem),
                      CommandTitle(IDS_SAVESETTING), QMessageBox::Warning);
     return problem.isEmpty();
 }
@@ -265,9 +265,9 @@ bool CTavelinDlg::LoadSpecialSetting(const QString& path)
     if (loaded.file.preset) {
         // A preset is one press on the other page: the file chooses nothing.
         MessageBoxOk(this,
-                     QStringLiteral("%1 holds the preset \"%2\": press that button on %3.")
-                         .arg(QFileInfo(path).fileName(), params::kPresets[*loaded.file.preset].caption,
-                              CPage_comm::kTitle),
+                     tr("%1 holds the preset \"%2\": press that button on %3.")
+                         .arg(QFileInfo(path).fileName(), ParamsText(params::kPresets[*loaded.file.preset].caption),
+                              CPage_comm::Title()),
                      title, QMessageBox::Information);
         return false;
     }

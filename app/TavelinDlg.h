@@ -2,7 +2,7 @@
 #pragma once
 
 #include <QByteArray>
-
+#include <QCoreApplication>
 #include <QString>
 
 #include "framework/Dialog.h"
@@ -16,8 +16,10 @@ class QPlainTextEdit;
 class QTabWidget;
 
 class CTavelinDlg : public Dialog, public MessageLog {
+    Q_DECLARE_TR_FUNCTIONS(CTavelinDlg)
+
 public:
-    static constexpr char kTitle[] = "ID/IC Card Data-Out Setting Tool";  // the window's title
+    static constexpr char kTitle[] = QT_TR_NOOP("ID/IC Card Data-Out Setting Tool");  // the window's title
 
     CTavelinDlg();
 

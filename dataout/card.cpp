@@ -152,7 +152,7 @@ std::string SettingProblem(const CardSettings& s)
 std::string PairingProblem(const CardSettings& s)
 {
     if (s.blockAddress == kBlockUid && s.dataBase == String)
-        return "not a valid setting: String puts out a data block's text, and block address 255 reads the UID";
+        return TAVELIN_TEXT("card", "not a valid setting: String puts out a data block's text, and block address 255 reads the UID");
     return {};
 }
 
@@ -207,18 +207,35 @@ CardText FormatCard(std::span<const uint8_t> data, const CardSettings& s)
     return out;
 }
 
+std::string Words::Text() const
+{
+    std::string text;
+    for (const char* c = format; *c; ++c) {
+        const size_t arg = c[1] >= '1' && c[1] <= '9' ? size_t(c[1] - '1') : args.size();
+        if (*c == '%' && arg < args.size()) {
+            text += args[arg];
+            ++c;
+        } else {
+            text += *c;
+        }
+    }
+    return text;
+}
+
 Bytes ParseHex(std::string_view text, size_t minBytes, size_t maxBytes)
 {
     const std::string digits = WithoutSpaces(text);
     if (digits.empty())
-        return {{}, "no hex digits"};
+        return {{}, {TAVELIN_TEXT("card", "no hex digits"), {}}};
     if (auto c = NonDigit(digits, 16))
-        return {{}, Quoted(*c) + " is not a hex digit"};
+        return {{}, {TAVELIN_TEXT("card", "%1 is not a hex digit"), {Quoted(*c)}}};
     if (digits.size() % 2 != 0)
-        return {{}, "an odd number of hex digits (" + std::to_string(digits.size()) + "): two make a byte"};
+        return {{}, {TAVELIN_TEXT("card", "an odd number of hex digits (%1): two make a byte"), {std::to_string(digits.size())}}};
     const size_t count = digits.size() / 2;
     if (count < minBytes || count > maxBytes)
-        return {{}, std::to_string(count) + " bytes, not " + std::to_string(minBytes) + " to " + std::to_string(maxBytes)};
+        return {{},
+                {TAVELIN_TEXT("card", "%1 bytes, not %2 to %3"),
+                 {std::to_string(count), std::to_string(minBytes), std::to_string(maxBytes)}}};
     std::vector<uint8_t> bytes(count);
     DigitsToBytes(digits, 16, bytes);
     return {bytes, {}};
@@ -231,11 +248,15 @@ UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
     const auto length = static_cast<size_t>(preset.settings.outLength);
     const auto read = static_cast<size_t>(preset.settings.snSize);
     if (digits.empty())
-        return {{}, "no text"};
+        return {{}, {TAVELIN_TEXT("card", "no text"), {}}};
     if (auto c = NonDigit(digits, base))
-        return {{}, Quoted(*c) + (base == 10 ? " is not a decimal digit" : " is not a hex digit")};
+        return {{},
+                {base == 10 ? TAVELIN_TEXT("card", "%1 is not a decimal digit") : TAVELIN_TEXT("card", "%1 is not a hex digit"),
+                 {Quoted(*c)}}};
     if (digits.size() > length)
-        return {{}, "this preset types " + std::to_string(length) + " characters, not " + std::to_string(digits.size())};
+        return {{},
+                {TAVELIN_TEXT("card", "this preset types %1 characters, not %2"),
+                 {std::to_string(length), std::to_string(digits.size())}}};
     UidChoices choices;
     for (size_t n = kMinUid; n <= read; ++n) {
         std::vector<uint8_t> bytes(n);
@@ -249,7 +270,7 @@ UidChoices UidsFromPresetText(std::string_view text, const Preset& preset)
         choices.uids.push_back(std::move(bytes));
     }
     if (choices.uids.empty())
-        choices.problem = "a number larger than " + std::to_string(read) + " bytes hold";
+        choices.problem = {TAVELIN_TEXT("card", "a number larger than %1 bytes hold"), {std::to_string(read)}};
     return choices;
 }
 

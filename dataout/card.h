@@ -45,9 +45,20 @@ std::string SettingProblem(const CardSettings& settings);
 // reader nothing to type for any card (String from the UID), or empty.
 std::string PairingProblem(const CardSettings& settings);
 
+// Words with %1, %2... standing for `args`: the format is marked
+// TAVELIN_TEXT("card", ...), so that the window can say them in the user's
+// language; Text() says them in English.
+struct Words {
+    const char* format = "";
+    std::vector<std::string> args;
+
+    bool empty() const { return *format == 0; }
+    std::string Text() const;
+};
+
 struct Bytes {
     std::vector<uint8_t> bytes;
-    std::string problem;  // when not empty, `bytes` is empty
+    Words problem;  // when not empty, `bytes` is empty
 };
 
 // Hexadecimal digits, either case, spaces between them allowed, giving
@@ -58,7 +69,7 @@ struct UidChoices {
     // Shortest first. The last may stand for a longer UID: when it has as many
     // bytes as the preset reads, they are the first bytes of the UID.
     std::vector<std::vector<uint8_t>> uids;
-    std::string problem;  // when not empty, `uids` is empty
+    Words problem;  // when not empty, `uids` is empty
 };
 
 // Every UID that makes a reader set to `preset` type `text`. A text padded

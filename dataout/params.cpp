@@ -5,17 +5,17 @@
 namespace params {
 
 const std::array<Preset, 6> kPresets = {{
-    {"8-out-hex-forward", "8-out-hex-forward",
+    {"8-out-hex-forward", TAVELIN_TEXT("params", "8-out-hex-forward"),
      {.dataBase = Hexadecimal, .orientation = Forward, .snSize = SnSizeFront(4), .outLength = 8}},
-    {"8-out-hex-reverse", "8-out-hex-reverse",
+    {"8-out-hex-reverse", TAVELIN_TEXT("params", "8-out-hex-reverse"),
      {.dataBase = Hexadecimal, .orientation = Reverse, .snSize = SnSizeFront(4), .outLength = 8}},
-    {"10-out-dec-forward", "10-out-dec-forward",
+    {"10-out-dec-forward", TAVELIN_TEXT("params", "10-out-dec-forward"),
      {.dataBase = Decimal, .orientation = Forward, .snSize = SnSizeFront(4), .outLength = 10}},
-    {"10-out-dec-reverse", "10-out-dec-reverse",
+    {"10-out-dec-reverse", TAVELIN_TEXT("params", "10-out-dec-reverse"),
      {.dataBase = Decimal, .orientation = Reverse, .snSize = SnSizeFront(4), .outLength = 10}},
-    {"14-out-hex-forward", "14-out-hex-forward",
+    {"14-out-hex-forward", TAVELIN_TEXT("params", "14-out-hex-forward"),
      {.dataBase = Hexadecimal, .orientation = Forward, .snSize = SnSizeFront(7), .outLength = 14}},
-    {"14-out-hex-reverse", "14-out-hex-reverse",
+    {"14-out-hex-reverse", TAVELIN_TEXT("params", "14-out-hex-reverse"),
      {.dataBase = Hexadecimal, .orientation = Reverse, .snSize = SnSizeFront(7), .outLength = 14}},
 }};
 
@@ -30,11 +30,16 @@ const Choice* FindChoice(std::span<const Choice> choices, int32_t value)
     return nullptr;
 }
 
+std::string HexCode(int32_t result)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(static_cast<uint32_t>(result)));
+    return text;
+}
+
 std::string FormatCode(int32_t result)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "code: 0x%02X", static_cast<unsigned>(static_cast<uint32_t>(result)));
-    return text;
+    return "code: " + HexCode(result);
 }
 
 }  // namespace params

@@ -9,6 +9,11 @@
 #include <string>
 #include <string_view>
 
+// A text the window shows in the user's language, translated there under
+// `context`; the mark is for lupdate (docs/translations.md), which reads it as
+// QT_TRANSLATE_NOOP: this folder stays free of Qt.
+#define TAVELIN_TEXT(context, text) text
+
 namespace params {
 
 enum DataBase : int32_t { Decimal = 0, Hexadecimal = 1, Wiegand = 2, String = 3 };
@@ -51,30 +56,30 @@ struct Choice {
 };
 
 inline constexpr Choice kBaseChoices[] = {
-    {Decimal, "Decimal", "Decimal"},
-    {Hexadecimal, "Hexadecimal", "Hexadecimal"},
-    {Wiegand, "Wiegand", "Wiegand"},
-    {String, "String", "String"},
+    {Decimal, "Decimal", TAVELIN_TEXT("params", "Decimal")},
+    {Hexadecimal, "Hexadecimal", TAVELIN_TEXT("params", "Hexadecimal")},
+    {Wiegand, "Wiegand", TAVELIN_TEXT("params", "Wiegand")},
+    {String, "String", TAVELIN_TEXT("params", "String")},
 };
 inline constexpr Choice kOrderChoices[] = {
-    {Forward, "Forward", "Forward"},
-    {Reverse, "Reverse", "Reverse"},
+    {Forward, "Forward", TAVELIN_TEXT("params", "Forward")},
+    {Reverse, "Reverse", TAVELIN_TEXT("params", "Reverse")},
 };
 inline constexpr Choice kSizeChoices[] = {
-    {kSnSizeAll, "All", "All"},
-    {SnSizeFront(0), "First", "Self-Define", 15},
-    {SnSizeBack(0), "Last", "Self-Define", 15},
+    {kSnSizeAll, "All", TAVELIN_TEXT("params", "All")},
+    {SnSizeFront(0), "First", TAVELIN_TEXT("params", "Self-Define"), 15},
+    {SnSizeBack(0), "Last", TAVELIN_TEXT("params", "Self-Define"), 15},
 };
 inline constexpr Choice kLengthChoices[] = {
-    {kOutLengthDefault, "Default", "Default"},
-    {0, "Static", "Static", 99},
+    {kOutLengthDefault, "Default", TAVELIN_TEXT("params", "Default")},
+    {0, "Static", TAVELIN_TEXT("params", "Static"), 99},
 };
 // "USB Without Enter" sends what "WithOut" does; the page and its files
 // still tell it apart.
 inline constexpr Choice kHeaderChoices[] = {
-    {WithHeader, "With", "With"},
-    {WithoutHeader, "WithOut", "WithOut"},
-    {WithoutHeader, "USB Without Enter", "USB Without Enter"},
+    {WithHeader, "With", TAVELIN_TEXT("params", "With")},
+    {WithoutHeader, "WithOut", TAVELIN_TEXT("params", "WithOut")},
+    {WithoutHeader, "USB Without Enter", TAVELIN_TEXT("params", "USB Without Enter")},
 };
 inline constexpr size_t kUsbWithoutEnterRow = 2;
 
@@ -101,7 +106,9 @@ inline constexpr std::string_view kDefaultKeyText = "3A7F19C2E845";
 // kDefaultKeyText as bytes, first byte first.
 extern const std::array<unsigned char, 6> kDefaultKey;
 
-// "code: 0x%02X" of a library result, printed as unsigned 32 bits.
+// "code: 0x%02X" of a library result, printed as unsigned 32 bits; HexCode
+// is its "0x%02X".
 std::string FormatCode(int32_t result);
+std::string HexCode(int32_t result);
 
 }  // namespace params

@@ -10,17 +10,17 @@ Steps PresetSteps(const Preset& preset)
 {
     return {preset.settings,
             kDefaultKey,
-            {{Step::ReadOnly, "output", "Set return error，", 1000},
-             {Step::Block, "read address", "Set return error，", 1000, true}}};
+            {{Step::ReadOnly, "output", TAVELIN_TEXT("params", "Set return error，"), 1000},
+             {Step::Block, "read address", TAVELIN_TEXT("params", "Set return error，"), 1000, true}}};
 }
 
 Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key)
 {
     return {settings,
             key,
-            {{Step::ReadOnly, "output", "Set return error，", 100},
-             {Step::Header, "header", "Set header return error，", 1000},
-             {Step::Block, "read address", "Set address of reading return error，", 1000}}};
+            {{Step::ReadOnly, "output", TAVELIN_TEXT("params", "Set return error，"), 100},
+             {Step::Header, "header", TAVELIN_TEXT("params", "Set header return error，"), 1000},
+             {Step::Block, "read address", TAVELIN_TEXT("params", "Set address of reading return error，"), 1000}}};
 }
 
 std::string Call(const Step& step, const Steps& steps)

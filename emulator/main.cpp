@@ -106,14 +106,14 @@ std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string&
     emulator::CardBlock block;
     const params::Bytes data = params::ParseHex(value.substr(colon + 1, keyColon - colon - 1), 1, params::kMaxBlock);
     if (!data.problem.empty()) {
-        problem = "--block data: " + data.problem;
+        problem = "--block data: " + data.problem.Text();
         return std::nullopt;
     }
     block.data = data.bytes;
     if (keyColon != std::string::npos) {
         const params::Bytes key = params::ParseHex(value.substr(keyColon + 1), block.key.size(), block.key.size());
         if (!key.problem.empty()) {
-            problem = "--block key: " + key.problem;
+            problem = "--block key: " + key.problem.Text();
             return std::nullopt;
         }
         std::copy(key.bytes.begin(), key.bytes.end(), block.key.begin());
@@ -153,7 +153,7 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
         }
         const params::Bytes uid = params::ParseHex(line.substr(kCard.size()), params::kMinUid, params::kMaxUid);
         if (!uid.problem.empty()) {
-            Say("card: " + uid.problem);
+            Say("card: " + uid.problem.Text());
             return;
         }
         last = uid.bytes;
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
         } else if (option == "--card") {
             const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
             if (!uid.problem.empty())
-                return Usage(("--card: " + uid.problem).c_str());
+                return Usage(("--card: " + uid.problem.Text()).c_str());
             card = uid.bytes;
         } else if (option == "--block") {
             auto block = ParseBlock(value, problem);

@@ -111,7 +111,7 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
 {
     switch (c.kind) {
     case ControlKind::Static: {
-        auto* label = new QLabel(c.text, root);
+        auto* label = new QLabel(TemplateTr(c.text), root);
         label->setTextFormat(Qt::PlainText);
         // One line, as all the templates' labels are: a caption a little wider
         // than its label loses a sliver, not a wrapped-away character.
@@ -125,21 +125,21 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
         return label;
     }
     case ControlKind::GroupBox: {
-        auto* box = new QGroupBox(c.text, root);
+        auto* box = new QGroupBox(TemplateTr(c.text), root);
         // A frame, not a container: clicks go to the controls it surrounds.
         box->setAttribute(Qt::WA_TransparentForMouseEvents);
         return box;
     }
     case ControlKind::PushButton:
     case ControlKind::DefPushButton: {
-        auto* button = new QPushButton(c.text, root);
+        auto* button = new QPushButton(TemplateTr(c.text), root);
         // Enter is routed by Dialog::keyPressEvent.
         button->setAutoDefault(false);
         button->setDefault(c.kind == ControlKind::DefPushButton);
         return button;
     }
     case ControlKind::AutoRadio: {
-        auto* radio = new DlgRadio(c.text, root);
+        auto* radio = new DlgRadio(TemplateTr(c.text), root);
         radio->setAutoExclusive(false);
         return radio;
     }
@@ -195,6 +195,7 @@ void DlgItems::BuildControls()
     auto* arrows = new GroupArrows(root);
     QWidget* previous = nullptr;
     QList<QLabel*> awaitingBuddy;
+    QList<QWidget*> translated;
     for (const ControlTemplate& c : m_template.controls) {
         QWidget* w = NewControl(c, root);
         // A label's mnemonic ('&') leads to the next tab stop after it.
@@ -243,7 +244,12 @@ void DlgItems::BuildControls()
             w->show();  // built in the root's first show, which has shown its children already
         if (c.disabled)
             w->setEnabled(false);
+        if ((c.kind == ControlKind::Static || c.kind == ControlKind::AutoRadio) && TemplateTr(c.text) != c.text)
+            translated << w;
     }
+    // A translated caption takes free room as a run-time one does.
+    for (QWidget* w : translated)
+        GrowToFit(w);
 
     for (QButtonGroup* g : root->findChildren<QButtonGroup*>(Qt::FindDirectChildrenOnly)) {
         const QList<QAbstractButton*> radios = g->buttons();

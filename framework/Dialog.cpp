@@ -20,7 +20,7 @@ Dialog::Dialog(int templateId, QWidget* parent)
 {
     UseTemplate(this, templateId);
     BuildControls();
-    setWindowTitle(Template().caption);
+    setWindowTitle(TemplateTr(Template().caption));
     // Only what works on a fixed-size window: no maximise or minimise, no
     // resizing frame; the close box and system menu where the template has them.
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -92,7 +92,7 @@ int DlgItems::ItemInt(int id) const
 // wider than its template width in the font in use: a label, radio or list
 // grows into free room on its right, then on its left, never over another
 // control, so no text is cut where the layout leaves space.
-static void GrowToFit(QWidget* w)
+void DlgItems::GrowToFit(QWidget* w)
 {
     const int need = w->sizeHint().width();
     QRect r = w->geometry();

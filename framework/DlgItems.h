@@ -72,6 +72,7 @@ protected:
 
 private:
     [[noreturn]] void WrongControl(int id, const char* wanted, const QWidget* found) const;
+    static void GrowToFit(QWidget* w);
 
     QWidget* m_root = nullptr;
     DialogTemplate m_template;

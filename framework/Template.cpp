@@ -1,5 +1,6 @@
 #include "framework/Template.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -184,7 +185,7 @@ QString TemplateText(int templateId, int id)
 {
     for (const ControlTemplate& c : LoadTemplate(templateId).controls)
         if (c.id == id)
-            return c.text;
+            return TemplateTr(c.text);
     return {};
 }
 
@@ -200,9 +201,14 @@ std::string ResourceProblem(std::span<const int> ids)
     return {};
 }
 
+QString TemplateTr(const QString& text)
+{
+    return text.isEmpty() ? text : QCoreApplication::translate("Templates", text.toUtf8().constData());
+}
+
 QString LoadString(int id)
 {
-    return StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString();
+    return TemplateTr(StringTable().value(QString::number(id)).toObject().value(QStringLiteral("text")).toString());
 }
 
 QFont TemplateFont(const DialogTemplate& t)

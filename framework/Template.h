@@ -61,10 +61,14 @@ const DialogTemplate& LoadTemplate(int id);
 // start, so that a broken build says so instead of failing in a handler.
 std::string ResourceProblem(std::span<const int> ids);
 
-// The text of control `id` in template `templateId`; empty when absent.
+// The text of control `id` in template `templateId`, in the user's
+// language; empty when absent.
 QString TemplateText(int templateId, int id);
 
-// String table entry `id`; empty when absent.
+// A template's caption or string table entry in the user's language.
+QString TemplateTr(const QString& text);
+
+// String table entry `id`, in the user's language; empty when absent.
 QString LoadString(int id);
 
 // The template's font as the toolkit can render it (falls back to a

@@ -1,21 +1,38 @@
 # Writes resource.h, the names the program's code gives the dialog templates,
 # their controls and the strings, from the "name" fields of the JSON files:
 #   cmake -DOUT=resource.h -DSTRINGS=strings.json "-DDIALOGS=100.json;102.json" -P resource_h.cmake
+# With -DTEXTS=file, also writes the captions and strings as C++ that lupdate
+# reads (context "Templates"): they are translated where they are shown.
 # Each template is a namespace holding its number (IDD) and its controls'
 # names (IDC_..., and IDOK or IDCANCEL where it has them); unnamed (-1)
 # controls need none.
 
 set(text "// Made from res/dialogs/*.json and res/strings.json by res/resource_h.cmake.\n#pragma once\n")
 set(numbers "")
+set(texts "// Made from res/dialogs/*.json and res/strings.json by res/resource_h.cmake, for lupdate only.\n")
+function(add_text value)
+  if(NOT value STREQUAL "" AND NOT value MATCHES "^[0-9]+$")
+    string(REPLACE "\\" "\\\\" value "${value}")
+    string(REPLACE "\"" "\\\"" value "${value}")
+    set(texts "${texts}QT_TRANSLATE_NOOP(\"Templates\", \"${value}\");\n" PARENT_SCOPE)
+  endif()
+endfunction()
 foreach(path IN LISTS DIALOGS)
   file(READ ${path} json)
   string(JSON number GET ${json} id)
   string(JSON dialog GET ${json} name)
+  string(JSON caption GET ${json} caption)
+  add_text("${caption}")
   string(APPEND text "\nnamespace ${dialog} {\ninline constexpr int IDD = ${number};\n")
   string(JSON count LENGTH ${json} controls)
   math(EXPR last "${count} - 1")
   foreach(i RANGE ${last})
     string(JSON id GET ${json} controls ${i} id)
+    string(JSON kind GET ${json} controls ${i} kind)
+    string(JSON caption ERROR_VARIABLE none GET ${json} controls ${i} text)
+    if(NOT none AND NOT kind STREQUAL "icon")
+      add_text("${caption}")
+    endif()
     if(id EQUAL -1)
       continue()
     endif()
@@ -38,9 +55,14 @@ math(EXPR last "${count} - 1")
 foreach(i RANGE ${last})
   string(JSON id MEMBER ${json} ${i})
   string(JSON name GET ${json} ${id} name)
+  string(JSON caption GET ${json} ${id} text)
+  add_text("${caption}")
   string(APPEND text "inline constexpr int ${name} = ${id};\n")
 endforeach()
 
 list(JOIN numbers ", " numbers)
 string(APPEND text "\n// Every template.\ninline constexpr int kDialogTemplates[] = {${numbers}};\n")
 file(WRITE ${OUT} "${text}")
+if(TEXTS)
+  file(WRITE ${TEXTS} "${texts}")
+endif()

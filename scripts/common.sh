@@ -3,7 +3,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(cmake g++ make pkg-config qt6-base-dev libserialport-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-wqy-microhei)
+          libbenchmark-dev fonts-wqy-microhei qt6-l10n-tools qt6-translations-l10n)
 
 # Another program (an unattended upgrade, a second apt) may hold the package
 # manager's locks, and apt-get would then fail at once: wait for them, up to

@@ -1,5 +1,6 @@
 #include "settingfile/SettingFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,8 +35,8 @@ struct Group {
 const Group kGroups[] = {
     {"base", kBaseChoices, &CardSettings::dataBase},
     {"order", kOrderChoices, &CardSettings::orientation},
-    {"size", kSizeChoices, &CardSettings::snSize, "N", "bytes"},
-    {"length", kLengthChoices, &CardSettings::outLength, "L", "characters"},
+    {"size", kSizeChoices, &CardSettings::snSize, "N", QT_TRANSLATE_NOOP("setting", "bytes")},
+    {"length", kLengthChoices, &CardSettings::outLength, "L", QT_TRANSLATE_NOOP("setting", "characters")},
     {"header", kHeaderChoices, &CardSettings::headerFlag},
 };
 const QStringList kSpecialKeys = [] {
@@ -108,9 +109,12 @@ QString Allowed(const Group& g)
         most = std::max(most, c.maxCount);
     }
     const QString last = words.takeLast();
-    QString allowed = words.isEmpty() ? last : words.join(", ") + " or " + last;
+    QString allowed = words.isEmpty() ? last : QCoreApplication::translate("setting", "%1 or %2").arg(words.join(", "), last);
     if (most > 0)
-        allowed += QStringLiteral(", %1 1..%2 %3").arg(g.count).arg(most).arg(g.unit);
+        allowed += QCoreApplication::translate("setting", ", %1 1..%2 %3")
+                       .arg(g.count)
+                       .arg(most)
+                       .arg(QCoreApplication::translate("setting", g.unit));
     return allowed;
 }
 
@@ -159,21 +163,21 @@ QString Take(const QString& key, const QString& value, File& file)
         bool number = false;
         const int address = value.toInt(&number);
         if (!number || address < 0 || address > kBlockUid || value.startsWith('+'))
-            return QStringLiteral("0..255, where 255 reads the card's UID");
+            return QCoreApplication::translate("setting", "0..255, where 255 reads the card's UID");
         out.blockAddress = address;
         return {};
     }
     // key
     const Bytes bytes = ParseHex(value.toStdString(), 6, 6);
     if (!bytes.problem.empty() || value.contains(' '))
-        return QStringLiteral("12 hexadecimal digits");
+        return QCoreApplication::translate("setting", "12 hexadecimal digits");
     special.key = value.toStdString();
     return {};
 }
 
 QString Wrong(const QString& key, const QString& value, const QString& allowed)
 {
-    return QStringLiteral("%1 = %2 is not valid: %1 takes %3").arg(key, Quoted(value), allowed);
+    return QCoreApplication::translate("setting", "%1 = %2 is not valid: %1 takes %3").arg(key, Quoted(value), allowed);
 }
 
 // Values each valid that together leave the reader nothing to type.
@@ -181,10 +185,10 @@ QString Pairing(const Special& s)
 {
     const std::string problem = PairingProblem(s.output);
     return problem.empty() ? QString()
-                           : QStringLiteral("base = %1 with block = %2: %3")
+                           : QCoreApplication::translate("setting", "base = %1 with block = %2: %3")
                                  .arg(Word(kBaseChoices, s.output.dataBase))
                                  .arg(s.output.blockAddress)
-                                 .arg(QString::fromStdString(problem));
+                                 .arg(QCoreApplication::translate("card", problem.c_str()));
 }
 
 }  // namespace
@@ -199,7 +203,7 @@ const Choice* HeaderChoice(const Special& special)
 QString Problem(const File& file)
 {
     if (file.preset)
-        return *file.preset < kPresets.size() ? QString() : QStringLiteral("no preset %1").arg(*file.preset);
+        return *file.preset < kPresets.size() ? QString() : QCoreApplication::translate("setting", "no preset %1").arg(*file.preset);
     // Each value through the file's own words: what a file cannot hold, a save refuses.
     for (const auto& [key, value] : Words(file.special)) {
         File again;
@@ -234,7 +238,7 @@ QString Save(const QString& path, const File& file)
     QSaveFile out(path);
     const QByteArray bytes = Text(file).toUtf8();
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return QStringLiteral("%1: cannot write: %2").arg(QDir::toNativeSeparators(path), out.errorString());
+        return QCoreApplication::translate("setting", "%1: cannot write: %2").arg(QDir::toNativeSeparators(path), out.errorString());
     return {};
 }
 
@@ -267,14 +271,14 @@ std::variant<QByteArray, QString> ReadBytes(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
-        return QStringLiteral("no such file");
+        return QCoreApplication::translate("setting", "no such file");
     if (!info.isFile() || !info.isReadable())
-        return QStringLiteral("not a file that can be read");
+        return QCoreApplication::translate("setting", "not a file that can be read");
     if (info.size() > kMaxBytes)
-        return QStringLiteral("%1 bytes: too large for a setting file").arg(info.size());
+        return QCoreApplication::translate("setting", "%1 bytes: too large for a setting file").arg(info.size());
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read: %1").arg(in.errorString());
+        return QCoreApplication::translate("setting", "cannot read: %1").arg(in.errorString());
     QByteArray bytes = in.read(kMaxBytes);
     if (bytes.startsWith("\xEF\xBB\xBF"))  // the mark some Windows editors put first
         bytes.remove(0, 3);
@@ -292,25 +296,25 @@ std::variant<Lines, Fault> ReadLines(const QByteArray& bytes)
         bool clean = true;
         QString text = Visible(raw.endsWith('\r') ? raw.chopped(1) : raw, &clean);
         if (!clean)
-            return Fault{line, QStringLiteral("%1 holds bytes that are not text (shown as \\xNN): "
+            return Fault{line, QCoreApplication::translate("setting", "%1 holds bytes that are not text (shown as \\xNN): "
                                               "write the line again as UTF-8 text")
                                    .arg(Quoted(text))};
         text = text.section(';', 0, 0).trimmed();
         if (text.isEmpty())
             continue;
         if (text.startsWith('['))
-            return Fault{line, QStringLiteral("%1 is a section header: a setting file has none, only key = value lines")
+            return Fault{line, QCoreApplication::translate("setting", "%1 is a section header: a setting file has none, only key = value lines")
                                    .arg(Quoted(text))};
         const qsizetype equals = text.indexOf('=');
         const QString key = text.left(equals).trimmed().toLower();
         if (equals < 0 || key.isEmpty())
-            return Fault{line, QStringLiteral("%1 is not key = value: write key = value, or ; before a comment")
+            return Fault{line, QCoreApplication::translate("setting", "%1 is not key = value: write key = value, or ; before a comment")
                                    .arg(Quoted(text))};
         if (key != "format" && key != "preset" && !kSpecialKeys.contains(key))
-            return Fault{line, QStringLiteral("unknown key %1: a setting file has format and preset, or format and %2")
+            return Fault{line, QCoreApplication::translate("setting", "unknown key %1: a setting file has format and preset, or format and %2")
                                    .arg(Quoted(text.left(equals).trimmed()), kSpecialKeys.join(", "))};
         if (const Setting* first = read.Find(key))
-            return Fault{line, QStringLiteral("%1 is given again, first on line %2: a setting file gives each key once")
+            return Fault{line, QCoreApplication::translate("setting", "%1 is given again, first on line %2: a setting file gives each key once")
                                    .arg(key, QString::number(first->line))};
         read.settings.push_back({key, line, text.mid(equals + 1).trimmed()});
     }
@@ -323,9 +327,9 @@ std::variant<File, Fault> Interpret(Lines read)
 {
     const Setting* format = read.Find("format");
     if (!format)
-        return Fault{1, QStringLiteral("no format key: write format = %1 first").arg(kFormat)};
+        return Fault{1, QCoreApplication::translate("setting", "no format key: write format = %1 first").arg(kFormat)};
     if (format->value != QString::number(kFormat))
-        return Fault{format->line, QStringLiteral("format = %1 is not one this program reads: format takes %2")
+        return Fault{format->line, QCoreApplication::translate("setting", "format = %1 is not one this program reads: format takes %2")
                                        .arg(Quoted(format->value), QString::number(kFormat))};
     std::erase_if(read.settings, [](const Setting& s) { return s.key == "format"; });
 
@@ -336,14 +340,14 @@ std::variant<File, Fault> Interpret(Lines read)
     if (file.preset) {
         for (const Setting& s : read.settings)
             if (s.key != "preset")
-                return Fault{s.line, QStringLiteral("%1 with a preset: a preset file holds format and preset only")
+                return Fault{s.line, QCoreApplication::translate("setting", "%1 with a preset: a preset file holds format and preset only")
                                          .arg(Quoted(s.key))};
         return file;
     }
     for (const QString& key : kSpecialKeys)
         if (!read.Find(key)) {
             File scratch;
-            return Fault{read.end, QStringLiteral("no %1 key: add a line %2 = ...: %2 takes %3")
+            return Fault{read.end, QCoreApplication::translate("setting", "no %1 key: add a line %2 = ...: %2 takes %3")
                                        .arg(Quoted(key), key, Take(key, {}, scratch))};
         }
     if (QString problem = Pairing(file.special); !problem.isEmpty())

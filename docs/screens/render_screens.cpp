@@ -1,5 +1,7 @@
 // Renders the program's windows to PNG files in the folder given as the
-// first argument, with the fonts the program uses on this machine.
+// first argument, with the fonts the program uses on this machine: the texts
+// as they stand, or in the language given second ("en", "zh_CN"), whose name
+// then starts each file's.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -13,9 +15,12 @@
 
 #include "app/AboutDlg.h"
 #include "app/CardCheckDlg.h"
+#include "app/Language.h"
 #include "app/TavelinDlg.h"
+#include "pages/common/ReaderPause.h"
 #include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
+#include "tests/fakes/fake_t2.h"
 
 namespace {
 
@@ -24,9 +29,11 @@ namespace commPage = IDD_PAGE_COMM;
 namespace detailDlg = IDD_DLG_CARDSIZE_DETAIL1;
 namespace checkDlg = IDD_CARDCHECK;
 
+QString g_prefix;  // the language's name and a dash, when one is given
+
 void Save(QWidget& w, const QDir& dir, const QString& name)
 {
-    w.grab().save(dir.filePath(name));
+    w.grab().save(dir.filePath(g_prefix + name));
 }
 
 // Grabs the modal dialog `dialog` once it is up, then closes it.
@@ -60,7 +67,7 @@ void SaveListOpen(CTavelinDlg& main, int id, const QDir& dir, const QString& nam
     painter.drawPixmap(-area.topLeft(), main.grab());
     painter.drawPixmap(popupRect.topLeft() - area.topLeft(), popup->grab());
     painter.end();
-    canvas.save(dir.filePath(name));
+    canvas.save(dir.filePath(g_prefix + name));
     list->hidePopup();
     list->setCurrentIndex(0);
 }
@@ -89,7 +96,7 @@ void SaveSetOkBox(CDlgCardSizeDetail1& detail, const QDir& dir, const QString& n
         box->style()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, box);
         painter.drawPixmap(0, height, box->grab());
         painter.end();
-        canvas.save(dir.filePath(name));
+        canvas.save(dir.filePath(g_prefix + name));
         box->accept();
     });
     detail.Control<QAbstractButton>(detailDlg::IDOK).click();
@@ -101,14 +108,19 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QDir dir(argc > 1 ? argv[1] : ".");
+    if (argc > 2) {
+        UseLanguage(QString::fromLatin1(argv[2]));
+        g_prefix = QString::fromLatin1(argv[2]) + '-';
+    }
 
     CTavelinDlg main;
     main.show();
-    main.AppendLog(QStringLiteral("Reader link ok"), 1);
-    main.AppendLog(QStringLiteral("Set ok"), 1);
-    main.AppendLog(QStringLiteral("Get version success"), 1);
-    main.SimplePage().SetItemText(commPage::IDC_EDIT_VERSION, QStringLiteral("TR-200 V2.14"));
-    main.SetItemText(mainDlg::IDC_BTN_OPEN, QStringLiteral("Close"));
+    // Linked to the recording library, a preset set and the version read.
+    Fake().versionText = "TR-200 V2.14";
+    SetWaitHook([](int) {});
+    main.Control<QPushButton>(mainDlg::IDC_BTN_OPEN).click();
+    main.SimplePage().Control<QPushButton>(CPage_comm::PresetButton(0)).click();
+    main.SimplePage().Control<QPushButton>(commPage::IDC_BTN_GETVER).click();
     QApplication::processEvents();
     Save(main, dir, QStringLiteral("main-simple.png"));
     main.Sheet()->setCurrentIndex(1);

@@ -1,5 +1,7 @@
 #include "pages/common/ReaderLink.h"
 
+#include <QCoreApplication>
+
 #include "dataout/params.h"
 #include "dataout/steps.h"
 #include "framework/Dialog.h"
@@ -12,7 +14,7 @@ MessageLog* g_mainDlg = nullptr;
 bool EnsurePortOpen()
 {
     if (g_readerLink->handle == -1) {
-        g_mainDlg->AppendLog(QStringLiteral("Port is not open"), 1);
+        g_mainDlg->AppendLog(QCoreApplication::translate("ReaderLink", "Port is not open"), 1);
         return false;
     }
     return true;
@@ -21,8 +23,14 @@ bool EnsurePortOpen()
 // The line as it stands, and what the code means over it.
 void LogWithCode(const char* message, int32_t result)
 {
-    g_mainDlg->AppendLog(QString::fromUtf8(message) + QString::fromStdString(params::FormatCode(result)), 1,
+    const QString code = QCoreApplication::translate("ReaderLink", "code: %1");
+    g_mainDlg->AppendLog(ParamsText(message) + code.arg(QString::fromStdString(params::HexCode(result))), 1,
                          QString::fromStdString(T2Reason(result)));
+}
+
+QString ParamsText(const char* text)
+{
+    return QCoreApplication::translate("params", text);
 }
 
 int32_t ApplySteps(const params::Steps& steps)

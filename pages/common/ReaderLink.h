@@ -33,8 +33,12 @@ extern MessageLog* g_mainDlg;
 // True when the link is open; otherwise logs "Port is not open".
 bool EnsurePortOpen();
 
-// Logs `message` (UTF-8) followed by the library's result as "code: 0x..".
+// Logs `message` (UTF-8, marked TAVELIN_TEXT("params", ...)) followed by
+// the library's result as "code: 0x..", in the user's language.
 void LogWithCode(const char* message, int32_t result);
+
+// A text of dataout/ marked TAVELIN_TEXT("params", ...), in the user's language.
+QString ParamsText(const char* text);
 
 namespace params {
 struct Steps;

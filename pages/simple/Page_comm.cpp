@@ -35,11 +35,11 @@ bool CPage_comm::OnInitDialog()
         OnClicked(PresetButton(row), [this, row] { ApplyPreset(row); });
     OnClicked(IDC_BTN_GETVER, [this] { OnGetVersion(); });
     FillBlockList(*this, IDC_COMBO_ADDR);
-    SetItemText(IDC_GROUP_4BYTE, "4-byte");
-    SetItemText(IDC_GROUP_7BYTE, "7-byte");
+    SetItemText(IDC_GROUP_4BYTE, tr("4-byte"));
+    SetItemText(IDC_GROUP_7BYTE, tr("7-byte"));
     for (int row = 0; row < int(params::kPresets.size()); ++row)
-        SetItemText(PresetButton(row), params::kPresets[row].caption);
-    SetItemText(IDC_BTN_GETVER, "Get-Ver");
+        SetItemText(PresetButton(row), ParamsText(params::kPresets[row].caption));
+    SetItemText(IDC_BTN_GETVER, tr("Get-Ver"));
     // No label: the button beside it says what it holds.
     Control(IDC_EDIT_VERSION).setAccessibleName(ItemText(IDC_BTN_GETVER));
     SetItemText(IDC_EDIT_PASSWORD, QString::fromLatin1(params::kDefaultKeyText));
@@ -52,7 +52,7 @@ void CPage_comm::ApplyPreset(int row)
         return;
     BusyCursor busy;
     if (ApplySteps(params::PresetSteps(params::kPresets.at(row))) == 0)
-        g_mainDlg->AppendLog("Set ok", 1);
+        g_mainDlg->AppendLog(tr("Set ok"), 1);
 }
 
 void CPage_comm::OnGetVersion()
@@ -62,9 +62,9 @@ void CPage_comm::OnGetVersion()
     BusyCursor busy;
     std::string text;
     if (const int32_t r = params::ReadVersion(g_readerLink->handle, text); r != 0) {
-        g_mainDlg->AppendLog("Get version failed", 1, QString::fromStdString(T2Reason(r)));
+        g_mainDlg->AppendLog(tr("Get version failed"), 1, QString::fromStdString(T2Reason(r)));
         return;
     }
-    g_mainDlg->AppendLog("Get version success", 1);
+    g_mainDlg->AppendLog(tr("Get version success"), 1);
     SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text));
 }

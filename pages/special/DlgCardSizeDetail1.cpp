@@ -33,7 +33,7 @@ void CDlgCardSizeDetail1::accept()
         *m_target = params::SnSizeFront(ItemInt(IDC_EDIT_FRONT));
     if (IsChecked(IDC_RADIO_BACK))
         *m_target = params::SnSizeBack(ItemInt(IDC_EDIT_BACK));
-    MessageBoxOk(this, QString::fromLatin1(kConfirmText), QString::fromLatin1(kConfirmCaption),
+    MessageBoxOk(this, tr(kConfirmText), tr(kConfirmCaption),
                  QMessageBox::Information);
     Dialog::accept();
 }

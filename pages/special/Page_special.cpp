@@ -22,18 +22,18 @@ const struct {
     int id;
     const char* text;
 } kCaptions[] = {
-    {IDC_STATIC_SN_SIZE, "SN Size"},
-    {IDC_BTN_DETAIL, "Detail"},
-    {IDC_STATIC_DATA_BASE, "Data Base"},
-    {IDC_STATIC_DATA_ORIEN, "Data Orien"},
-    {IDC_STATIC_OUT_LENGTH, "Out Length"},
-    {IDC_STATIC_CHARS, "Chars"},
-    {IDC_STATIC_HEADER, "Header"},
-    {IDC_STATIC_DATA_FROM, "Data From"},
-    {IDC_STATIC_ADDR, "Addr"},
-    {IDC_STATIC_PASSWORD, "Password"},
-    {IDC_STATIC_UID_NOTE, "(Read UID when address set to 255)"},
-    {IDC_BTN_SET, "Set"},
+    {IDC_STATIC_SN_SIZE, QT_TRANSLATE_NOOP("CPage_special", "SN Size")},
+    {IDC_BTN_DETAIL, QT_TRANSLATE_NOOP("CPage_special", "Detail")},
+    {IDC_STATIC_DATA_BASE, QT_TRANSLATE_NOOP("CPage_special", "Data Base")},
+    {IDC_STATIC_DATA_ORIEN, QT_TRANSLATE_NOOP("CPage_special", "Data Orien")},
+    {IDC_STATIC_OUT_LENGTH, QT_TRANSLATE_NOOP("CPage_special", "Out Length")},
+    {IDC_STATIC_CHARS, QT_TRANSLATE_NOOP("CPage_special", "Chars")},
+    {IDC_STATIC_HEADER, QT_TRANSLATE_NOOP("CPage_special", "Header")},
+    {IDC_STATIC_DATA_FROM, QT_TRANSLATE_NOOP("CPage_special", "Data From")},
+    {IDC_STATIC_ADDR, QT_TRANSLATE_NOOP("CPage_special", "Addr")},
+    {IDC_STATIC_PASSWORD, QT_TRANSLATE_NOOP("CPage_special", "Password")},
+    {IDC_STATIC_UID_NOTE, QT_TRANSLATE_NOOP("CPage_special", "(Read UID when address set to 255)")},
+    {IDC_BTN_SET, QT_TRANSLATE_NOOP("CPage_special", "Set")},
 };
 
 using params::CardSettings;
@@ -67,11 +67,11 @@ QString CPage_special::Caption(int id)
 {
     for (const auto& caption : kCaptions)
         if (caption.id == id)
-            return QString::fromLatin1(caption.text);
+            return tr(caption.text);
     for (const Group& g : kGroups)
         for (size_t row = 0; row < g.radios.size(); ++row)
             if (g.radios[row] == id)
-                return QString::fromLatin1(g.choices[row].caption);
+                return ParamsText(g.choices[row].caption);
     return {};
 }
 
@@ -99,7 +99,7 @@ bool CPage_special::OnInitDialog()
     });
     OnClicked(IDC_BTN_SET, [this] { OnSet(); });
     for (const auto& caption : kCaptions)
-        SetItemText(caption.id, caption.text);
+        SetItemText(caption.id, tr(caption.text));
     for (const Group& g : kGroups)
         for (int id : g.radios)
             SetItemText(id, Caption(id));
@@ -160,9 +160,9 @@ void CPage_special::OnSet()
     BusyCursor busy;
     std::array<unsigned char, 6> key{};
     if (!params::KeyBytes(ItemText8(IDC_EDIT_PASSWORD).toStdString(), key)) {
-        g_mainDlg->AppendLog("Data or length invalid", 1);
+        g_mainDlg->AppendLog(tr("Data or length invalid"), 1);
         return;
     }
     if (ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)
-        g_mainDlg->AppendLog("Set ok", 1);
+        g_mainDlg->AppendLog(tr("Set ok"), 1);
 }

@@ -3,18 +3,23 @@
 
 #include <cstdint>
 
+#include <QCoreApplication>
+
 #include "dataout/params.h"
 #include "framework/Dialog.h"
 #include "settingfile/SettingFile.h"
 
 class CPage_special : public Page {
+    Q_DECLARE_TR_FUNCTIONS(CPage_special)
+
 public:
     explicit CPage_special(QWidget* parent = nullptr);
 
-    // The tab's text, and the English caption the page gives control `id`
-    // (empty where it keeps the template's): Card Check names the choices
-    // with them, so that they can be found on the page.
-    static constexpr char kTitle[] = "Special Setting";
+    // The tab's text, and the caption the page gives control `id` in the
+    // user's language (empty where it keeps the template's): Card Check names
+    // the choices with them, so that they can be found on the page.
+    static constexpr char kTitle[] = QT_TR_NOOP("Special Setting");
+    static QString Title() { return tr(kTitle); }
     static QString Caption(int id);
 
     params::CardSettings GatherOptions() const;  // what Set sends, block address too

@@ -110,7 +110,7 @@ TEST(UidsFromPresetText, FindsEveryLengthTheTextAllowsShortestFirst)
     };
     for (const auto& c : cases) {
         const UidChoices choices = UidsFromPresetText(c.typed, kPresets[c.preset]);
-        std::string uids = choices.problem.empty() ? "" : "!" + choices.problem;
+        std::string uids = choices.problem.empty() ? "" : "!" + choices.problem.Text();
         for (const auto& uid : choices.uids)
             uids.append(uids.empty() ? "" : "|").append(BytesToHex(uid));
         EXPECT_EQ(uids, c.uids) << c.typed << " after " << kPresets[c.preset].caption;
