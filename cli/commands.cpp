@@ -70,12 +70,18 @@ std::string Code(int32_t r)
     return FormatCode(r) + " (" + T2Reason(r) + ")";
 }
 
-// The reader's pauses are said before they are waited out.
-Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls)
+// The reader's pauses are said before they are waited out. A failure's
+// reason is taken on the thread that made the call, where the library keeps it.
+Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls, size_t port)
 {
-    std::unique_lock turn = calls.Turn();
-    if (plan.keyText && !KeyBytes(*plan.keyText, plan.steps.key))
-        return {T2_E_BAD_ARGUMENT, "key", Code(T2_E_BAD_ARGUMENT)};
+    std::string said;
+    if (plan.keyText && calls.Set(port, [&] {
+            if (KeyBytes(*plan.keyText, plan.steps.key))
+                return 0;
+            said = Code(T2_E_BAD_ARGUMENT);
+            return 1;
+        }) != 0)
+        return {T2_E_BAD_ARGUMENT, "key", said};
     const size_t total = plan.steps.steps.size();
     size_t at = 0;
     Outcome outcome;
@@ -83,22 +89,23 @@ Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls)
         plan.steps, handle,
         [&](int ms) {
             say(", reader storing %.1f s\n", ms / 1000.0);
-            // Other ports' calls go while this reader stores.
-            const bool mine = turn.owns_lock();
-            if (mine)
-                turn.unlock();
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-            if (mine)
-                turn.lock();
+            calls.Store(port, std::chrono::milliseconds(ms));
         },
         [&](const Step& step, int32_t r) {
             say("  [%zu/%zu] %-13s %s", ++at, total, step.what, r == 0 ? "ok" : "FAILED");
             if (r != 0) {
-                outcome = {r, step.what, Code(r)};
+                outcome = {r, step.what, said};
                 say(": %s", outcome.said.c_str());
                 if (!step.pauseAfterFailure)
                     say("\n");
             }
+        },
+        [&](const std::function<int32_t()>& call) {
+            return calls.Set(port, [&] {
+                const int32_t r = call();
+                said = r == 0 ? "" : Code(r);
+                return r;
+            });
         });
     return outcome;
 }
@@ -166,7 +173,7 @@ int ApplyFile(const Options& o, const setting::File& file)
     Say("%s at %d baud: %s\n", o.ports[0].name.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
     Screen say;
     LibraryCalls calls;
-    const Outcome outcome = ApplyOn(handle, plan, say, calls);
+    const Outcome outcome = ApplyOn(handle, plan, say, calls, 0);
     lc_exit(handle);
     if (outcome.code != 0)
         return Fail(kStepFailed, outcome.step + " failed: " + outcome.said);
@@ -206,10 +213,13 @@ int Ports(const Options& o)
                 const int32_t handle = calls([&] { return Open(t.names[0], o.baud); });
                 if (handle == -1)
                     return;
-                std::string version;
-                const int32_t r = calls([&] { return ReadVersion(handle, version); });
-                // The reason is the calling thread's, so it is taken here.
-                t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + Code(r);
+                std::string version, failed;
+                const int32_t r = calls([&] {
+                    const int32_t r = ReadVersion(handle, version);
+                    failed = r == 0 ? "" : Code(r);  // the reason is the calling thread's
+                    return r;
+                });
+                t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + failed;
                 calls([&] { return lc_exit(handle); });
             });
     }

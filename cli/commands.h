@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/calls.h"
 #include "cli/options.h"
 #include "dataout/steps.h"
 #include "settingfile/SettingFile.h"
@@ -55,29 +56,6 @@ private:
     std::string prefix_, pending_;
 };
 
-// Calls into the reader library from several threads: at once where the
-// library allows it, else one at a time; pauses between calls never wait
-// for another thread's turn.
-class LibraryCalls {
-public:
-    explicit LibraryCalls(bool parallel = true) : parallel_(parallel) {}
-    bool Parallel() const { return parallel_; }
-    // The calling thread's turn, held while the lock lives (an empty one when calls may overlap).
-    [[nodiscard]] std::unique_lock<std::mutex> Turn()
-    {
-        return parallel_ ? std::unique_lock(mutex_, std::defer_lock) : std::unique_lock(mutex_);
-    }
-    auto operator()(auto call)
-    {
-        const auto turn = Turn();
-        return call();
-    }
-
-private:
-    const bool parallel_;
-    std::mutex mutex_;
-};
-
 // Our library keeps links apart and is safe across threads; a maker's is
 // not known to be, unless the user says so with --calls.
 bool ParallelCalls(const Options& o);
@@ -106,8 +84,8 @@ struct Outcome {
     std::string step;  // the one that failed
     std::string said;  // its Code(), taken at once: later calls change the library's reason
 };
-// One setting on an open link, a line a step.
-Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls);
+// One setting on an open link, a line a step, by `port` of `calls`.
+Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls, size_t port);
 
 int Version(const Options& o);
 int ApplyFile(const Options& o, const setting::File& file);

@@ -6,7 +6,6 @@
 #include <QFileInfo>
 
 #include <atomic>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <thread>
@@ -86,18 +85,24 @@ struct Placement {
 // A reader set on an open link, and its version; the version of a failed
 // reader too, where it still answers. After a lost link the library would
 // read it from whatever reader is on the port by then.
-Placement SetReader(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls)
+Placement SetReader(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls, size_t at)
 {
     Placement placed;
-    placed.outcome = ApplyOn(handle, PlanOf(file), say, calls);
+    placed.outcome = ApplyOn(handle, PlanOf(file), say, calls, at);
     placed.lost = Lost(placed.outcome.code);
     if (placed.lost)
         return placed;
-    if (const int32_t r = calls([&] { return params::ReadVersion(handle, placed.version); }); r != 0) {
+    std::string failed;
+    const int32_t r = calls.Set(at, [&] {
+        const int32_t r = params::ReadVersion(handle, placed.version);
+        failed = r == 0 ? "" : Code(r);
+        return r;
+    });
+    if (r != 0) {
         placed.version.clear();
         placed.lost = Lost(r);
         if (placed.outcome.code == 0)
-            placed.outcome = {r, "version", Code(r)};
+            placed.outcome = {r, "version", failed};
     }
     placed.version = record::Version(placed.version);
     return placed;
@@ -124,26 +129,32 @@ struct Line {
     bool Done() const { return Stopped() || AllTaken(); }
 };
 
-// Asked often, so that a line's pace is the readers' pauses and not ours.
-void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(25)); }
 // After a failure, at a pace a person can follow.
-void CalmPause() { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }
+constexpr LibraryCalls::ms kCalm{500};
 
-// The link to the next reader on the port, or -1 once the station stops. A
+// The link to the next reader on port `at`, or -1 once the station stops. A
 // port that another program holds keeps every reader out: that is said, and
 // said again only when the library's reason changes.
-int32_t AwaitReader(Line& line, const Port& port, Screen& say)
+int32_t AwaitReader(Line& line, size_t at, Screen& say)
 {
+    const Port& port = line.o.ports[at];
     std::string before;
+    line.calls.LookAnew(at);
     while (!line.Done()) {
-        const int32_t handle = line.calls([&] { return Open(port, line.o.baud); });
-        if (handle != -1)
+        std::string why;
+        const std::optional<int32_t> handle = line.calls.Look(at, [&] {
+            const int32_t handle = Open(port, line.o.baud);
+            if (handle == -1)
+                why = T2LastError();  // the calling thread's
             return handle;
-        const std::string why = T2LastError();
+        });
+        if (!handle)
+            break;
+        if (*handle != -1)
+            return *handle;
         if (why != before && why.find(t2proto::kHeldElsewhere) != std::string::npos)
             say("Still waiting: %s\n", why.c_str());
         before = why;
-        Pause();
     }
     return -1;
 }
@@ -154,55 +165,61 @@ int32_t AwaitReader(Line& line, const Port& port, Screen& say)
 // it: there a failed read closes the link, and the reader is off once opening
 // the port has failed three times in a row, so that one lost reply on a poor
 // line does not take it for off. `handle` is then -1.
-void AwaitTakeOff(Line& line, const Port& port, int32_t& handle)
+void AwaitTakeOff(Line& line, size_t at, int32_t& handle)
 {
+    const Port& port = line.o.ports[at];
+    LibraryCalls::ms calm{};
+    line.calls.LookAnew(at);
     for (int missed = 0; !line.Done();) {
         if (handle == -1) {
-            handle = line.calls([&] { return Open(port, line.o.baud); });
+            const std::optional<int32_t> opened = line.calls.Look(at, [&] { return Open(port, line.o.baud); }, calm);
+            if (!opened)
+                return;
+            handle = *opened;
             if (handle == -1) {
                 if (++missed == 3)
                     return;
-                CalmPause();
                 continue;
             }
             missed = 0;
+            calm = {};
         }
         std::string ignored;
-        const int32_t r = line.calls([&] { return params::ReadVersion(handle, ignored); });
-        if (r == 0) {
-            Pause();
-            continue;
-        }
-        if (Lost(r))
+        const std::optional<int32_t> r =
+            line.calls.Look(at, [&] { return params::ReadVersion(handle, ignored); }, calm);
+        if (!r || Lost(*r))
             return;
+        if (*r == 0)
+            continue;
         if (!T2IsOurs()) {
-            line.calls([&] { return lc_exit(handle); });
+            line.calls.Set(at, [&] { return lc_exit(handle); });
             handle = -1;
         }
-        CalmPause();
+        calm = kCalm;
     }
 }
 
 // One port's loop: reader after reader until the station stops. A reader is
 // set once however long it stays on, and failed or not, the next is awaited
 // only once it has been taken off.
-Tally SetReaders(Line& line, const Port& port)
+Tally SetReaders(Line& line, size_t at)
 {
     const Options& o = line.o;
+    const Port& port = o.ports[at];
     Screen say(o.ports.size() > 1 ? port.name + ": " : "");
     Tally tally;
     while (!line.Done()) {
         say("\nWaiting for a reader on %s ...\n", port.name.c_str());
-        int32_t handle = AwaitReader(line, port, say);
+        int32_t handle = AwaitReader(line, at, say);
         if (handle == -1)
             break;
         const int number = ++line.taken;
         if (o.count && number > o.count) {  // another port took the last one meanwhile
-            line.calls([&] { return lc_exit(handle); });
+            line.calls.Set(at, [&] { return lc_exit(handle); });
             break;
         }
         say("Reader %d:\n", number);
-        const Placement placed = SetReader(handle, line.file, say, line.calls);
+        const Placement placed = SetReader(handle, line.file, say, line.calls, at);
         const Outcome& outcome = placed.outcome;
         const bool good = outcome.code == 0;
         (good ? tally.ok : tally.failed) += 1;
@@ -229,11 +246,12 @@ Tally SetReaders(Line& line, const Port& port)
         }
         if (!line.Done() && !placed.lost) {
             say("Take the reader off.\n");
-            AwaitTakeOff(line, port, handle);
+            AwaitTakeOff(line, at, handle);
         }
         if (handle != -1)
-            line.calls([&] { return lc_exit(handle); });
+            line.calls.Set(at, [&] { return lc_exit(handle); });
     }
+    line.calls.Leave(at);
     return tally;
 }
 
@@ -245,7 +263,8 @@ int Station(const Options& o, const setting::File& file)
     if (!source.open(QIODevice::ReadOnly))
         return Fail(kUsage, o.file.toStdString() + ": cannot read");
     Line line{o, file, QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString(),
-              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {}, LibraryCalls(ParallelCalls(o))};
+              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {},
+              LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
     const std::string logName = line.logName.toStdString();
     if (const std::string why = line.log.Open(FileSystemPath(line.logName)); !why.empty())
         return Fail(kUsage, logName + ": cannot append: " + why);
@@ -268,7 +287,7 @@ int Station(const Options& o, const setting::File& file)
     {
         std::vector<std::jthread> running;
         for (size_t i = 0; i < o.ports.size(); ++i)
-            running.emplace_back([&, i] { tallies[i] = SetReaders(line, o.ports[i]); });
+            running.emplace_back([&, i] { tallies[i] = SetReaders(line, i); });
     }
     Tally all;
     for (size_t i = 0; i < o.ports.size(); ++i) {

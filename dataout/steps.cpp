@@ -41,24 +41,24 @@ std::string Call(const Step& step, const Steps& steps)
 }
 
 int32_t Apply(const Steps& steps, int32_t handle, const std::function<void(int ms)>& pause,
-              const std::function<void(const Step&, int32_t result)>& done)
+              const std::function<void(const Step&, int32_t result)>& done, const Through& through)
 {
     const CardSettings& s = steps.settings;
     const AuxBuffers aux;
     for (const Step& step : steps.steps) {
-        int32_t r = 0;
-        switch (step.call) {
-        case Step::ReadOnly:
-            r = lc_setReadOnlyPara(handle, s.dataBase, aux.aux8, s.orientation, s.snSize, s.outLength, aux.auxA,
-                                   aux.auxB);
-            break;
-        case Step::Header:
-            r = lc_setReaderOnlyHead(handle, s.headerFlag);
-            break;
-        case Step::Block:
-            r = lc_setBlockReadPara(handle, s.blockAddress, steps.key.data());
-            break;
-        }
+        const auto call = [&]() -> int32_t {
+            switch (step.call) {
+            case Step::ReadOnly:
+                return lc_setReadOnlyPara(handle, s.dataBase, aux.aux8, s.orientation, s.snSize, s.outLength,
+                                          aux.auxA, aux.auxB);
+            case Step::Header:
+                return lc_setReaderOnlyHead(handle, s.headerFlag);
+            case Step::Block:
+                return lc_setBlockReadPara(handle, s.blockAddress, steps.key.data());
+            }
+            return 0;
+        };
+        const int32_t r = through ? through(call) : call();
         done(step, r);
         if (r == 0 || step.pauseAfterFailure)
             pause(step.pauseMs);

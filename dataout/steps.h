@@ -35,9 +35,11 @@ Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char,
 // The call as C, for a dry run: "lc_setReaderOnlyHead(handle, headerFlag=1)".
 std::string Call(const Step& step, const Steps& steps);
 
-// Makes the calls on the open link `handle`, telling `done` each one's result
-// and pausing after it with `pause`. The first failure ends it: its code, else 0.
+// Makes the calls on the open link `handle`, each through `through` where
+// given, telling `done` each one's result and pausing after it with `pause`.
+// The first failure ends it: its code, else 0.
+using Through = std::function<int32_t(const std::function<int32_t()>& call)>;
 int32_t Apply(const Steps& steps, int32_t handle, const std::function<void(int ms)>& pause,
-              const std::function<void(const Step&, int32_t result)>& done);
+              const std::function<void(const Step&, int32_t result)>& done, const Through& through = {});
 
 }  // namespace params

@@ -534,6 +534,29 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
     }
 }
 
+// With calls one at a time, a port where nothing answers (each look takes
+// the library's whole reply bound) neither holds up a reader being set
+// beside it nor misses a reader that starts answering there.
+TEST_F(Station, APortWhereNothingAnswersKeepsNoReaderWaiting)
+{
+    emulator::Emulator com1;
+    com1.Unplug();
+    com1.SetStoreMs(0);
+    std::string error;
+    ASSERT_TRUE(com1.Start("COM1", &error)) << error;
+    com1.SetFaults({.silent = true});
+    ASSERT_TRUE(com1.Plug("COM1 reader"));
+    StationRun station;
+    station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "2", "--calls",
+                               "serial"});
+    ASSERT_TRUE(reader.Plug("USB reader"));
+    ASSERT_TRUE(station.Await("USB: Take the reader off.")) << station.out.toStdString();
+    EXPECT_GT(com1.State().requests, 0);  // looked at while the USB reader was set
+    com1.SetFaults({});
+    EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    EXPECT_TRUE(station.out.contains("COM1: Reader 2: OK")) << station.out.toStdString();
+}
+
 // Stopped, every port finishes the reader it is setting and writes its row.
 TEST_F(Station, StoppedEveryPortFinishesItsReader)
 {
