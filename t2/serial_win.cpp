@@ -60,7 +60,7 @@ std::unique_ptr<SerialLine> SerialLine::Open(const std::string& path, int32_t ba
     saved.dcb.DCBlength = sizeof saved.dcb;
     if (GetCommState(handle, &saved.dcb) && GetCommTimeouts(handle, &saved.timeouts))
         line->saved_.reset(new Settings(saved));
-    if (!line->Configure(path, baud, error))
+    if (!line->Configure(baud, error))
         return nullptr;
     line->Discard();
     return line;
@@ -75,7 +75,7 @@ SerialLine::~SerialLine()
     CloseHandle(handle_);
 }
 
-bool SerialLine::Configure(const std::string&, int32_t baud, OpenError& error)
+bool SerialLine::Configure(int32_t baud, OpenError& error)
 {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
