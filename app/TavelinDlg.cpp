@@ -38,8 +38,12 @@ QString CommandTitle(int id)
 
 }  // namespace
 
+ReaderLink* g_readerLink = nullptr;
+MessageLog* g_mainDlg = nullptr;
+int32_t* g_cardSizeDetail = nullptr;
+
 CTavelinDlg::CTavelinDlg()
-    : Dialog(IDD)
+    : Dialog(IDD), m_pageComm({m_link, *this}), m_pageSpecial({m_link, *this})
 {
     // Before the window exists: the system takes the icon as the window is
     // made. Set at the first show it takes it a second time, a few ms of
@@ -47,6 +51,18 @@ CTavelinDlg::CTavelinDlg()
     setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
     OnClicked(IDC_BTN_OPEN, [this] { OnOpenClose(); });
     OnClicked(IDC_BTN_CLEAR_MSG, [this] { ClearLog(); });
+    g_readerLink = &m_link;
+    g_mainDlg = this;
+    g_cardSizeDetail = &m_pageSpecial.CardSizeDetail();
+}
+
+CTavelinDlg::~CTavelinDlg()
+{
+    if (g_mainDlg != this)
+        return;  // a later window holds the names
+    g_readerLink = nullptr;
+    g_mainDlg = nullptr;
+    g_cardSizeDetail = nullptr;
 }
 
 bool CTavelinDlg::OnInitDialog()
@@ -109,11 +125,6 @@ bool CTavelinDlg::OnInitDialog()
     m_pageComm.Initialise();  // the Special page is built when its tab is first shown
     for (int tab = 0; tab < m_sheet->count(); ++tab)
         m_sheet->widget(tab)->setAccessibleName(m_sheet->tabText(tab));
-
-    static ReaderLink link;  // lives as long as the process
-    link = ReaderLink{};
-    g_readerLink = &link;
-    g_mainDlg = this;
 
     setWindowTitle(tr(kTitle));
     return true;
@@ -186,8 +197,8 @@ bool CTavelinDlg::OpenReaderLink()
     const int handle = lc_init(port, baud);
     if (handle == -1)
         return false;
-    g_readerLink->handle = handle;
-    g_readerLink->port = port;
+    m_link.handle = handle;
+    m_link.port = port;
     m_portInUse = m_portCombo->currentText();
     m_baudInUse = m_baudCombo->currentText();
     return true;
@@ -196,7 +207,7 @@ bool CTavelinDlg::OpenReaderLink()
 void CTavelinDlg::OnOpenClose()
 {
     BusyCursor busy;
-    if (g_readerLink->handle == -1) {
+    if (m_link.handle == -1) {
         if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
             const QString reason = QString::fromStdString(T2LastError());
@@ -208,8 +219,8 @@ void CTavelinDlg::OnOpenClose()
         AppendLog(tr("Reader link ok"), 1);
         SetItemText(IDC_BTN_OPEN, tr("Close"));
     } else {
-        lc_exit(g_readerLink->handle);
-        g_readerLink->handle = -1;
+        lc_exit(m_link.handle);
+        m_link.handle = -1;
         AppendLog(tr("Reader link released"), 1);
         SetItemText(IDC_BTN_OPEN, tr("Open"));
     }
@@ -218,7 +229,7 @@ void CTavelinDlg::OnOpenClose()
 
 void CTavelinDlg::ShowLinkInUse()
 {
-    const bool linked = g_readerLink && g_readerLink->handle != -1;
+    const bool linked = m_link.handle != -1;
     const bool elsewhere = m_portCombo->currentText() != m_portInUse || m_baudCombo->currentText() != m_baudInUse;
     m_linkInUse->setText(tr("Linked: %1, %2").arg(m_portInUse, m_baudInUse));
     m_linkInUse->setVisible(linked && elsewhere);

@@ -23,6 +23,7 @@ public:
     static constexpr char kTitle[] = QT_TR_NOOP("ID/IC Card Data-Out Setting Tool");  // the window's title
 
     CTavelinDlg();
+    ~CTavelinDlg() override;
 
     // Appends `message` (and a line break when `newLine` is nonzero) to the
     // log and brings the newest line into view.
@@ -65,6 +66,7 @@ private:
 
     QComboBox* m_portCombo = nullptr;
     QComboBox* m_baudCombo = nullptr;
+    ReaderLink m_link;  // left as it is when the window goes: an open link ends with the process
     QString m_logText;
     QPlainTextEdit* m_logBox = nullptr;
     QLabel* m_linkInUse = nullptr;
@@ -76,6 +78,14 @@ private:
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;
 };
+
+// The window's link and log, and its Special page's card-number size, by
+// the names they have always had: each window sets them as it is built and
+// clears them as it goes, unless a later one has taken them. The pages use
+// their own references, not these.
+extern ReaderLink* g_readerLink;
+extern MessageLog* g_mainDlg;
+extern int32_t* g_cardSizeDetail;
 
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
 constexpr unsigned IDM_CARDCHECK = 0x0020;

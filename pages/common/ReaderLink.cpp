@@ -8,24 +8,21 @@
 #include "pages/common/ReaderPause.h"
 #include "t2/import/last_error.h"
 
-ReaderLink* g_readerLink = nullptr;
-MessageLog* g_mainDlg = nullptr;
-
-bool EnsurePortOpen()
+bool PageContext::EnsurePortOpen() const
 {
-    if (g_readerLink->handle == -1) {
-        g_mainDlg->AppendLog(QCoreApplication::translate("ReaderLink", "Port is not open"), 1);
+    if (link.handle == -1) {
+        log.AppendLog(QCoreApplication::translate("ReaderLink", "Port is not open"), 1);
         return false;
     }
     return true;
 }
 
 // The line as it stands, and what the code means over it.
-void LogWithCode(const char* message, int32_t result)
+void PageContext::LogWithCode(const char* message, int32_t result) const
 {
     const QString code = QCoreApplication::translate("ReaderLink", "code: %1");
-    g_mainDlg->AppendLog(ParamsText(message) + code.arg(QString::fromStdString(params::HexCode(result))), 1,
-                         QString::fromStdString(T2Reason(result)));
+    log.AppendLog(ParamsText(message) + code.arg(QString::fromStdString(params::HexCode(result))), 1,
+                  QString::fromStdString(T2Reason(result)));
 }
 
 QString ParamsText(const char* text)
@@ -33,9 +30,9 @@ QString ParamsText(const char* text)
     return QCoreApplication::translate("params", text);
 }
 
-int32_t ApplySteps(const params::Steps& steps)
+int32_t PageContext::ApplySteps(const params::Steps& steps) const
 {
-    return params::Apply(steps, g_readerLink->handle, Wait, [](const params::Step& step, int32_t r) {
+    return params::Apply(steps, link.handle, Wait, [this](const params::Step& step, int32_t r) {
         if (r != 0)
             LogWithCode(step.failed, r);
     });

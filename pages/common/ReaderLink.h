@@ -1,8 +1,7 @@
-// What both setting pages share: the one link to the reader, the message log
-// every reader action writes its line into, the guard they run before each
-// reader action, and two helpers. The main window sets both pointers once,
-// during its initialisation: the log is the window itself, and the link lives
-// as long as the process.
+// What both setting pages share: the link to the reader and the message log
+// every reader action writes its line into, both the main window's, which
+// hands each page a reference to them as it builds it; the guard they run
+// before each reader action, and two helpers.
 #pragma once
 
 #include <QString>
@@ -27,25 +26,27 @@ protected:
     ~MessageLog() = default;
 };
 
-extern ReaderLink* g_readerLink;
-extern MessageLog* g_mainDlg;
-
-// True when the link is open; otherwise logs "Port is not open".
-bool EnsurePortOpen();
-
-// Logs `message` (UTF-8, marked TAVELIN_TEXT("params", ...)) followed by
-// the library's result as "code: 0x..", in the user's language.
-void LogWithCode(const char* message, int32_t result);
-
-// A text of dataout/ marked TAVELIN_TEXT("params", ...), in the user's language.
-QString ParamsText(const char* text);
-
 namespace params {
 struct Steps;
 }
-// Sets the reader on the open link with the reader's pauses, logging the
-// step that fails; its code, else 0.
-int32_t ApplySteps(const params::Steps& steps);
+
+// What a page uses of the window that holds it; both outlive the page.
+struct PageContext {
+    ReaderLink& link;
+    MessageLog& log;
+
+    // True when the link is open; otherwise logs "Port is not open".
+    bool EnsurePortOpen() const;
+    // Logs `message` (UTF-8, marked TAVELIN_TEXT("params", ...)) followed by
+    // the library's result as "code: 0x..", in the user's language.
+    void LogWithCode(const char* message, int32_t result) const;
+    // Sets the reader on the open link with the reader's pauses, logging the
+    // step that fails; its code, else 0.
+    int32_t ApplySteps(const params::Steps& steps) const;
+};
+
+// A text of dataout/ marked TAVELIN_TEXT("params", ...), in the user's language.
+QString ParamsText(const char* text);
 
 // Fills the block list `list` of `page` with "0".."255" and selects 255.
 void FillBlockList(DlgItems& page, int list);

@@ -21,7 +21,7 @@ static_assert(std::size(kPresetButtons) == params::kPresets.size());
 
 }  // namespace
 
-CPage_comm::CPage_comm(QWidget* parent) : Page(IDD, parent) {}
+CPage_comm::CPage_comm(const PageContext& context, QWidget* parent) : Page(IDD, parent), m_context(context) {}
 
 int CPage_comm::PresetButton(int row)
 {
@@ -48,23 +48,23 @@ bool CPage_comm::OnInitDialog()
 
 void CPage_comm::ApplyPreset(int row)
 {
-    if (!EnsurePortOpen())
+    if (!m_context.EnsurePortOpen())
         return;
     BusyCursor busy;
-    if (ApplySteps(params::PresetSteps(params::kPresets.at(row))) == 0)
-        g_mainDlg->AppendLog(tr("Set ok"), 1);
+    if (m_context.ApplySteps(params::PresetSteps(params::kPresets.at(row))) == 0)
+        m_context.log.AppendLog(tr("Set ok"), 1);
 }
 
 void CPage_comm::OnGetVersion()
 {
-    if (!EnsurePortOpen())
+    if (!m_context.EnsurePortOpen())
         return;
     BusyCursor busy;
     std::string text;
-    if (const int32_t r = params::ReadVersion(g_readerLink->handle, text); r != 0) {
-        g_mainDlg->AppendLog(tr("Get version failed"), 1, QString::fromStdString(T2Reason(r)));
+    if (const int32_t r = params::ReadVersion(m_context.link.handle, text); r != 0) {
+        m_context.log.AppendLog(tr("Get version failed"), 1, QString::fromStdString(T2Reason(r)));
         return;
     }
-    g_mainDlg->AppendLog(tr("Get version success"), 1);
+    m_context.log.AppendLog(tr("Get version success"), 1);
     SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text));
 }

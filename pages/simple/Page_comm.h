@@ -4,12 +4,13 @@
 #include <QCoreApplication>
 
 #include "framework/Dialog.h"
+#include "pages/common/ReaderLink.h"
 
 class CPage_comm : public Page {
     Q_DECLARE_TR_FUNCTIONS(CPage_comm)
 
 public:
-    explicit CPage_comm(QWidget* parent = nullptr);
+    explicit CPage_comm(const PageContext& context, QWidget* parent = nullptr);
     static constexpr char kTitle[] = QT_TR_NOOP("Simple Setting");  // the tab's text
     static QString Title() { return tr(kTitle); }  // the same, in the user's language
 
@@ -19,4 +20,7 @@ public:
 
 protected:
     bool OnInitDialog() override;
+
+private:
+    PageContext m_context;
 };

@@ -5,8 +5,6 @@
 
 using namespace IDD_DLG_CARDSIZE_DETAIL1;
 
-int32_t g_cardSizeDetail = 0;
-
 CDlgCardSizeDetail1::CDlgCardSizeDetail1(QWidget* parent) : Dialog(IDD, parent)
 {
     OnClicked(IDC_RADIO_FRONT, [this] {

@@ -6,8 +6,6 @@
 
 #include "framework/Dialog.h"
 
-extern int32_t g_cardSizeDetail;
-
 class CDlgCardSizeDetail1 : public Dialog {
     Q_DECLARE_TR_FUNCTIONS(CDlgCardSizeDetail1)
 

@@ -75,7 +75,10 @@ QString CPage_special::Caption(int id)
     return {};
 }
 
-CPage_special::CPage_special(QWidget* parent) : Page(IDD, parent) {}
+CPage_special::CPage_special(const PageContext& context, QWidget* parent)
+    : Page(IDD, parent), m_context(context)
+{
+}
 
 bool CPage_special::OnInitDialog()
 {
@@ -84,12 +87,12 @@ bool CPage_special::OnInitDialog()
         EnableItem(IDC_BTN_DETAIL, IsChecked(IDC_RADIO_SELF_DEFINE));
         // Until Detail says otherwise, the first 4 bytes: every card's UID has
         // at least 4 (kMinUid), and they are what the 4-byte presets read.
-        if (g_cardSizeDetail == 0)
-            g_cardSizeDetail = params::SnSizeFront(4);
+        if (m_cardSizeDetail == 0)
+            m_cardSizeDetail = params::SnSizeFront(4);
     });
     OnClicked(IDC_BTN_DETAIL, [this] {
         CDlgCardSizeDetail1 dlg(this);
-        dlg.m_target = &g_cardSizeDetail;
+        dlg.m_target = &m_cardSizeDetail;
         dlg.DoModal();
     });
     OnClicked(IDC_RADIO_LENGTH_DEFAULT, [this] { EnableItem(IDC_EDIT_LENGTH, false); });
@@ -112,7 +115,7 @@ bool CPage_special::OnInitDialog()
     EnableItem(IDC_BTN_DETAIL, false);
     FillBlockList(*this, IDC_COMBO_ADDR);
     SetItemText(IDC_EDIT_PASSWORD, QString::fromLatin1(params::kDefaultKeyText));
-    g_cardSizeDetail = 0;
+    m_cardSizeDetail = 0;
     return true;
 }
 
@@ -123,7 +126,7 @@ params::CardSettings CPage_special::GatherOptions() const
         for (size_t row = 0; row < g.choices.size(); ++row)
             if (IsChecked(g.radios[row]))
                 o.*g.field = g.choices[row].maxCount == 0      ? g.choices[row].value
-                             : g.field == &CardSettings::snSize ? g_cardSizeDetail
+                             : g.field == &CardSettings::snSize ? m_cardSizeDetail
                                                                 : ItemInt(IDC_EDIT_LENGTH);
     return o;
 }
@@ -147,7 +150,7 @@ void CPage_special::Choose(const setting::Special& special)
             Control<QAbstractButton>(g.radios[c - g.choices.data()]).click();
     }
     if (s.snSize != kSnSizeAll)
-        g_cardSizeDetail = s.snSize;
+        m_cardSizeDetail = s.snSize;
     SetItemText(IDC_EDIT_LENGTH, s.outLength == kOutLengthDefault ? QString() : QString::number(s.outLength));
     SetSelectedIndex(IDC_COMBO_ADDR, s.blockAddress);
     SetItemText(IDC_EDIT_PASSWORD, QString::fromStdString(special.key));
@@ -155,18 +158,18 @@ void CPage_special::Choose(const setting::Special& special)
 
 void CPage_special::OnSet()
 {
-    if (!EnsurePortOpen())
+    if (!m_context.EnsurePortOpen())
         return;
     BusyCursor busy;
     std::array<unsigned char, 6> key{};
     if (!params::KeyBytes(ItemText8(IDC_EDIT_PASSWORD).toStdString(), key)) {
         // The line as it stands; over it, and at the caret, the box it means.
-        g_mainDlg->AppendLog(tr("Data or length invalid"), 1,
-                             tr("%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.")
-                                 .arg(Caption(IDC_STATIC_PASSWORD), QString::fromLatin1(params::kDefaultKeyText)));
+        m_context.log.AppendLog(tr("Data or length invalid"), 1,
+                                tr("%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.")
+                                    .arg(Caption(IDC_STATIC_PASSWORD), QString::fromLatin1(params::kDefaultKeyText)));
         FocusAndSelectAll(IDC_EDIT_PASSWORD);
         return;
     }
-    if (ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)
-        g_mainDlg->AppendLog(tr("Set ok"), 1);
+    if (m_context.ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)
+        m_context.log.AppendLog(tr("Set ok"), 1);
 }

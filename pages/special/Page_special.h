@@ -7,13 +7,14 @@
 
 #include "dataout/params.h"
 #include "framework/Dialog.h"
+#include "pages/common/ReaderLink.h"
 #include "settingfile/SettingFile.h"
 
 class CPage_special : public Page {
     Q_DECLARE_TR_FUNCTIONS(CPage_special)
 
 public:
-    explicit CPage_special(QWidget* parent = nullptr);
+    explicit CPage_special(const PageContext& context, QWidget* parent = nullptr);
 
     // The tab's text, and the caption the page gives control `id` in the
     // user's language (empty where it keeps the template's): Card Check names
@@ -28,7 +29,13 @@ public:
     setting::Special Choices();
     void Choose(const setting::Special& special);
     void OnSet();
+    // The card-number size Self-Define sends, as Detail last set it.
+    int32_t& CardSizeDetail() { return m_cardSizeDetail; }
 
 protected:
     bool OnInitDialog() override;
+
+private:
+    PageContext m_context;
+    int32_t m_cardSizeDetail = 0;
 };

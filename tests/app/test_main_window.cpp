@@ -175,12 +175,31 @@ TEST_F(MainWindow, OnlyMinusOneIsAFailedOpen)
 
 TEST_F(MainWindow, GuardLogsOnlyWhileClosed)
 {
-    EXPECT_FALSE(EnsurePortOpen());
+    const PageContext page{*g_readerLink, *g_mainDlg};
+    EXPECT_FALSE(page.EnsurePortOpen());
     EXPECT_EQ(dlg->LogText(), "Port is not open\r\n");
     Press(mainDlg::IDC_BTN_OPEN);
     dlg->ClearLog();
-    EXPECT_TRUE(EnsurePortOpen());
+    EXPECT_TRUE(page.EnsurePortOpen());
     EXPECT_EQ(dlg->LogText(), "");
+}
+
+// An open link is left to the process, not closed; the names go with the
+// window, and the next one starts closed.
+TEST_F(MainWindow, TheLinkAndTheNamesLiveAsLongAsTheWindow)
+{
+    Press(mainDlg::IDC_BTN_OPEN);
+    dlg.reset();
+    EXPECT_EQ(Fake().Ops(), (std::vector<std::string>{"lc_init"}));
+    EXPECT_EQ(g_readerLink, nullptr);
+    EXPECT_EQ(g_mainDlg, nullptr);
+    EXPECT_EQ(g_cardSizeDetail, nullptr);
+
+    dlg = std::make_unique<CTavelinDlg>();
+    dlg->show();
+    EXPECT_EQ(g_mainDlg, dlg.get());
+    EXPECT_EQ(g_readerLink->handle, -1);
+    EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_OPEN), "Open");
 }
 
 TEST_F(MainWindow, ClearEmptiesTheBoxAndStartsAfresh)

@@ -97,7 +97,7 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
         Confirm(d);
     });
 
-    EXPECT_EQ(g_cardSizeDetail, c.stored);
+    EXPECT_EQ(*g_cardSizeDetail, c.stored);
     EXPECT_EQ(seen.count, 1);
     EXPECT_EQ(seen.text, "Set ok");
     EXPECT_EQ(seen.title, "Paramter set ok");
@@ -130,7 +130,7 @@ TEST_F(DetailDialog, EscapeLeavesTheValue)
         EXPECT_TRUE(d.Control(detailDlg::IDC_EDIT_FRONT).isHidden()) << "the back hides the front box";
         QTest::keyClick(&d, Qt::Key_Escape);
     });
-    EXPECT_EQ(g_cardSizeDetail, 4);
+    EXPECT_EQ(*g_cardSizeDetail, 4);
     EXPECT_EQ(seen.count, 0);
 }
 
@@ -144,7 +144,7 @@ TEST_F(DetailDialog, EnterAtStartConfirms)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_Return);
     });
     EXPECT_EQ(seen.count, 1);
-    EXPECT_EQ(g_cardSizeDetail, 4);
+    EXPECT_EQ(*g_cardSizeDetail, 4);
 }
 
 TEST_F(DetailDialog, ReopensBlankAndTheSetPressSendsTheStoredSize)

@@ -164,7 +164,7 @@ TEST_F(SpecialPage, ASavedSettingLoadedAgainSetsAsChoosingByHand)
         for (int id : c.clicks)
             Click(Page(), id);
         if (c.detail)
-            g_cardSizeDetail = c.detail;
+            *g_cardSizeDetail = c.detail;
         Type(IDC_EDIT_LENGTH, c.length);
         Page().SetSelectedIndex(IDC_COMBO_ADDR, c.block);
         Page().SetItemText(IDC_EDIT_PASSWORD, c.key);
@@ -247,19 +247,19 @@ TEST_F(SpecialPage, StaticLengthBox)
 
 TEST_F(SpecialPage, SelfDefineEnablesDetailAndTurnsZeroIntoFour)
 {
-    EXPECT_EQ(g_cardSizeDetail, 0);
+    EXPECT_EQ(*g_cardSizeDetail, 0);
     Click(Page(), IDC_RADIO_SELF_DEFINE);
     EXPECT_TRUE(Page().Control(IDC_BTN_DETAIL).isEnabled());
-    EXPECT_EQ(g_cardSizeDetail, 4);
+    EXPECT_EQ(*g_cardSizeDetail, 4);
 
-    g_cardSizeDetail = 0xF3;  // as the detail dialog leaves it
+    *g_cardSizeDetail = 0xF3;  // as the detail dialog leaves it
     EXPECT_EQ(SentSnSize(), 0xF3);
     Click(Page(), IDC_RADIO_ALL);
     EXPECT_EQ(SentSnSize(), 0) << "All sends 0 whatever the detail holds";
     Click(Page(), IDC_RADIO_SELF_DEFINE);
     EXPECT_EQ(SentSnSize(), 0xF3) << "a nonzero detail value is kept";
 
-    g_cardSizeDetail = 0;
+    *g_cardSizeDetail = 0;
     EXPECT_EQ(SentSnSize(), 0) << "a stored 0 is sent until Self-Define is clicked again";
     Click(Page(), IDC_RADIO_SELF_DEFINE);
     EXPECT_EQ(SentSnSize(), 4);
@@ -358,7 +358,7 @@ TEST(SpecialPageStart, IsBuiltAndInitialisedOnlyWhenItsTabIsFirstShown)
     Fake().Reset();
     CTavelinDlg dlg;
     dlg.show();
-    g_cardSizeDetail = 9;
+    *g_cardSizeDetail = 9;
     EXPECT_TRUE(dlg.SpecialPage().children().isEmpty());
 
     dlg.Sheet()->setCurrentIndex(1);
@@ -367,7 +367,7 @@ TEST(SpecialPageStart, IsBuiltAndInitialisedOnlyWhenItsTabIsFirstShown)
     EXPECT_EQ(dlg.SpecialPage().ItemText(IDC_BTN_SET), "Set");
     EXPECT_TRUE(dlg.SpecialPage().Control(IDC_BTN_SET).isVisible());
     EXPECT_FALSE(dlg.SpecialPage().Control(IDC_BTN_GET).isVisible()) << "hidden in the template";
-    EXPECT_EQ(g_cardSizeDetail, 0);
+    EXPECT_EQ(*g_cardSizeDetail, 0);
     for (int id : {IDC_RADIO_ALL, IDC_RADIO_DECIMAL, IDC_RADIO_REVERSE, IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_NO_HEADER})
         EXPECT_TRUE(dlg.SpecialPage().IsChecked(id)) << id;
     EXPECT_EQ(dlg.SpecialPage().SelectedIndex(IDC_COMBO_ADDR), 255);

@@ -19,7 +19,7 @@ public:
     ~EmulatedReader()
     {
         if (dlg && g_readerLink->handle != -1)
-            dlg->OnOpenClose();  // frees the library's handle for the next test
+            dlg->OnOpenClose();  // a window leaves it open, as the program does; a benchmark builds many
         dlg.reset();
         reader.Stop();
     }
