@@ -124,7 +124,7 @@ std::string UnopenablePort(const Options& o)
         if (!port.number)
             return "--port " + port.name +
                    ": the reader library is a maker's, which opens a port by its number only, and " + port.name +
-                   " has none (USB and COM1..COM256 but COM101 have one)";
+                   " has none (" + t2dev::kNumberedPortNames + " have one)";
     return {};
 }
 
