@@ -164,20 +164,21 @@ void CCardCheckDlg::Refresh()
     if (check.source == CardCheck::kTyped) {
         auto* box = &Control<QLineEdit>(IDC_EDIT_UID);
         const QSignalBlocker quiet(box);
-        box->setText(check.uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(check.uids.uids[check.uid], " ")));
+        const auto& uids = check.uids.uids;
+        box->setText(uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids[check.uid], " ")));
     }
 
     // The settings line up in a column after the widest output.
     auto* list = &Control<QPlainTextEdit>(IDC_EDIT_OUTPUTS);
     const QFontMetrics metrics(list->font());
     int width = 0;
-    for (const CardCheckRow& row : check.rows)
-        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(QString::fromLatin1(Shown(row.output)))));
-    list->setTabStopDistance(std::max(width, 1));
     QStringList lines;
-    for (const CardCheckRow& row : check.rows)
-        lines << (row.marked ? QStringLiteral("► ") : QString()) + QString::fromLatin1(Shown(row.output)) + '\t' +
-                     SettingName(row.settings);
+    for (const CardCheckRow& row : check.rows) {
+        const QString output = QString::fromLatin1(Shown(row.output));
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(output)));
+        lines << (row.marked ? QStringLiteral("► ") : QString()) + output + '\t' + SettingName(row.settings);
+    }
+    list->setTabStopDistance(std::max(width, 1));
     SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
     SetItemText(IDC_STATIC_VERDICT, Verdict(check, ItemText(IDC_EDIT_PRINTED).trimmed()));
 

@@ -57,11 +57,13 @@ struct Choice {
 inline constexpr Choice kBaseChoices[] = {
     {Decimal, "Decimal"}, {Hexadecimal, "Hexadecimal"}, {Wiegand, "Wiegand"}, {String, "String"}};
 inline constexpr Choice kOrderChoices[] = {{Forward, "Forward"}, {Reverse, "Reverse"}};
-inline constexpr Choice kSizeChoices[] = {{kSnSizeAll, "All"}, {SnSizeFront(0), "First", 15}, {SnSizeBack(0), "Last", 15}};
+inline constexpr Choice kSizeChoices[] = {
+    {kSnSizeAll, "All"}, {SnSizeFront(0), "First", 15}, {SnSizeBack(0), "Last", 15}};
 inline constexpr Choice kLengthChoices[] = {{kOutLengthDefault, "Default"}, {0, "Static", 99}};
 // "USB Without Enter" sends what "WithOut" does; the page and its files
 // still tell it apart.
-inline constexpr Choice kHeaderChoices[] = {{WithHeader, "With"}, {WithoutHeader, "WithOut"}, {WithoutHeader, "USB Without Enter"}};
+inline constexpr Choice kHeaderChoices[] = {
+    {WithHeader, "With"}, {WithoutHeader, "WithOut"}, {WithoutHeader, "USB Without Enter"}};
 inline constexpr size_t kUsbWithoutEnterRow = 2;
 
 // A Special page group: the value it sets, its choices, its key in a setting

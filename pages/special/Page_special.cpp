@@ -160,11 +160,13 @@ params::CardSettings CPage_special::GatherOptions() const
 {
     CardSettings o{.blockAddress = SelectedIndex(IDC_COMBO_ADDR)};
     for (const Row& row : kRows)
-        for (size_t k = 0; k < row.radios.size(); ++k)
+        for (size_t k = 0; k < row.radios.size(); ++k) {
+            const Group& g = row.group;
             if (IsChecked(row.radios[k].id))
-                o.*row.group.field = row.group.choices[k].maxCount == 0      ? row.group.choices[k].value
-                                     : row.group.field == &CardSettings::snSize ? g_cardSizeDetail
-                                                                                : ItemInt(IDC_EDIT_LENGTH);
+                o.*g.field = g.choices[k].maxCount == 0      ? g.choices[k].value
+                             : g.field == &CardSettings::snSize ? g_cardSizeDetail
+                                                                : ItemInt(IDC_EDIT_LENGTH);
+        }
     return o;
 }
 
@@ -181,10 +183,11 @@ void CPage_special::Choose(const setting::Special& special)
     const CardSettings& s = special.output;
     // A click, as the user's would, so that what hangs on a choice follows it.
     for (const Row& row : kRows) {
-        const Choice* c = row.group.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
-                                                                       : FindChoice(row.group.choices, s.*row.group.field);
+        const Group& g = row.group;
+        const Choice* c = g.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
+                                                               : FindChoice(g.choices, s.*g.field);
         if (c)
-            Control<QAbstractButton>(row.radios[size_t(c - row.group.choices.data())].id).click();
+            Control<QAbstractButton>(row.radios[size_t(c - g.choices.data())].id).click();
     }
     if (s.snSize != kSnSizeAll)
         g_cardSizeDetail = s.snSize;
