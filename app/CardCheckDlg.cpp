@@ -9,10 +9,9 @@
 #include <QSignalBlocker>
 #include <QStringList>
 #include <algorithm>
-#include <span>
 
 #include "app/SettingFileDialog.h"
-#include "dataout/card.h"
+#include "dataout/cardcheck.h"
 #include "pages/common/ReaderLink.h"
 #include "pages/simple/Page_comm.h"
 #include "pages/special/Page_special.h"
@@ -24,55 +23,20 @@ namespace {
 
 using namespace params;
 
-// Beside the presets, the Special choices that give the numbers cards are
-// most often printed with.
-const CardSettings kSpecialChoices[] = {
-    {Decimal, Forward},
-    {Decimal, Reverse},
-    {Hexadecimal, Forward},
-    {Hexadecimal, Reverse},
-    {Wiegand, Forward},
-    {Wiegand, Reverse},
-    {Decimal, Forward, SnSizeBack(3), 8},
-    {Decimal, Reverse, SnSizeBack(3), 8},
-};
-
-// A value by its choice's caption on the page.
-QString Caption(std::span<const Choice> choices, int32_t value)
-{
-    const Choice* c = FindChoice(choices, value);
-    return c ? ParamsText(c->caption) : QString::number(value);
-}
-
-// A Special choice in the words of the page and its Detail dialog, so that
-// it can be chosen there.
-QString SpecialSetting(const CardSettings& s)
-{
-    using namespace IDD_PAGE_SPECIAL;
-    namespace detail = IDD_DLG_CARDSIZE_DETAIL1;
-    QString size = Caption(kSizeChoices, s.snSize);
-    if (s.snSize != kSnSizeAll) {
-        const int end = s.snSize & 0xF0 ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
-        size = CCardCheckDlg::tr("%1, %2 %3 %4")
-                   .arg(size, CPage_special::Caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
-                        QString::number(s.snSize & 0x0F));
-    }
-    QString length = Caption(kLengthChoices, s.outLength);
-    if (s.outLength != kOutLengthDefault)
-        length = CCardCheckDlg::tr("%1 %2 %3").arg(length, QString::number(s.outLength),
-                                                CPage_special::Caption(IDC_STATIC_CHARS));
-    return CCardCheckDlg::tr("%1: %2 · %3 · %4 · %5 · %6")
-        .arg(CPage_special::Title(), size, Caption(kBaseChoices, s.dataBase),
-             Caption(kOrderChoices, s.orientation), length, Caption(kHeaderChoices, s.headerFlag));
-}
-
 // The way to set it: a preset's button, else the Special choices.
 QString SettingName(const CardSettings& s)
 {
-    for (const Preset& p : kPresets)
-        if (p.settings == s)
-            return CCardCheckDlg::tr("%1: \"%2\"").arg(CPage_comm::Title(), ParamsText(p.caption));
-    return SpecialSetting(s);
+    if (const Preset* p = PresetOf(s))
+        return CCardCheckDlg::tr("%1: \"%2\"").arg(CPage_comm::Title(), ParamsText(p->caption));
+    return CPage_special::Describe(s);
+}
+
+QStringList SettingNames(const std::vector<CardSettings>& settings)
+{
+    QStringList names;
+    for (const CardSettings& s : settings)
+        names << SettingName(s);
+    return names;
 }
 
 QString From(const QString& typed, const Preset& preset)
@@ -120,6 +84,41 @@ std::string Latin1(const QString& text)
     return text.toLatin1().toStdString();
 }
 
+// What the window says above the rows: how to start, or where the UID came from.
+QString Note(const CardCheck& check, const QString& typed, const Preset& preset)
+{
+    const bool none = !check.uids.problem.empty();
+    switch (check.source) {
+    case CardCheck::kNothing:
+        return CCardCheckDlg::tr("Type the card's UID in hex, or what the reader types and the preset it was set to.");
+    case CardCheck::kUid:
+        return none ? CCardCheckDlg::tr("Not a card's UID: %1.").arg(Said(check.uids.problem)) : QString();
+    case CardCheck::kTyped:
+        return none ? CCardCheckDlg::tr("No UID gives %1: %2.").arg(From(typed, preset), Said(check.uids.problem))
+                    : WorkedOut(typed, preset, check.uids, check.uid);
+    }
+    return {};
+}
+
+QString Verdict(const CardCheck& check, const QString& printed)
+{
+    const QString separator = CCardCheckDlg::tr("; ");
+    switch (check.verdict) {
+    case CardCheck::kNone:
+        return {};
+    case CardCheck::kAskPrinted:
+        return CCardCheckDlg::tr("Type the number printed on the card to see which settings give it.");
+    case CardCheck::kNoneGives:
+        return CCardCheckDlg::tr("No preset or Special choice listed gives %1.").arg(printed);
+    case CardCheck::kGiven:
+        break;
+    }
+    const QString given = SettingNames(check.given).join(separator);
+    return check.also.empty() ? CCardCheckDlg::tr("Given by: %1.").arg(given)
+                              : CCardCheckDlg::tr("Given by: %1. Also given by: %2.")
+                                    .arg(given, SettingNames(check.also).join(separator));
+}
+
 }  // namespace
 
 bool CCardCheckDlg::OnInitDialog()
@@ -155,105 +154,36 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
     Dialog::keyPressEvent(event);
 }
 
-UidChoices CCardCheckDlg::CurrentUids(QString& note)
-{
-    note.clear();
-    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
-    if (typed.isEmpty()) {
-        if (ItemText(IDC_EDIT_UID).trimmed().isEmpty()) {
-            note = tr("Type the card's UID in hex, or what the reader types and the preset it was set to.");
-            return {};
-        }
-        Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
-        if (!uid.problem.empty())
-            note = tr("Not a card's UID: %1.").arg(Said(uid.problem));
-        return uid.problem.empty() ? UidChoices{{uid.bytes}, {}} : UidChoices{};
-    }
-
-    const Preset& preset = kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)];
-    UidChoices uids = UidsFromPresetText(Latin1(typed), preset);
-    if (!uids.problem.empty())
-        note = tr("No UID gives %1: %2.").arg(From(typed, preset), Said(uids.problem));
-    return uids;
-}
-
 void CCardCheckDlg::Refresh()
 {
-    // The presets' rows, then the Special choices'.
-    std::vector<CardSettings> settings;
-    for (const Preset& p : kPresets)
-        settings.push_back(p.settings);
-    settings.insert(settings.end(), std::begin(kSpecialChoices), std::end(kSpecialChoices));
-    QStringList names;
-    for (const CardSettings& s : settings)
-        names << SettingName(s);
-
-    QString note;
-    const UidChoices uids = CurrentUids(note);
-    const CheckedCard card = CheckCard(uids.uids, settings, ItemText(IDC_EDIT_PRINTED).toStdString());
-    if (const QString typed = ItemText(IDC_EDIT_TYPED).trimmed(); !typed.isEmpty()) {
-        if (!uids.uids.empty())
-            note = WorkedOut(typed, kPresets[std::max(SelectedIndex(IDC_COMBO_PRESET), 0)], uids, card.uid);
+    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
+    const Preset& preset = kPresets[size_t(std::max(SelectedIndex(IDC_COMBO_PRESET), 0))];
+    const CardCheck check = RunCardCheck({Latin1(ItemText(IDC_EDIT_UID)), Latin1(typed),
+                                          size_t(&preset - kPresets.data()), ItemText(IDC_EDIT_PRINTED).toStdString()});
+    SetItemText(IDC_STATIC_NOTE, Note(check, typed, preset));
+    if (check.source == CardCheck::kTyped) {
         auto* box = &Control<QLineEdit>(IDC_EDIT_UID);
         const QSignalBlocker quiet(box);
-        box->setText(uids.uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids.uids[card.uid], " ")));
+        const auto& uids = check.uids.uids;
+        box->setText(uids.empty() ? QString() : QString::fromLatin1(BytesToHex(uids[check.uid], " ")));
     }
-    SetItemText(IDC_STATIC_NOTE, note);
 
     // The settings line up in a column after the widest output.
     auto* list = &Control<QPlainTextEdit>(IDC_EDIT_OUTPUTS);
     const QFontMetrics metrics(list->font());
     int width = 0;
-    QStringList outputs;
-    for (const Typed& output : card.outputs) {
-        outputs << QString::fromLatin1(Shown(output));
-        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(outputs.back())));
+    QStringList lines;
+    for (const CardCheckRow& row : check.rows) {
+        const QString output = QString::fromLatin1(Shown(row.output));
+        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(output)));
+        lines << (row.marked ? QStringLiteral("► ") : QString()) + output + '\t' + SettingName(row.settings);
     }
     list->setTabStopDistance(std::max(width, 1));
-
-    QStringList lines, matches;
-    for (size_t k = 0; k < card.outputs.size(); ++k) {
-        const bool match = std::find(card.matches.begin(), card.matches.end(), k) != card.matches.end();
-        if (match)
-            matches << names[int(k)];
-        lines << (match ? QStringLiteral("► ") : QString()) + outputs[int(k)] + '\t' + names[int(k)];
-    }
     SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));
+    SetItemText(IDC_STATIC_VERDICT, Verdict(check, ItemText(IDC_EDIT_PRINTED).trimmed()));
 
-    // Beside the rows marked, the best of the settings not listed, up to kShown in all.
-    constexpr qsizetype kShown = 5;
-    std::vector<CardSettings> chosen;
-    for (size_t k : card.matches)
-        chosen.push_back(settings[k]);
-    QStringList others;
-    for (const CardSettings& s : card.found)
-        if (std::ranges::find(settings, s) == settings.end() && matches.size() + others.size() < kShown) {
-            chosen.push_back(s);
-            others << SettingName(s);
-        }
-
-    const QString printed = ItemText(IDC_EDIT_PRINTED).trimmed();
-    QString verdict;
-    if (!matches.isEmpty() && !others.isEmpty())
-        verdict = tr("Given by: %1. Also given by: %2.").arg(matches.join(tr("; ")), others.join(tr("; ")));
-    else if (!matches.isEmpty() || !others.isEmpty())
-        verdict = tr("Given by: %1.").arg((matches + others).join(tr("; ")));
-    else if (!lines.isEmpty() && !printed.isEmpty())
-        verdict = tr("No preset or Special choice listed gives %1.").arg(printed);
-    else if (!lines.isEmpty())
-        verdict = tr("Type the number printed on the card to see which settings give it.");
-    SetItemText(IDC_STATIC_VERDICT, verdict);
-
-    // A preset's row is that preset; a Special row, its choices with the UID and default key.
-    m_matched = {};
-    if (!chosen.empty()) {
-        const auto preset = std::ranges::find(kPresets, chosen.front(), &Preset::settings);
-        if (preset != kPresets.end())
-            m_matched.preset = size_t(preset - kPresets.begin());
-        else
-            m_matched.special.output = chosen.front();
-    }
-    EnableItem(IDC_BTN_SAVE_SETTING, !chosen.empty());
+    m_matched = {check.savePreset, {check.saveSpecial.value_or(CardSettings{})}};
+    EnableItem(IDC_BTN_SAVE_SETTING, check.savePreset || check.saveSpecial);
 }
 
 void CCardCheckDlg::SaveMatched()

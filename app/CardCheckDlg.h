@@ -24,9 +24,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // The UIDs the reader's text allows under its preset when there is one,
-    // else the UID box's; `note` says why there are none.
-    params::UidChoices CurrentUids(QString& note);
     void Refresh();
     void SaveMatched();
 

@@ -86,6 +86,8 @@ bool CTavelinDlg::OnInitDialog()
     AddCommands();
 
     m_portCombo = &Control<QComboBox>(IDC_COMBO_PORT);
+    for (const int32_t port : params::kWindowPorts)
+        m_portCombo->addItem(QString::fromStdString(params::PortName(port)));
     m_baudCombo = &Control<QComboBox>(IDC_COMBO_BAUD);
     m_logBox = &Control<QPlainTextEdit>(IDC_EDIT_MSG);
     SetItemText(IDC_STATIC_PORT, tr("Port"));
@@ -191,8 +193,8 @@ void CTavelinDlg::ClearLog()
 
 bool CTavelinDlg::OpenReaderLink()
 {
-    // The boxes hold the names the command line takes too.
-    const int port = params::PortNumber(m_portCombo->currentText().toStdString()).value_or(-1);
+    // The port by its place in the list; the rate by its digits, which the command line takes too.
+    const int port = params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)];
     const int baud = params::BaudRate(m_baudCombo->currentText().toStdString()).value_or(0);
     const int handle = lc_init(port, baud);
     if (handle == -1)

@@ -58,11 +58,11 @@ int Fail(int code, const std::string& why)
     return code;
 }
 
-Plan PlanOf(const setting::File& file)
+std::optional<Steps> StepsOf(const setting::File& file)
 {
     if (file.preset)
-        return {PresetSteps(kPresets[*file.preset]), std::nullopt};
-    return {SpecialSteps(file.special.output, {}), file.special.key};
+        return PresetSteps(kPresets[*file.preset]);
+    return SpecialSteps(file.special.output, file.special.key);
 }
 
 std::string Code(int32_t r)
@@ -72,21 +72,22 @@ std::string Code(int32_t r)
 
 // The reader's pauses are said before they are waited out. A failure's
 // reason is taken on the thread that made the call, where the library keeps it.
-Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls, size_t port)
+Outcome ApplyOn(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls, size_t port)
 {
     std::string said;
-    if (plan.keyText && calls.Set(port, [&] {
-            if (KeyBytes(*plan.keyText, plan.steps.key))
-                return 0;
-            said = Code(T2_E_BAD_ARGUMENT);
-            return 1;
+    // A Special Setting's Password goes through the library's asc_hex, as the page sends it.
+    std::optional<Steps> steps = file.preset ? StepsOf(file) : std::nullopt;
+    if (!steps && calls.Set(port, [&] {
+            steps = StepsOf(file);
+            said = steps ? "" : Code(T2_E_BAD_ARGUMENT);
+            return steps ? 0 : 1;
         }) != 0)
         return {T2_E_BAD_ARGUMENT, "key", said};
-    const size_t total = plan.steps.steps.size();
+    const size_t total = steps->steps.size();
     size_t at = 0;
     Outcome outcome;
     Apply(
-        plan.steps, handle,
+        *steps, handle,
         [&](int ms) {
             say(", reader storing %.1f s\n", ms / 1000.0);
             calls.Store(port, std::chrono::milliseconds(ms));
@@ -123,7 +124,7 @@ std::string UnopenablePort(const Options& o)
         if (!port.number)
             return "--port " + port.name +
                    ": the reader library is a maker's, which opens a port by its number only, and " + port.name +
-                   " has none (USB and COM1..COM256 but COM101 have one)";
+                   " has none (" + t2dev::kNumberedPortNames + " have one)";
     return {};
 }
 
@@ -150,19 +151,19 @@ int Version(const Options& o)
 
 int ApplyFile(const Options& o, const setting::File& file)
 {
-    Plan plan = PlanOf(file);
     if (o.dryRun) {
         const Port& port = o.ports[0];
         if (port.number)
             Say("lc_init(%d, %d)  ; %s\n", *port.number, o.baud, port.name.c_str());
         else
             Say("t2_open(\"%s\", %d)\n", port.name.c_str(), o.baud);
-        if (plan.keyText) {
-            Say("asc_hex(\"%s\", key, 6)\n", plan.keyText->c_str());
-            KeyBytes(*plan.keyText, plan.steps.key);  // checked when the file loaded
-        }
-        for (const Step& step : plan.steps.steps)
-            Say("%s\npause %d ms%s\n", Call(step, plan.steps).c_str(), step.pauseMs,
+        if (!file.preset)
+            Say("asc_hex(\"%s\", key, 6)\n", file.special.key.c_str());
+        const std::optional<Steps> steps = StepsOf(file);
+        if (!steps)
+            return Fail(kStepFailed, "key failed: " + Code(T2_E_BAD_ARGUMENT));
+        for (const Step& step : steps->steps)
+            Say("%s\npause %d ms%s\n", Call(step, *steps).c_str(), step.pauseMs,
                 step.pauseAfterFailure ? ", also after a failure" : "");
         Say("lc_exit(handle)\n");
         return kOk;
@@ -173,7 +174,7 @@ int ApplyFile(const Options& o, const setting::File& file)
     Say("%s at %d baud: %s\n", o.ports[0].name.c_str(), o.baud, setting::Describe(file).toUtf8().constData());
     Screen say;
     LibraryCalls calls;
-    const Outcome outcome = ApplyOn(handle, plan, say, calls, 0);
+    const Outcome outcome = ApplyOn(handle, file, say, calls, 0);
     lc_exit(handle);
     if (outcome.code != 0)
         return Fail(kStepFailed, outcome.step + " failed: " + outcome.said);

@@ -71,13 +71,8 @@ std::string UnopenablePort(const Options& o);
 // A library result with its reason.
 std::string Code(int32_t result);
 
-// The calls a file makes, and whether its key goes through asc_hex first
-// (a Special Setting's Password does, as the page sends it).
-struct Plan {
-    params::Steps steps;
-    std::optional<std::string> keyText;
-};
-Plan PlanOf(const setting::File& file);
+// The calls a file makes; nothing where asc_hex refuses its Password.
+std::optional<params::Steps> StepsOf(const setting::File& file);
 
 struct Outcome {
     int32_t code = 0;
@@ -85,7 +80,7 @@ struct Outcome {
     std::string said;  // its Code(), taken at once: later calls change the library's reason
 };
 // One setting on an open link, a line a step, by `port` of `calls`.
-Outcome ApplyOn(int32_t handle, Plan plan, Screen& say, LibraryCalls& calls, size_t port);
+Outcome ApplyOn(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls, size_t port);
 
 int Version(const Options& o);
 int ApplyFile(const Options& o, const setting::File& file);

@@ -20,7 +20,7 @@ const char* const kUsageText =
     "                              [--calls parallel|serial]\n"
     "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
-    "PORT is USB, COM1..COM256 or, on Linux, a USB socket's name (USB:1.2). More: " TAVELIN_MANUAL ".\n";
+    "PORT is USB, " T2DEV_COM_NAMES " or, on Linux, a USB socket's name (USB:1.2). More: " TAVELIN_MANUAL ".\n";
 
 std::string HelpText()
 {

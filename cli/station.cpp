@@ -88,7 +88,7 @@ struct Placement {
 Placement SetReader(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls, size_t at)
 {
     Placement placed;
-    placed.outcome = ApplyOn(handle, PlanOf(file), say, calls, at);
+    placed.outcome = ApplyOn(handle, file, say, calls, at);
     placed.lost = Lost(placed.outcome.code);
     if (placed.lost)
         return placed;

@@ -125,11 +125,6 @@ bool Gives(std::span<const uint8_t> uid, const CardSettings& s, const std::strin
     return out.problem.empty() && Bare(Shown(out.typed)) == bareNumber;
 }
 
-// The Special page's groups, each a choice away from its default.
-constexpr int32_t CardSettings::*kGroups[] = {&CardSettings::snSize, &CardSettings::dataBase,
-                                              &CardSettings::orientation, &CardSettings::outLength,
-                                              &CardSettings::headerFlag};
-
 }  // namespace
 
 std::string SettingProblem(const CardSettings& s)
@@ -290,13 +285,14 @@ std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string
     for (int32_t n = 1; n < static_cast<int32_t>(uid.size()); ++n)
         sizes.insert(sizes.end(), {SnSizeFront(n), SnSizeBack(n)});
     const auto enter = static_cast<int32_t>(Bare(kEnter).size());
+    // Each group a choice away from its default.
     auto away = [](const CardSettings& s) {
-        return std::ranges::count_if(kGroups, [&s](auto group) { return s.*group != kSpecialDefaults.*group; });
+        return std::ranges::count_if(kGroups, [&s](const Group& g) { return s.*g.field != kSpecialDefaults.*g.field; });
     };
     auto needless = [&](const CardSettings& s) {
-        return std::ranges::any_of(kGroups, [&](auto group) {
+        return std::ranges::any_of(kGroups, [&](const Group& g) {
             CardSettings without = s;
-            without.*group = kSpecialDefaults.*group;
+            without.*g.field = kSpecialDefaults.*g.field;
             return without != s && Gives(uid, without, number);
         });
     };

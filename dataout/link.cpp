@@ -1,6 +1,5 @@
 #include "dataout/link.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "t2/devices.h"
@@ -8,12 +7,17 @@
 
 namespace params {
 
+static_assert(kUsbPort == t2dev::kUsbNumber);
+
+std::string PortName(int32_t number)
+{
+    return t2dev::PortName(number).value_or(std::string());
+}
+
 std::optional<int32_t> PortNumber(std::string_view name)
 {
-    const auto sameLetter = [](char a, char b) { return (a >= 'a' && a <= 'z' ? char(a - 'a' + 'A') : a) == b; };
-    for (const PortName& port : kPorts)
-        if (std::ranges::equal(name, port.name, sameLetter))
-            return port.number;
+    if (t2dev::CanonicalPortName(name) == PortName(kUsbPort))
+        return kUsbPort;
     if (const auto n = t2dev::ComNumber(name); n && *n - 1 != kUsbPort)
         return *n - 1;
     return std::nullopt;

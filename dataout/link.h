@@ -13,18 +13,14 @@ namespace params {
 
 constexpr int32_t kUsbPort = 100;
 
-// The window's ports, each with the library's number for it; the command line
-// takes more, by the rules below.
-struct PortName {
-    std::string_view name;
-    int32_t number;
-};
-inline constexpr PortName kPorts[] = {{"USB", kUsbPort}, {"COM1", 0}, {"COM2", 1}, {"COM3", 2}, {"COM4", 3},
-                                      {"COM5", 4},       {"COM6", 5}, {"COM7", 6}, {"COM8", 7}, {"COM9", 8}};
+// The window's port list by the library's numbers, in its order: USB, then
+// COM1..COM9. The command line takes more, by the rules below.
+inline constexpr int32_t kWindowPorts[] = {kUsbPort, 0, 1, 2, 3, 4, 5, 6, 7, 8};
 
-// The library's number for a port's name, in any case: those of kPorts, and
-// COMn's n-1 for the command line's COM10..COM256 (not COM101, as 100 is
-// USB's); nothing for another name.
+// A port's name by its number: "USB", or "COMn" for n-1.
+std::string PortName(int32_t number);
+// The library's number for a port's name, in any case: USB's, and COMn's n-1
+// for COM1..COM256 (not COM101, as 100 is USB's); nothing for another name.
 std::optional<int32_t> PortNumber(std::string_view name);
 
 // A port the command line names: its name as the library spells it, and its

@@ -1,6 +1,7 @@
 #include "dataout/params.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace params {
 
@@ -28,6 +29,14 @@ const Choice* FindChoice(std::span<const Choice> choices, int32_t value)
         if (c.maxCount == 0 ? value == c.value : value - c.value >= 1 && value - c.value <= c.maxCount)
             return &c;
     return nullptr;
+}
+
+const Group& GroupOf(int32_t CardSettings::*field)
+{
+    for (const Group& g : kGroups)
+        if (g.field == field)
+            return g;
+    std::abort();  // a field no group sets: the caller's mistake
 }
 
 std::string HexCode(int32_t result)

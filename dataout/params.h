@@ -44,44 +44,48 @@ struct CardSettings {
 // What the Special page has chosen when it opens.
 inline constexpr CardSettings kSpecialDefaults{Decimal, Reverse};
 
-// One choice of a Special page group: the value it sends, its word in a
-// setting file and its caption on the page. Files written keep the word, so
-// it stays when the caption changes. A counted choice takes a number N in
-// 1..maxCount too, sends value + N, and is written "word N".
+// One choice of a Special page group: the value it sends and its word in a
+// setting file. Files written keep the word, so it stays when the page's
+// caption changes. A counted choice takes a number N in 1..maxCount too,
+// sends value + N, and is written "word N".
 struct Choice {
     int32_t value;
     const char* word;
-    const char* caption;
     int32_t maxCount = 0;
 };
 
 inline constexpr Choice kBaseChoices[] = {
-    {Decimal, "Decimal", TAVELIN_TEXT("params", "Decimal")},
-    {Hexadecimal, "Hexadecimal", TAVELIN_TEXT("params", "Hexadecimal")},
-    {Wiegand, "Wiegand", TAVELIN_TEXT("params", "Wiegand")},
-    {String, "String", TAVELIN_TEXT("params", "String")},
-};
-inline constexpr Choice kOrderChoices[] = {
-    {Forward, "Forward", TAVELIN_TEXT("params", "Forward")},
-    {Reverse, "Reverse", TAVELIN_TEXT("params", "Reverse")},
-};
+    {Decimal, "Decimal"}, {Hexadecimal, "Hexadecimal"}, {Wiegand, "Wiegand"}, {String, "String"}};
+inline constexpr Choice kOrderChoices[] = {{Forward, "Forward"}, {Reverse, "Reverse"}};
 inline constexpr Choice kSizeChoices[] = {
-    {kSnSizeAll, "All", TAVELIN_TEXT("params", "All")},
-    {SnSizeFront(0), "First", TAVELIN_TEXT("params", "Self-Define"), 15},
-    {SnSizeBack(0), "Last", TAVELIN_TEXT("params", "Self-Define"), 15},
-};
-inline constexpr Choice kLengthChoices[] = {
-    {kOutLengthDefault, "Default", TAVELIN_TEXT("params", "Default")},
-    {0, "Static", TAVELIN_TEXT("params", "Static"), 99},
-};
+    {kSnSizeAll, "All"}, {SnSizeFront(0), "First", 15}, {SnSizeBack(0), "Last", 15}};
+inline constexpr Choice kLengthChoices[] = {{kOutLengthDefault, "Default"}, {0, "Static", 99}};
 // "USB Without Enter" sends what "WithOut" does; the page and its files
 // still tell it apart.
 inline constexpr Choice kHeaderChoices[] = {
-    {WithHeader, "With", TAVELIN_TEXT("params", "With")},
-    {WithoutHeader, "WithOut", TAVELIN_TEXT("params", "WithOut")},
-    {WithoutHeader, "USB Without Enter", TAVELIN_TEXT("params", "USB Without Enter")},
-};
+    {WithHeader, "With"}, {WithoutHeader, "WithOut"}, {WithoutHeader, "USB Without Enter"}};
 inline constexpr size_t kUsbWithoutEnterRow = 2;
+
+// A Special page group: the value it sets, its choices, its key in a setting
+// file, and what a counted choice's number is ("N 1..15 bytes"). The block
+// address and its key are no group: a number and a text.
+struct Group {
+    const char* key;
+    int32_t CardSettings::*field;
+    std::span<const Choice> choices;
+    const char* count = nullptr;
+    const char* unit = nullptr;
+};
+// In a setting file's order.
+inline constexpr Group kGroups[] = {
+    {"base", &CardSettings::dataBase, kBaseChoices},
+    {"order", &CardSettings::orientation, kOrderChoices},
+    {"size", &CardSettings::snSize, kSizeChoices, "N", TAVELIN_TEXT("setting", "bytes")},
+    {"length", &CardSettings::outLength, kLengthChoices, "L", TAVELIN_TEXT("setting", "characters")},
+    {"header", &CardSettings::headerFlag, kHeaderChoices},
+};
+// The group that sets `field`.
+const Group& GroupOf(int32_t CardSettings::*field);
 
 // The first of `choices` that sends `value`, or nullptr when none does.
 const Choice* FindChoice(std::span<const Choice> choices, int32_t value);

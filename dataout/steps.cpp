@@ -1,6 +1,7 @@
 #include "dataout/steps.h"
 
 #include "dataout/card.h"
+#include "dataout/link.h"
 #include "t2/t2.h"
 
 namespace params {
@@ -14,13 +15,16 @@ Steps PresetSteps(const Preset& preset)
              {Step::Block, "read address", TAVELIN_TEXT("params", "Set return error，"), 1000, true}}};
 }
 
-Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key)
+std::optional<Steps> SpecialSteps(const CardSettings& settings, std::string_view keyText)
 {
-    return {settings,
-            key,
-            {{Step::ReadOnly, "output", TAVELIN_TEXT("params", "Set return error，"), 100},
-             {Step::Header, "header", TAVELIN_TEXT("params", "Set header return error，"), 1000},
-             {Step::Block, "read address", TAVELIN_TEXT("params", "Set address of reading return error，"), 1000}}};
+    std::array<unsigned char, 6> key{};
+    if (!KeyBytes(keyText, key))
+        return std::nullopt;
+    return Steps{settings,
+                 key,
+                 {{Step::ReadOnly, "output", TAVELIN_TEXT("params", "Set return error，"), 100},
+                  {Step::Header, "header", TAVELIN_TEXT("params", "Set header return error，"), 1000},
+                  {Step::Block, "read address", TAVELIN_TEXT("params", "Set address of reading return error，"), 1000}}};
 }
 
 std::string Call(const Step& step, const Steps& steps)

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dataout/params.h"
@@ -29,8 +31,10 @@ struct Steps {
 
 // A preset's button: its output, then the UID with the default key.
 Steps PresetSteps(const Preset& preset);
-// The Special page's Set: output, header, then the block and its key.
-Steps SpecialSteps(const CardSettings& settings, const std::array<unsigned char, 6>& key);
+// The Special page's Set: its Password's text through the library's asc_hex,
+// then output, header, and the block with that key; nothing where asc_hex
+// refuses the text.
+std::optional<Steps> SpecialSteps(const CardSettings& settings, std::string_view keyText);
 
 // The call as C, for a dry run: "lc_setReaderOnlyHead(handle, headerFlag=1)".
 std::string Call(const Step& step, const Steps& steps);

@@ -23,22 +23,6 @@ using namespace params;
 constexpr int kFormat = 1;
 constexpr qint64 kMaxBytes = 64 * 1024;  // a setting file is a few lines
 
-// A Special key that takes one of a group's choices, and what its count is
-// ("N 1..15 bytes").
-struct Group {
-    const char* key;
-    std::span<const Choice> choices;
-    int32_t CardSettings::*field;
-    const char* count = nullptr;
-    const char* unit = nullptr;
-};
-const Group kGroups[] = {
-    {"base", kBaseChoices, &CardSettings::dataBase},
-    {"order", kOrderChoices, &CardSettings::orientation},
-    {"size", kSizeChoices, &CardSettings::snSize, "N", QT_TRANSLATE_NOOP("setting", "bytes")},
-    {"length", kLengthChoices, &CardSettings::outLength, "L", QT_TRANSLATE_NOOP("setting", "characters")},
-    {"header", kHeaderChoices, &CardSettings::headerFlag},
-};
 const QStringList kSpecialKeys = [] {
     QStringList keys;
     for (const Group& g : kGroups)

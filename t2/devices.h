@@ -18,12 +18,16 @@ namespace t2dev {
 
 constexpr int kMaxCom = 256;
 constexpr int32_t kUsbNumber = 100;
-// For messages: the names there are.
+// For messages, texts that other texts are made of: the COM names there are
+// (kMaxCom), all the names there are, and those with a number (COM101's
+// n-1 would be USB's).
+#define T2DEV_COM_NAMES "COM1..COM256"
 #ifdef _WIN32
-inline constexpr const char* kPortNames = "USB or COM1..COM256";
+inline constexpr const char* kPortNames = "USB or " T2DEV_COM_NAMES;
 #else
-inline constexpr const char* kPortNames = "USB, COM1..COM256 or a USB socket's name (USB:1.2)";
+inline constexpr const char* kPortNames = "USB, " T2DEV_COM_NAMES " or a USB socket's name (USB:1.2)";
 #endif
+inline constexpr const char* kNumberedPortNames = "USB and " T2DEV_COM_NAMES " but COM101";
 
 // n of "COMn" for n in 1..kMaxCom, in any case; nothing for another name.
 std::optional<int> ComNumber(std::string_view name);

@@ -257,7 +257,7 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
     auto name = t2dev::PortName(port);
     if (!name)
         return InitFailed("no port number " + std::to_string(port) +
-                          ": use 0..255 for COM1..COM256 (COM101 has none: 100 is USB) or 100 for USB");
+                          ": use 0..255 for " T2DEV_COM_NAMES " (COM101 has none: 100 is USB) or 100 for USB");
     return Open(*name, baud);
 }
 

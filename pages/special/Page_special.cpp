@@ -1,12 +1,10 @@
 #include "pages/special/Page_special.h"
 
 #include <QAbstractButton>
-#include <array>
-#include <iterator>
+#include <QStringList>
 #include <span>
 #include <vector>
 
-#include "dataout/link.h"
 #include "dataout/params.h"
 #include "dataout/steps.h"
 #include "pages/common/ReaderLink.h"
@@ -38,28 +36,49 @@ const struct {
 
 using params::CardSettings;
 using params::Choice;
+using params::Group;
 
-// A group's radios, row for row with its choices; a counted choice's number
-// is Detail's for the size, the Chars box's for the length.
-struct Group {
-    template <size_t N>
-    Group(int32_t CardSettings::*field, const Choice (&choices)[N], const int (&radios)[N])
-        : field(field), choices(choices), radios(std::begin(radios), std::end(radios))
-    {
-    }
-    int32_t CardSettings::*field;
-    std::span<const Choice> choices;
-    std::vector<int> radios;
+// A choice's radio and its caption; captions are marked in the context of
+// the texts dataout/ gives (ParamsText).
+struct Radio {
+    int id;
+    const char* caption;
 };
-const Group kGroups[] = {
-    {&CardSettings::snSize, params::kSizeChoices, {IDC_RADIO_ALL, IDC_RADIO_SELF_DEFINE, IDC_RADIO_SELF_DEFINE}},
-    {&CardSettings::dataBase, params::kBaseChoices,
-     {IDC_RADIO_DECIMAL, IDC_RADIO_HEX, IDC_RADIO_WIEGAND, IDC_RADIO_STRING}},
-    {&CardSettings::orientation, params::kOrderChoices, {IDC_RADIO_FORWARD, IDC_RADIO_REVERSE}},
-    {&CardSettings::outLength, params::kLengthChoices, {IDC_RADIO_LENGTH_DEFAULT, IDC_RADIO_LENGTH_STATIC}},
-    {&CardSettings::headerFlag, params::kHeaderChoices,
-     {IDC_RADIO_HEADER, IDC_RADIO_NO_HEADER, IDC_RADIO_USB_NO_ENTER}},
+// Each group's radios, row for row with its choices, in the page's order, top
+// to bottom; a counted choice's number is Detail's for the size, the Chars
+// box's for the length.
+struct Row {
+    const Group& group;
+    std::vector<Radio> radios;
 };
+const Row kRows[] = {
+    {params::GroupOf(&CardSettings::snSize),
+     {{IDC_RADIO_ALL, QT_TRANSLATE_NOOP("params", "All")},
+      {IDC_RADIO_SELF_DEFINE, QT_TRANSLATE_NOOP("params", "Self-Define")},
+      {IDC_RADIO_SELF_DEFINE, QT_TRANSLATE_NOOP("params", "Self-Define")}}},
+    {params::GroupOf(&CardSettings::dataBase),
+     {{IDC_RADIO_DECIMAL, QT_TRANSLATE_NOOP("params", "Decimal")},
+      {IDC_RADIO_HEX, QT_TRANSLATE_NOOP("params", "Hexadecimal")},
+      {IDC_RADIO_WIEGAND, QT_TRANSLATE_NOOP("params", "Wiegand")},
+      {IDC_RADIO_STRING, QT_TRANSLATE_NOOP("params", "String")}}},
+    {params::GroupOf(&CardSettings::orientation),
+     {{IDC_RADIO_FORWARD, QT_TRANSLATE_NOOP("params", "Forward")},
+      {IDC_RADIO_REVERSE, QT_TRANSLATE_NOOP("params", "Reverse")}}},
+    {params::GroupOf(&CardSettings::outLength),
+     {{IDC_RADIO_LENGTH_DEFAULT, QT_TRANSLATE_NOOP("params", "Default")},
+      {IDC_RADIO_LENGTH_STATIC, QT_TRANSLATE_NOOP("params", "Static")}}},
+    {params::GroupOf(&CardSettings::headerFlag),
+     {{IDC_RADIO_HEADER, QT_TRANSLATE_NOOP("params", "With")},
+      {IDC_RADIO_NO_HEADER, QT_TRANSLATE_NOOP("params", "WithOut")},
+      {IDC_RADIO_USB_NO_ENTER, QT_TRANSLATE_NOOP("params", "USB Without Enter")}}},
+};
+
+// The radio of `row`'s choice that sends `value`, or nothing.
+const Radio* RadioOf(const Row& row, int32_t value)
+{
+    const Choice* c = params::FindChoice(row.group.choices, value);
+    return c ? &row.radios[size_t(c - row.group.choices.data())] : nullptr;
+}
 
 }  // namespace
 
@@ -68,11 +87,32 @@ QString CPage_special::Caption(int id)
     for (const auto& caption : kCaptions)
         if (caption.id == id)
             return tr(caption.text);
-    for (const Group& g : kGroups)
-        for (size_t row = 0; row < g.radios.size(); ++row)
-            if (g.radios[row] == id)
-                return ParamsText(g.choices[row].caption);
+    for (const Row& row : kRows)
+        for (const Radio& radio : row.radios)
+            if (radio.id == id)
+                return ParamsText(radio.caption);
     return {};
+}
+
+QString CPage_special::Describe(const params::CardSettings& s)
+{
+    namespace detail = IDD_DLG_CARDSIZE_DETAIL1;
+    QStringList parts;
+    for (const Row& row : kRows) {
+        const int32_t value = s.*row.group.field;
+        const Radio* radio = RadioOf(row, value);
+        QString part = radio ? ParamsText(radio->caption) : QString::number(value);
+        const Choice* c = params::FindChoice(row.group.choices, value);
+        if (c && c->maxCount > 0 && row.group.field == &CardSettings::snSize) {
+            const int end = c->value == params::SnSizeBack(0) ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
+            part = tr("%1, %2 %3 %4").arg(part, Caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
+                                          QString::number(value - c->value));
+        } else if (c && c->maxCount > 0) {
+            part = tr("%1 %2 %3").arg(part, QString::number(value - c->value), Caption(IDC_STATIC_CHARS));
+        }
+        parts << part;
+    }
+    return tr("%1: %2").arg(Title(), parts.join(QStringLiteral(" · ")));
 }
 
 CPage_special::CPage_special(const PageContext& context, QWidget* parent)
@@ -103,14 +143,14 @@ bool CPage_special::OnInitDialog()
     OnClicked(IDC_BTN_SET, [this] { OnSet(); });
     for (const auto& caption : kCaptions)
         SetItemText(caption.id, tr(caption.text));
-    for (const Group& g : kGroups)
-        for (int id : g.radios)
-            SetItemText(id, Caption(id));
+    for (const Row& row : kRows)
+        for (const Radio& radio : row.radios)
+            SetItemText(radio.id, ParamsText(radio.caption));
     LabelItem(IDC_EDIT_LENGTH, IDC_STATIC_CHARS);
     LabelItem(IDC_COMBO_ADDR, IDC_STATIC_ADDR);
     LabelItem(IDC_EDIT_PASSWORD, IDC_STATIC_PASSWORD);
-    for (const Group& g : kGroups)
-        SetCheck(g.radios[params::FindChoice(g.choices, params::kSpecialDefaults.*g.field) - g.choices.data()], true);
+    for (const Row& row : kRows)
+        SetCheck(RadioOf(row, params::kSpecialDefaults.*row.group.field)->id, true);
     LimitText(IDC_EDIT_LENGTH, 2);
     EnableItem(IDC_BTN_DETAIL, false);
     FillBlockList(*this, IDC_COMBO_ADDR);
@@ -122,12 +162,14 @@ bool CPage_special::OnInitDialog()
 params::CardSettings CPage_special::GatherOptions() const
 {
     CardSettings o{.blockAddress = SelectedIndex(IDC_COMBO_ADDR)};
-    for (const Group& g : kGroups)
-        for (size_t row = 0; row < g.choices.size(); ++row)
-            if (IsChecked(g.radios[row]))
-                o.*g.field = g.choices[row].maxCount == 0      ? g.choices[row].value
+    for (const Row& row : kRows)
+        for (size_t k = 0; k < row.radios.size(); ++k) {
+            const Group& g = row.group;
+            if (IsChecked(row.radios[k].id))
+                o.*g.field = g.choices[k].maxCount == 0      ? g.choices[k].value
                              : g.field == &CardSettings::snSize ? m_cardSizeDetail
                                                                 : ItemInt(IDC_EDIT_LENGTH);
+        }
     return o;
 }
 
@@ -143,11 +185,12 @@ void CPage_special::Choose(const setting::Special& special)
     Initialise();
     const CardSettings& s = special.output;
     // A click, as the user's would, so that what hangs on a choice follows it.
-    for (const Group& g : kGroups) {
+    for (const Row& row : kRows) {
+        const Group& g = row.group;
         const Choice* c = g.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
                                                                : FindChoice(g.choices, s.*g.field);
         if (c)
-            Control<QAbstractButton>(g.radios[c - g.choices.data()]).click();
+            Control<QAbstractButton>(row.radios[size_t(c - g.choices.data())].id).click();
     }
     if (s.snSize != kSnSizeAll)
         m_cardSizeDetail = s.snSize;
@@ -161,8 +204,8 @@ void CPage_special::OnSet()
     if (!m_context.EnsurePortOpen())
         return;
     BusyCursor busy;
-    std::array<unsigned char, 6> key{};
-    if (!params::KeyBytes(ItemText8(IDC_EDIT_PASSWORD).toStdString(), key)) {
+    const auto steps = params::SpecialSteps(GatherOptions(), ItemText8(IDC_EDIT_PASSWORD).toStdString());
+    if (!steps) {
         // The line as it stands; over it, and at the caret, the box it means.
         m_context.log.AppendLog(tr("Data or length invalid"), 1,
                                 tr("%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.")
@@ -170,6 +213,6 @@ void CPage_special::OnSet()
         FocusAndSelectAll(IDC_EDIT_PASSWORD);
         return;
     }
-    if (m_context.ApplySteps(params::SpecialSteps(GatherOptions(), key)) == 0)
+    if (m_context.ApplySteps(*steps) == 0)
         m_context.log.AppendLog(tr("Set ok"), 1);
 }

@@ -22,6 +22,9 @@ public:
     static constexpr char kTitle[] = QT_TR_NOOP("Special Setting");
     static QString Title() { return tr(kTitle); }
     static QString Caption(int id);
+    // A Special choice in the words of the page and its Detail dialog, so that
+    // it can be chosen there: "Special Setting: All · Decimal · ...".
+    static QString Describe(const params::CardSettings& settings);
 
     params::CardSettings GatherOptions() const;  // what Set sends, block address too
     // The page's choices as a setting file holds them, the Password as typed;

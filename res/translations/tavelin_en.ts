@@ -4,18 +4,6 @@
 <context>
     <name>CCardCheckDlg</name>
     <message>
-        <source>%1, %2 %3 %4</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 %2 %3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1: %2 · %3 · %4 · %5 · %6</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1: &quot;%2&quot;</source>
         <translation type="unfinished"></translation>
     </message>
@@ -202,6 +190,18 @@
     </message>
     <message>
         <source>%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, %2 %3 %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -4,18 +4,6 @@
 <context>
     <name>CCardCheckDlg</name>
     <message>
-        <source>%1, %2 %3 %4</source>
-        <translation>%1，%2：%3 %4 个字节</translation>
-    </message>
-    <message>
-        <source>%1 %2 %3</source>
-        <translation>%1 %2 %3</translation>
-    </message>
-    <message>
-        <source>%1: %2 · %3 · %4 · %5 · %6</source>
-        <translation>%1：%2 · %3 · %4 · %5 · %6</translation>
-    </message>
-    <message>
         <source>%1: &quot;%2&quot;</source>
         <translation>%1：“%2”</translation>
     </message>
@@ -203,6 +191,18 @@
     <message>
         <source>%1 takes the 6-byte key as 12 hexadecimal digits (0-9, A-F), such as %2.</source>
         <translation>%1 须为 6 字节密钥，即 12 位十六进制数字（0-9、A-F），例如 %2。</translation>
+    </message>
+    <message>
+        <source>%1, %2 %3 %4</source>
+        <translation>%1，%2：%3 %4 个字节</translation>
+    </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <translation>%1 %2 %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
     </message>
 </context>
 <context>

@@ -61,6 +61,11 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_CLEAR_MSG), "Clear MSG");
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_PORT), "USB");
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_BAUD), "9600");
+    const auto& ports = dlg->Control<QComboBox>(mainDlg::IDC_COMBO_PORT);
+    QStringList names;
+    for (int i = 0; i < ports.count(); ++i)
+        names << ports.itemText(i);
+    EXPECT_EQ(names, QStringList({"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
     EXPECT_EQ(g_mainDlg, dlg.get());
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
