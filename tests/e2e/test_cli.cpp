@@ -29,6 +29,9 @@ namespace {
 namespace specialPage = IDD_PAGE_SPECIAL;
 namespace commPage = IDD_PAGE_COMM;
 
+// The program as shipped, and as most tests run it: the reader's pauses said, not waited out.
+const QString kShipped = QStringLiteral(TAVELIN_CONFIG), kNoPause = QStringLiteral(TAVELIN_CONFIG_NOPAUSE);
+
 struct Result {
     int exitCode;
     QString out, err;
@@ -39,7 +42,7 @@ Result Config(const QStringList& args, const QString& out = {})
     QProcess config;
     if (!out.isEmpty())
         config.setStandardOutputFile(out);
-    config.start(QStringLiteral(TAVELIN_CONFIG), args);
+    config.start(kNoPause, args);
     if (!config.waitForFinished(60000))  // a bound for a failure, not a pace
         return {-1, {}, QStringLiteral("did not finish")};
     return {config.exitCode(), QString::fromUtf8(config.readAllStandardOutput()),
@@ -232,11 +235,12 @@ TEST_F(Cli, AnAnswerLostOnTheWayIsAFailure)
 struct StationRun {
     QProcess process;
     QString out;
+    QString program = kNoPause;  // kShipped where something happens while a reader stores
 
     void Start(const QString& dir, const QStringList& args)
     {
         process.setWorkingDirectory(dir);
-        process.start(QStringLiteral(TAVELIN_CONFIG), QStringList{"station"} + args);
+        process.start(program, QStringList{"station"} + args);
     }
     // Whether it says `text` `count` times within a generous bound.
     bool Await(const QString& text, int count = 1)
@@ -309,6 +313,7 @@ protected:
 TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
 {
     StationRun station;
+    station.program = kShipped;
     station.Start(dir.path(), {file, "--port", "USB", "--log", csv, "--count", "3"});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0001"));
     ASSERT_TRUE(station.Await("Take the reader off.", 1)) << station.out.toStdString();
@@ -412,6 +417,7 @@ TEST_F(Station, AReaderLeftOnIsSetOnce)
 TEST_F(Station, AReaderSwappedMidSetIsRecordedAsItself)
 {
     StationRun station;
+    station.program = kShipped;
     station.Start(dir.path(), {file, "--log", csv, "--count", "2"});
     ASSERT_TRUE(reader.Plug("first"));
     ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
@@ -500,6 +506,7 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
         SCOPED_TRACE(calls.join(' ').toStdString());
         const QString log = Path(QStringLiteral("readers%1.csv").arg(calls.size()));
         StationRun station;
+        station.program = kShipped;
         station.Start(dir.path(), QStringList{file, "--port", "USB", "--port", "COM1", "--port", "COM2", "--log", log,
                                               "--count", "3"} + calls);
         ASSERT_TRUE(reader.Plug("USB reader"));
@@ -566,6 +573,7 @@ TEST_F(Station, StoppedEveryPortFinishesItsReader)
     ASSERT_TRUE(com1.Start("COM1", &error)) << error;
     com1.SetStoreMs(0);
     StationRun station;
+    station.program = kShipped;
     station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "4"});
     ASSERT_TRUE(reader.Plug());
     ASSERT_TRUE(com1.Plug());
@@ -697,6 +705,7 @@ TEST_F(Station, FinishesTheReaderWhenStopped)
         SCOPED_TRACE(strsignal(c.signal));
         const QString log = Path(QStringLiteral("readers-%1.csv").arg(c.signal));
         StationRun station;
+        station.program = kShipped;
         QProcess head;  // reads up to "Reader 1:" and leaves
         if (c.signal == SIGPIPE) {
             station.process.setStandardOutputProcess(&head);
