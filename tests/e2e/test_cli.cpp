@@ -235,7 +235,7 @@ TEST_F(Cli, AnAnswerLostOnTheWayIsAFailure)
 struct StationRun {
     QProcess process;
     QString out;
-    QString program = kNoPause;  // kShipped where something happens while a reader stores
+    QString program = kNoPause;  // kShipped where the reader's pauses matter
 
     void Start(const QString& dir, const QStringList& args)
     {
@@ -554,6 +554,7 @@ TEST_F(Station, APortWhereNothingAnswersKeepsNoReaderWaiting)
     com1.SetFaults({.silent = true});
     ASSERT_TRUE(com1.Plug("COM1 reader"));
     StationRun station;
+    station.program = kShipped;  // its looks go in the reader's pauses
     station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "2", "--calls",
                                "serial"});
     ASSERT_TRUE(reader.Plug("USB reader"));
