@@ -258,18 +258,17 @@ std::optional<int> ParseArgs(int argc, char** argv, Setup& s)
         std::string_view option = argv[i];
         if (option == "--help" || option == "-h")
             return Usage(nullptr);
-        bool* flag = option == "--silent"      ? &s.faults.silent
-                     : option == "--bad-crc"   ? &s.faults.badCrc
-                     : option == "--replace"   ? &s.replace
-                     : option == "--unplugged" ? &s.plugged
-                                               : nullptr;
-        if (flag) {
-            *flag = option != "--unplugged";
-            continue;
-        }
-        if (i + 1 >= argc)
+        if (option == "--silent")
+            s.faults.silent = true;
+        else if (option == "--bad-crc")
+            s.faults.badCrc = true;
+        else if (option == "--unplugged")
+            s.plugged = false;
+        else if (option == "--replace")
+            s.replace = true;
+        else if (i + 1 >= argc)
             return Usage(("unknown option or missing value: " + std::string(option)).c_str());
-        if (const std::string problem = TakeValue(option, argv[++i], s); !problem.empty())
+        else if (const std::string problem = TakeValue(option, argv[++i], s); !problem.empty())
             return Usage(problem.c_str());
     }
     return std::nullopt;
