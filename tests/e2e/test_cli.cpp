@@ -29,7 +29,8 @@ namespace {
 namespace specialPage = IDD_PAGE_SPECIAL;
 namespace commPage = IDD_PAGE_COMM;
 
-// The program as shipped, and as most tests run it: the reader's pauses said, not waited out.
+// The program as shipped, and as most tests run it: the reader's pauses said,
+// and waited out only while a file "hold" is in its working folder.
 const QString kShipped = QStringLiteral(TAVELIN_CONFIG), kNoPause = QStringLiteral(TAVELIN_CONFIG_NOPAUSE);
 
 struct Result {
@@ -227,13 +228,16 @@ TEST_F(Cli, AnAnswerLostOnTheWayIsAFailure)
 struct StationRun {
     QProcess process;
     QString out;
-    QString program = kNoPause;  // kShipped where the reader's pauses matter
+    QString program = kNoPause;
 
     void Start(const QString& dir, const QStringList& args)
     {
         process.setWorkingDirectory(dir);
         process.start(program, QStringList{"station"} + args);
     }
+    // From Hold() to Release(), a reader's pause lasts: the test acts while it stores.
+    void Hold() { QFile(process.workingDirectory() + "/hold").open(QIODevice::WriteOnly); }
+    void Release() { QFile::remove(process.workingDirectory() + "/hold"); }
     // Whether it says `text` `count` times within a generous bound.
     bool Await(const QString& text, int count = 1)
     {
@@ -305,7 +309,6 @@ protected:
 TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
 {
     StationRun station;
-    station.program = kShipped;
     station.Start(dir.path(), {file, "--port", "USB", "--log", csv, "--count", "3"});
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0001"));
     ASSERT_TRUE(station.Await("Take the reader off.", 1)) << station.out.toStdString();
@@ -315,9 +318,11 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     ASSERT_TRUE(station.Await("Take the reader off.", 2)) << station.out.toStdString();
     reader.Unplug();
     reader.SetFaults({});
+    station.Hold();
     ASSERT_TRUE(reader.Plug("TR-200 V2.14 #0003"));
     ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing", 3)) << station.out.toStdString();
     reader.Unplug();  // while the reader stores what it took
+    station.Release();
     EXPECT_EQ(station.Finish(), 1);
     EXPECT_TRUE(station.out.endsWith("Station stopped: ok 1, failed 2.\n")) << station.out.toStdString();
     // The failed step's own reason, not that of the version read after it.
@@ -411,12 +416,13 @@ TEST_P(LeftOn, AReaderLeftOnIsSetOnce)
 TEST_F(Station, AReaderSwappedMidSetIsRecordedAsItself)
 {
     StationRun station;
-    station.program = kShipped;
     station.Start(dir.path(), {file, "--log", csv, "--count", "2"});
+    station.Hold();
     ASSERT_TRUE(reader.Plug("first"));
     ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
     reader.Unplug();
     ASSERT_TRUE(reader.Plug("second"));
+    station.Release();
     EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
     EXPECT_EQ(Rows(csv), (QStringList{"USB,,failed,read address,0x1003", "USB,second,ok,,"}))
         << station.out.toStdString();
@@ -500,14 +506,15 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
         SCOPED_TRACE(calls.join(' ').toStdString());
         const QString log = Path(QStringLiteral("readers%1.csv").arg(calls.size()));
         StationRun station;
-        station.program = kShipped;
         station.Start(dir.path(), QStringList{file, "--port", "USB", "--port", "COM1", "--port", "COM2", "--log", log,
                                               "--count", "3"} + calls);
+        station.Hold();
         ASSERT_TRUE(reader.Plug("USB reader"));
         ASSERT_TRUE(com1.Plug("COM1 reader"));
         ASSERT_TRUE(com2.Plug("COM2 reader"));
         ASSERT_TRUE(station.Await("COM1:   [1/2] output        ok, reader storing")) << station.out.toStdString();
         com1.Unplug();  // while the reader stores what it took
+        station.Release();
         EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
         for (const char* summary : {"\nUSB: ok 1, failed 0\n", "\nCOM1: ok 0, failed 1\n", "\nCOM2: ok 0, failed 1\n"})
             EXPECT_TRUE(station.out.contains(summary)) << station.out.toStdString();
@@ -568,14 +575,15 @@ TEST_F(Station, StoppedEveryPortFinishesItsReader)
     ASSERT_TRUE(com1.Start("COM1", &error)) << error;
     com1.SetStoreMs(0);
     StationRun station;
-    station.program = kShipped;
     station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "4"});
+    station.Hold();
     ASSERT_TRUE(reader.Plug());
     ASSERT_TRUE(com1.Plug());
     for (const char* port : {"USB", "COM1"})
         ASSERT_TRUE(station.Await(QStringLiteral("%1:   [1/2] output        ok, reader storing").arg(port)))
             << station.out.toStdString();
     kill(station.process.processId(), SIGINT);
+    station.Release();
     EXPECT_EQ(station.Finish(), 5) << station.out.toStdString();
     const QStringList rows = Lines(csv);
     ASSERT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
@@ -700,13 +708,14 @@ TEST_F(Station, FinishesTheReaderWhenStopped)
         SCOPED_TRACE(strsignal(c.signal));
         const QString log = Path(QStringLiteral("readers-%1.csv").arg(c.signal));
         StationRun station;
-        station.program = kShipped;
         QProcess head;  // reads up to "Reader 1:" and leaves
         if (c.signal == SIGPIPE) {
             station.process.setStandardOutputProcess(&head);
             head.start("head", {"-n", "5"});
         }
         station.Start(dir.path(), {file, "--log", log, "--count", "2"});
+        if (c.signal != SIGPIPE)
+            station.Hold();
         ASSERT_TRUE(reader.Plug());
         if (c.signal == SIGPIPE) {
             // However late the pipe's reader leaves, the station finds it gone
@@ -718,6 +727,7 @@ TEST_F(Station, FinishesTheReaderWhenStopped)
         } else {
             ASSERT_TRUE(station.Await("[1/2] output        ok, reader storing")) << station.out.toStdString();
             kill(station.process.processId(), c.signal);
+            station.Release();
         }
         EXPECT_EQ(station.Finish(), c.status) << station.out.toStdString();
         reader.Unplug();
