@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <tuple>
 
+namespace {
+void (*storeWait)(LibraryCalls::ms) = [](LibraryCalls::ms pause) { std::this_thread::sleep_for(pause); };
+}  // namespace
+
+void LibraryCalls::SetStoreWait(void (*wait)(ms)) { storeWait = wait; }
+
 LibraryCalls::LibraryCalls(bool parallel, size_t ports, std::function<bool()> stopped)
     : parallel_(parallel), stopped_(std::move(stopped)), ports_(ports)
 {
@@ -86,7 +92,7 @@ void LibraryCalls::Store(size_t port, ms pause)
         p.urgent = true;
     }
     changed_.notify_all();
-    std::this_thread::sleep_for(pause);
+    storeWait(pause);
 }
 
 void LibraryCalls::LookAnew(size_t port)

@@ -37,6 +37,8 @@ public:
     int32_t Set(size_t port, const std::function<int32_t()>& call) { return *Run(port, call, false, {}); }
     // The reader on `port` stores what it took, for `pause`.
     void Store(size_t port, ms pause);
+    // Replaces the wait for a reader's store; a test build of the program waits none.
+    static void SetStoreWait(void (*wait)(ms));
     // A look on `port`, once the port's interval (at least `atLeast`) has
     // passed since its latest call; each look doubles the interval. None once stopped.
     std::optional<int32_t> Look(size_t port, const std::function<int32_t()>& call, ms atLeast = {})

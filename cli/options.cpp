@@ -49,100 +49,119 @@ std::string HelpText()
            "Setting files, the CSV record and the exit codes: " TAVELIN_MANUAL ".\n";
 }
 
-std::optional<Options> Parse(const QStringList& args, std::string& problem)
-{
+namespace {
+
+struct Parsed {
     QCommandLineParser parser;
-    const QCommandLineOption help({"h", "help"}, {}), version("version", {}), port("port", {}, "PORT"),
-        baud("baud", {}, "RATE"), dryRun("dry-run", {}), log("log", {}, "FILE.csv"), count("count", {}, "N"),
-        calls("calls", {}, "MODE");
-    parser.addOptions({help, version, port, baud, dryRun, log, count, calls});
-    if (!parser.parse(args)) {
-        problem = parser.errorText().toStdString();
-        return std::nullopt;
-    }
-    Options o;
-    const QStringList words = parser.positionalArguments();
-    if (parser.isSet(help) || words.value(0) == "help") {
-        o.command = "help";
-        return o;
-    }
-    if (parser.isSet(version)) {
-        o.command = "--version";
-        return o;
-    }
-    if (words.isEmpty()) {
-        problem = "no command";
-        return std::nullopt;
-    }
-    o.command = words[0].toStdString();
-    o.file = words.value(1);
-    if (words.size() > 2) {
-        problem = "unknown argument " + words[2].toStdString();
-        return std::nullopt;
-    }
-    if (parser.isSet(port))
+    const QCommandLineOption help{{"h", "help"}, {}}, version{"version", {}}, port{"port", {}, "PORT"},
+        baud{"baud", {}, "RATE"}, dryRun{"dry-run", {}}, log{"log", {}, "FILE.csv"}, count{"count", {}, "N"},
+        calls{"calls", {}, "MODE"};
+    Parsed() { parser.addOptions({help, version, port, baud, dryRun, log, count, calls}); }
+};
+
+// The ports named, in order; empty with `problem` where one cannot be used.
+std::string ReadPorts(const Parsed& p, Options& o)
+{
+    if (p.parser.isSet(p.port))
         o.ports.clear();
-    for (const QString& name : parser.values(port)) {
+    for (const QString& name : p.parser.values(p.port)) {
         const auto named = params::ParsePort(name.toStdString());
-        if (!named) {
-            problem = "--port " + name.toStdString() + ": use " + t2dev::kPortNames;
-            return std::nullopt;
-        }
-        for (const Port& p : o.ports) {
-            if (p.name == named->name) {
-                problem = "--port " + p.name + " is given twice";
-                return std::nullopt;
-            }
-        }
+        if (!named)
+            return "--port " + name.toStdString() + ": use " + t2dev::kPortNames;
+        for (const Port& known : o.ports)
+            if (known.name == named->name)
+                return "--port " + known.name + " is given twice";
         o.ports.push_back(*named);
     }
-    if (parser.isSet(baud)) {
-        const QString rate = parser.value(baud);
+    return {};
+}
+
+std::string ReadValues(const Parsed& p, Options& o)
+{
+    const QCommandLineParser& parser = p.parser;
+    if (parser.isSet(p.baud)) {
+        const QString rate = parser.value(p.baud);
         const auto number = params::BaudRate(rate.toStdString());
-        if (!number) {
-            problem = "--baud " + rate.toStdString() + ": use 9600 or 115200";
-            return std::nullopt;
-        }
+        if (!number)
+            return "--baud " + rate.toStdString() + ": use 9600 or 115200";
         o.baud = *number;
     }
-    o.dryRun = parser.isSet(dryRun);
-    o.log = parser.value(log);
-    if (parser.isSet(count)) {
+    o.dryRun = parser.isSet(p.dryRun);
+    o.log = parser.value(p.log);
+    if (parser.isSet(p.count)) {
         bool number = false;
-        o.count = parser.value(count).toInt(&number);
-        if (!number || o.count < 1) {
-            problem = "--count " + parser.value(count).toStdString() + ": use a whole number from 1";
-            return std::nullopt;
-        }
+        o.count = parser.value(p.count).toInt(&number);
+        if (!number || o.count < 1)
+            return "--count " + parser.value(p.count).toStdString() + ": use a whole number from 1";
     }
-    if (parser.isSet(calls)) {
-        const QString mode = parser.value(calls);
-        if (mode != "parallel" && mode != "serial") {
-            problem = "--calls " + mode.toStdString() + ": use parallel or serial";
-            return std::nullopt;
-        }
+    if (parser.isSet(p.calls)) {
+        const QString mode = parser.value(p.calls);
+        if (mode != "parallel" && mode != "serial")
+            return "--calls " + mode.toStdString() + ": use parallel or serial";
         o.parallelCalls = mode == "parallel";
     }
+    return {};
+}
+
+// Whether the command takes the file and the options given.
+std::string Fits(const Parsed& p, const Options& o)
+{
+    const QCommandLineParser& parser = p.parser;
     const bool needsFile = o.command == "apply" || o.command == "check" || o.command == "station";
     const bool onePort = o.command == "apply" || o.command == "version";
     if (o.command != "version" && o.command != "ports" && !needsFile)
-        problem = "unknown command " + o.command;
-    else if (needsFile && o.file.isEmpty())
-        problem = o.command + " needs a setting file";
-    else if (!needsFile && !o.file.isEmpty())
-        problem = o.command + " takes no file";
-    else if (onePort && !parser.isSet(port))
-        problem = o.command + " needs --port";
-    else if (onePort && o.ports.size() > 1)
-        problem = o.command + " takes one --port";
-    else if (o.command == "ports" && parser.isSet(port))
-        problem = "ports tries every port: it takes no --port";
-    else if (o.dryRun && o.command != "apply")
-        problem = "--dry-run goes with apply";
-    else if ((parser.isSet(log) || parser.isSet(count)) && o.command != "station")
-        problem = "--log and --count go with station";
-    else if (parser.isSet(calls) && o.command != "station" && o.command != "ports")
-        problem = "--calls goes with station and ports";
+        return "unknown command " + o.command;
+    if (needsFile && o.file.isEmpty())
+        return o.command + " needs a setting file";
+    if (!needsFile && !o.file.isEmpty())
+        return o.command + " takes no file";
+    if (onePort && !parser.isSet(p.port))
+        return o.command + " needs --port";
+    if (onePort && o.ports.size() > 1)
+        return o.command + " takes one --port";
+    if (o.command == "ports" && parser.isSet(p.port))
+        return "ports tries every port: it takes no --port";
+    if (o.dryRun && o.command != "apply")
+        return "--dry-run goes with apply";
+    if ((parser.isSet(p.log) || parser.isSet(p.count)) && o.command != "station")
+        return "--log and --count go with station";
+    if (parser.isSet(p.calls) && o.command != "station" && o.command != "ports")
+        return "--calls goes with station and ports";
+    return {};
+}
+
+}  // namespace
+
+std::optional<Options> Parse(const QStringList& args, std::string& problem)
+{
+    Parsed p;
+    if (!p.parser.parse(args)) {
+        problem = p.parser.errorText().toStdString();
+        return std::nullopt;
+    }
+    Options o;
+    const QStringList words = p.parser.positionalArguments();
+    if (p.parser.isSet(p.help) || words.value(0) == "help") {
+        o.command = "help";
+        return o;
+    }
+    if (p.parser.isSet(p.version)) {
+        o.command = "--version";
+        return o;
+    }
+    if (words.isEmpty())
+        problem = "no command";
+    else if (words.size() > 2)
+        problem = "unknown argument " + words[2].toStdString();
+    if (!problem.empty())
+        return std::nullopt;
+    o.command = words[0].toStdString();
+    o.file = words.value(1);
+    problem = ReadPorts(p, o);
+    if (problem.empty())
+        problem = ReadValues(p, o);
+    if (problem.empty())
+        problem = Fits(p, o);
     if (!problem.empty())
         return std::nullopt;
     return o;

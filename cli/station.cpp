@@ -6,70 +6,18 @@
 #include <QFileInfo>
 
 #include <atomic>
-#include <csignal>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "cli/commands.h"
 #include "cli/record.h"
+#include "cli/station_system.h"
 #include "dataout/link.h"
 #include "t2/import/last_error.h"
 #include "t2/protocol.h"
 #include "t2/t2.h"
 
 namespace {
-
-std::atomic<bool> stopAsked = false;
-
-#ifdef _WIN32
-std::atomic<bool> stationEnded = false;
-
-// Windows ends the program once this returns from the window being closed (or
-// the session ending); until then, some seconds, the current reader gets its row.
-BOOL WINAPI OnConsoleEvent(DWORD event)
-{
-    stopAsked = true;
-    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
-        while (!stationEnded)
-            Sleep(20);
-    return TRUE;
-}
-#endif
-
-// Each way a station is normally stopped lets it finish the current reader
-// and write its row first; a half-set reader with no row is what must not be.
-struct StopAfterTheCurrentReader {
-    StopAfterTheCurrentReader()
-    {
-#ifdef _WIN32
-        SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
-#else
-        struct sigaction stop{};
-        stop.sa_handler = [](int) { stopAsked = true; };
-        stop.sa_flags = SA_RESTART;
-        for (int signal : {SIGINT, SIGTERM, SIGHUP})
-            sigaction(signal, &stop, nullptr);
-#endif
-    }
-#ifdef _WIN32
-    ~StopAfterTheCurrentReader() { stationEnded = true; }
-#endif
-};
-
-// The log's name as the file system takes it.
-std::filesystem::path FileSystemPath(const QString& name)
-{
-#ifdef _WIN32
-    return name.toStdWString();
-#else
-    return QFile::encodeName(name).toStdString();
-#endif
-}
 
 // Whether a call failed as its link was lost: the reader is off the port, and
 // another may be on it already. A maker's library does not say so.
@@ -124,7 +72,7 @@ struct Line {
     std::atomic<bool> rowLost = false;
 
     // An operator who can no longer see the station has stopped it too.
-    bool Stopped() const { return stopAsked || rowLost || !OutputProblem().empty(); }
+    bool Stopped() const { return StopAfterTheCurrentReader::Asked() || rowLost || !OutputProblem().empty(); }
     bool AllTaken() const { return o.count && taken >= o.count; }
     bool Done() const { return Stopped() || AllTaken(); }
 };

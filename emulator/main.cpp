@@ -201,17 +201,8 @@ std::optional<t2dev::Fd> Claim(const std::string& port, bool replace)
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    // Started with 0, 1 or 2 closed, the next files opened (the wake-up pipe,
-    // the tty) would take their numbers, and log lines would go into them.
-    for (int fd = 0; fd <= 2; ++fd)
-        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
-            return 1;
-    if (argc > 0 && *argv[0])
-        program = std::filesystem::path(argv[0]).filename().string();
+// What the command line asks for.
+struct Setup {
     std::string port = "USB";
     std::string version = emulator::Emulator::kDefaultVersion;
     int storeMs = emulator::Emulator::kDefaultStoreMs;
@@ -220,111 +211,72 @@ int main(int argc, char** argv)
     emulator::Faults faults;
     std::vector<uint8_t> card;
     std::vector<std::pair<int, emulator::CardBlock>> blocks;
+};
 
+// An option that takes a value; why it cannot be used, or empty.
+std::string TakeValue(std::string_view option, const std::string& value, Setup& s)
+{
+    std::string problem;
+    if (option == "--port") {
+        s.port = value;
+    } else if (option == "--version") {
+        s.version = value;
+    } else if (option == "--store-ms") {
+        if (auto ms = Number(option, value, 0, 10000, problem))
+            s.storeMs = static_cast<int>(*ms);
+    } else if (option == "--drop-after") {
+        if (auto n = Number(option, value, 0, 1000000, problem))
+            s.faults.dropAfterFrames = static_cast<int>(*n);
+    } else if (option == "--garbage") {
+        if (auto n = Number(option, value, 0, 4096, problem))
+            s.faults.garbageBytes = static_cast<size_t>(*n);
+    } else if (option == "--card") {
+        const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
+        if (!uid.problem.empty())
+            return "--card: " + uid.problem.Text();
+        s.card = uid.bytes;
+    } else if (option == "--block") {
+        if (auto block = ParseBlock(value, problem))
+            s.blocks.push_back(std::move(*block));
+    } else if (option == "--refuse") {
+        size_t colon = value.find(':');
+        auto command = t2proto::CommandByName(value.substr(0, colon));
+        if (!command || colon == std::string::npos)
+            return "--refuse takes CMD:CODE, e.g. readonly:0x05";
+        if (auto code = Number(option, std::string_view(value).substr(colon + 1), 1, 255, problem))
+            s.faults.refuse[*command] = static_cast<uint8_t>(*code);
+    } else {
+        return "unknown option: " + std::string(option);
+    }
+    return problem;
+}
+
+// The setup asked for, or the program's exit status: after --help, or a usage problem.
+std::optional<int> ParseArgs(int argc, char** argv, Setup& s)
+{
     for (int i = 1; i < argc; ++i) {
         std::string_view option = argv[i];
         if (option == "--help" || option == "-h")
             return Usage(nullptr);
-        if (option == "--silent") {
-            faults.silent = true;
-            continue;
-        }
-        if (option == "--bad-crc") {
-            faults.badCrc = true;
-            continue;
-        }
-        if (option == "--unplugged") {
-            plugged = false;
-            continue;
-        }
-        if (option == "--replace") {
-            replace = true;
-            continue;
-        }
-        if (i + 1 >= argc)
+        if (option == "--silent")
+            s.faults.silent = true;
+        else if (option == "--bad-crc")
+            s.faults.badCrc = true;
+        else if (option == "--unplugged")
+            s.plugged = false;
+        else if (option == "--replace")
+            s.replace = true;
+        else if (i + 1 >= argc)
             return Usage(("unknown option or missing value: " + std::string(option)).c_str());
-        std::string value = argv[++i];
-        std::string problem;
-        if (option == "--port") {
-            port = value;
-        } else if (option == "--version") {
-            version = value;
-        } else if (option == "--store-ms") {
-            auto ms = Number(option, value, 0, 10000, problem);
-            if (!ms)
-                return Usage(problem.c_str());
-            storeMs = static_cast<int>(*ms);
-        } else if (option == "--drop-after") {
-            auto n = Number(option, value, 0, 1000000, problem);
-            if (!n)
-                return Usage(problem.c_str());
-            faults.dropAfterFrames = static_cast<int>(*n);
-        } else if (option == "--garbage") {
-            auto n = Number(option, value, 0, 4096, problem);
-            if (!n)
-                return Usage(problem.c_str());
-            faults.garbageBytes = static_cast<size_t>(*n);
-        } else if (option == "--card") {
-            const params::Bytes uid = params::ParseHex(value, params::kMinUid, params::kMaxUid);
-            if (!uid.problem.empty())
-                return Usage(("--card: " + uid.problem.Text()).c_str());
-            card = uid.bytes;
-        } else if (option == "--block") {
-            auto block = ParseBlock(value, problem);
-            if (!block)
-                return Usage(problem.c_str());
-            blocks.push_back(std::move(*block));
-        } else if (option == "--refuse") {
-            size_t colon = value.find(':');
-            auto command = t2proto::CommandByName(value.substr(0, colon));
-            if (!command || colon == std::string::npos)
-                return Usage("--refuse takes CMD:CODE, e.g. readonly:0x05");
-            auto code = Number(option, std::string_view(value).substr(colon + 1), 1, 255, problem);
-            if (!code)
-                return Usage(problem.c_str());
-            faults.refuse[*command] = static_cast<uint8_t>(*code);
-        } else {
-            return Usage(("unknown option: " + std::string(option)).c_str());
-        }
+        else if (const std::string problem = TakeValue(option, argv[++i], s); !problem.empty())
+            return Usage(problem.c_str());
     }
+    return std::nullopt;
+}
 
-    // Signals are taken by this thread alone, through a descriptor it polls
-    // beside standard input; the reader's thread never sees them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (int s : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&signals, s);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    // Reading the terminal from a shell's background would stop it; ignored,
-    // the read fails instead and it runs on without input.
-    std::signal(SIGTTIN, SIG_IGN);
-
-    const std::optional<t2dev::Fd> claim = Claim(port, replace);
-    if (!claim)
-        return 1;
-
-    emulator::Emulator reader;
-    reader.SetLog(Say);
-    reader.SetVersion(version);
-    reader.SetStoreMs(storeMs);
-    reader.SetFaults(faults);
-    if (!plugged)
-        reader.Unplug();
-    for (auto& [address, block] : blocks)
-        reader.SetBlock(address, std::move(block));
-    std::string error;
-    if (!reader.Start(port, &error)) {
-        std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
-        return 1;
-    }
-    if (!card.empty())
-        reader.PresentCard(card);
-
-    const int signalled = signalfd(-1, &signals, SFD_CLOEXEC);
-    if (signalled < 0) {
-        std::perror((program + ": signalfd").c_str());
-        return 1;
-    }
+// Reads standard input, a line a command, until a signal comes.
+void Serve(emulator::Emulator& reader, int signalled, std::vector<uint8_t>& card)
+{
     bool input = true;
     constexpr size_t kLongestLine = 4096;
     const std::string tooLong =
@@ -359,6 +311,61 @@ int main(int argc, char** argv)
         if (skipping)
             pending.clear();
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Started with 0, 1 or 2 closed, the next files opened (the wake-up pipe,
+    // the tty) would take their numbers, and log lines would go into them.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
+            return 1;
+    if (argc > 0 && *argv[0])
+        program = std::filesystem::path(argv[0]).filename().string();
+    Setup s;
+    if (const std::optional<int> status = ParseArgs(argc, argv, s))
+        return *status;
+
+    // Signals are taken by this thread alone, through a descriptor it polls
+    // beside standard input; the reader's thread never sees them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&signals, signal);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Reading the terminal from a shell's background would stop it; ignored,
+    // the read fails instead and it runs on without input.
+    std::signal(SIGTTIN, SIG_IGN);
+
+    const std::optional<t2dev::Fd> claim = Claim(s.port, s.replace);
+    if (!claim)
+        return 1;
+
+    emulator::Emulator reader;
+    reader.SetLog(Say);
+    reader.SetVersion(s.version);
+    reader.SetStoreMs(s.storeMs);
+    reader.SetFaults(s.faults);
+    if (!s.plugged)
+        reader.Unplug();
+    for (auto& [address, block] : s.blocks)
+        reader.SetBlock(address, std::move(block));
+    std::string error;
+    if (!reader.Start(s.port, &error)) {
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+        return 1;
+    }
+    if (!s.card.empty())
+        reader.PresentCard(s.card);
+
+    const int signalled = signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalled < 0) {
+        std::perror((program + ": signalfd").c_str());
+        return 1;
+    }
+    Serve(reader, signalled, s.card);
     reader.Stop();
     return 0;
 }

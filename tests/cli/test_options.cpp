@@ -1,0 +1,56 @@
+// The command line read into options, or refused with the option and value at fault.
+#include <gtest/gtest.h>
+
+#include "cli/options.h"
+
+namespace {
+
+TEST(Options, ReadsWhatIsGiven)
+{
+    std::string problem;
+    const auto o = Parse({"tavelin-config", "station", "line.ini", "--port", "usb", "--port", "com12", "--baud",
+                          "115200", "--log", "x.csv", "--count", "3", "--calls", "serial"},
+                         problem);
+    ASSERT_TRUE(o) << problem;
+    EXPECT_EQ(o->command, "station");
+    EXPECT_EQ(o->file, "line.ini");
+    ASSERT_EQ(o->ports.size(), 2u);
+    EXPECT_EQ(o->ports[1].name, "COM12");
+    EXPECT_EQ(o->ports[1].number, 11);
+    EXPECT_EQ(o->baud, 115200);
+    EXPECT_EQ(o->log, "x.csv");
+    EXPECT_EQ(o->count, 3);
+    EXPECT_EQ(o->parallelCalls, false);
+}
+
+TEST(Options, RefusedWithTheReason)
+{
+    const struct {
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {{"apply", "f.ini"}, "apply needs --port"},
+        {{"apply", "f.ini", "--port", "COM257"}, "--port COM257: use USB, COM1..COM256 or a USB socket's name (USB:1.2)"},
+        {{"apply", "f.ini", "--port", "USB", "--baud", "4800"}, "--baud 4800: use 9600 or 115200"},
+        {{"apply", "f.ini", "g.ini"}, "unknown argument g.ini"},
+        {{"station", "f.ini", "--count", "0"}, "--count 0: use a whole number from 1"},
+        {{"station", "f.ini", "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
+        {{"station", "f.ini", "--port", "USB:1.2", "--port", "usb:1.2"}, "--port USB:1.2 is given twice"},
+        {{"station", "f.ini", "--calls", "both"}, "--calls both: use parallel or serial"},
+        {{"ports", "--port", "USB"}, "ports tries every port: it takes no --port"},
+        {{"version", "f.ini", "--port", "USB"}, "version takes no file"},
+        {{"version", "--port", "USB", "--port", "COM1"}, "version takes one --port"},
+        {{"check"}, "check needs a setting file"},
+        {{"check", "f.ini", "--dry-run"}, "--dry-run goes with apply"},
+        {{"ports", "--log", "x.csv"}, "--log and --count go with station"},
+        {{"check", "f.ini", "--calls", "serial"}, "--calls goes with station and ports"},
+        {{"erase"}, "unknown command erase"},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        EXPECT_FALSE(Parse(QStringList{"tavelin-config"} + c.args, problem)) << c.says;
+        EXPECT_EQ(problem, c.says);
+    }
+}
+
+}  // namespace
