@@ -7,6 +7,7 @@
 // painting.
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 // Waits `ms` milliseconds on the user-interface thread, which paints
@@ -14,3 +15,6 @@
 void Wait(int ms);
 // Tests replace the wait; nullptr restores the real one.
 void SetWaitHook(std::function<void(int)> hook);
+// Lets the window paint until `until`, holding input for after; one source
+// file per system.
+void PaintUntil(std::chrono::steady_clock::time_point until);
