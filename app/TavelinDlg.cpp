@@ -201,7 +201,6 @@ bool CTavelinDlg::OpenReaderLink()
         return false;
     m_link.handle = handle;
     m_link.port = port;
-    m_portInUse = m_portCombo->currentText();
     m_baudInUse = m_baudCombo->currentText();
     return true;
 }
@@ -232,8 +231,10 @@ void CTavelinDlg::OnOpenClose()
 void CTavelinDlg::ShowLinkInUse()
 {
     const bool linked = m_link.handle != -1;
-    const bool elsewhere = m_portCombo->currentText() != m_portInUse || m_baudCombo->currentText() != m_baudInUse;
-    m_linkInUse->setText(tr("Linked: %1, %2").arg(m_portInUse, m_baudInUse));
+    const bool elsewhere = params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)] != m_link.port ||
+                           m_baudCombo->currentText() != m_baudInUse;
+    m_linkInUse->setText(
+        tr("Linked: %1, %2").arg(QString::fromStdString(params::PortName(m_link.port)), m_baudInUse));
     m_linkInUse->setVisible(linked && elsewhere);
 }
 

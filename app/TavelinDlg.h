@@ -70,7 +70,7 @@ private:
     QString m_logText;
     QPlainTextEdit* m_logBox = nullptr;
     QLabel* m_linkInUse = nullptr;
-    QString m_portInUse, m_baudInUse;
+    QString m_baudInUse;  // the port in use is the link's
     QTabWidget* m_sheet = nullptr;
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;

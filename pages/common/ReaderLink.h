@@ -11,7 +11,7 @@ class DlgItems;
 
 struct ReaderLink {
     int32_t handle = -1;  // from lc_init; -1 while closed
-    int32_t port = -1;    // port of the last successful open
+    int32_t port = -1;    // port of the last successful open, named while linked
 };
 
 // The main window as the pages see it: the owner of the message log.
