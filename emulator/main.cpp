@@ -19,12 +19,13 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "t2/devices.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: %s [options]\n"
-    "  --port NAME        publish as USB (default), COM1..COM256 or a USB socket's name (USB:1.2)\n"
+    "  --port NAME        publish as USB (default), " T2DEV_COM_NAMES " or a USB socket's name (USB:1.2)\n"
     "  --version TEXT     firmware version text (default \"%s\")\n"
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
