@@ -350,7 +350,7 @@ TEST(ControlDeathTest, UnknownIdOrWrongKindStopsNamingBoth)
     EXPECT_DEATH(page.SetItemText(9999, "x"), "template 134 has no control 9999");
     EXPECT_DEATH(page.EnableItem(9999, false), "template 134 has no control 9999");
     EXPECT_DEATH(page.OnClicked(detailDlg::IDC_EDIT_FRONT, [] {}), "control 1041 .* not a QAbstractButton");
-    EXPECT_DEATH(page.SelectedIndex(1), "control 1 of template 134 is a .*, not a QComboBox");
+    EXPECT_DEATH(page.SelectedIndex(detailDlg::IDOK), "control 1 of template 134 is a .*, not a QComboBox");
     EXPECT_DEATH(page.IsChecked(detailDlg::IDC_EDIT_FRONT), "not a QAbstractButton");
 }
 
