@@ -904,8 +904,8 @@ struct Child {
 // Runs `body` in a child, as another user when we are root (root opens
 // anything, so only a plain user sees a refusal), and waits for it. The child
 // is forked before `prepare` runs here and `body` gets what it returns: a
-// reader started in this process runs a thread, and a child forked while that
-// thread allocates can hang in the allocator.
+// thread started in this process (a reader's, say) may hold a lock of the
+// allocator or the loader as the child is forked, and the child hangs on it.
 Child RunAsAnotherUser(const std::function<int(const std::string&)>& body,
                        const std::function<std::string()>& prepare = [] { return std::string(); })
 {
@@ -1018,18 +1018,23 @@ TEST(LinkPermission, FolderSwappedAfterItsCheckIsNeverUsed)
     ASSERT_EQ(symlink(theirs.c_str(), decoy.c_str()), 0);
     std::atomic<bool> done = false;
     int swaps = 0;
-    std::thread swapper([&] {
-        while (!done)
-            swaps += renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE) == 0;
-    });
-    Child child = RunAsAnotherUser([&](const std::string&) {
-        if (mkdir(folder.c_str(), 0700) != 0)
-            return 4;
-        setenv("XDG_RUNTIME_DIR", shared, 1);
-        for (int i = 0; i < 3000; ++i)
-            InitFailsSaying(kUsb);
-        return 0;
-    });
+    std::thread swapper;
+    Child child = RunAsAnotherUser(
+        [&](const std::string&) {
+            if (mkdir(folder.c_str(), 0700) != 0)
+                return 4;
+            setenv("XDG_RUNTIME_DIR", shared, 1);
+            for (int i = 0; i < 3000; ++i)
+                InitFailsSaying(kUsb);
+            return 0;
+        },
+        [&] {
+            swapper = std::thread([&] {
+                while (!done)
+                    swaps += renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, decoy.c_str(), RENAME_EXCHANGE) == 0;
+            });
+            return std::string();
+        });
     done = true;
     swapper.join();
     std::filesystem::remove_all(shared);
