@@ -89,6 +89,8 @@ bool CTavelinDlg::OnInitDialog()
     for (const int32_t port : params::kWindowPorts)
         m_portCombo->addItem(QString::fromStdString(params::PortName(port)));
     m_baudCombo = &Control<QComboBox>(IDC_COMBO_BAUD);
+    for (const int32_t rate : params::kBaudRates)
+        m_baudCombo->addItem(QString::number(rate));
     m_logBox = &Control<QPlainTextEdit>(IDC_EDIT_MSG);
     SetItemText(IDC_STATIC_PORT, tr("Port"));
     SetItemText(IDC_STATIC_BAUD, tr("Baud"));
@@ -193,9 +195,8 @@ void CTavelinDlg::ClearLog()
 
 bool CTavelinDlg::OpenReaderLink()
 {
-    // The port by its place in the list; the rate by its digits, which the command line takes too.
     const int port = params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)];
-    const int baud = params::BaudRate(m_baudCombo->currentText().toStdString()).value_or(0);
+    const int baud = params::kBaudRates[std::max(m_baudCombo->currentIndex(), 0)];
     const int handle = lc_init(port, baud);
     if (handle == -1)
         return false;

@@ -33,10 +33,9 @@ std::optional<Port> ParsePort(std::string_view name)
 
 std::optional<int32_t> BaudRate(std::string_view digits)
 {
-    if (digits == "9600")
-        return 9600;
-    if (digits == "115200")
-        return 115200;
+    for (const int32_t rate : kBaudRates)
+        if (digits == std::to_string(rate))
+            return rate;
     return std::nullopt;
 }
 

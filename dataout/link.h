@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "t2/protocol.h"
+
 namespace params {
 
 constexpr int32_t kUsbPort = 100;
@@ -33,7 +35,9 @@ struct Port {
 // USB, COM1..COM256 and, on Linux, USB: and a socket, in any case; nothing for another name.
 std::optional<Port> ParsePort(std::string_view name);
 
-// 9600 or 115200 from its digits; nothing for another text.
+// The rates a reader takes: the window's list, in its order.
+inline constexpr auto& kBaudRates = t2proto::kBaudRates;
+// A rate of kBaudRates from its digits; nothing for another text.
 std::optional<int32_t> BaudRate(std::string_view digits);
 
 // `text` through the library's asc_hex into `key`; false where the library

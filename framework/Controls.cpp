@@ -166,7 +166,6 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
     }
     case ControlKind::DropDownList: {
         auto* combo = new QComboBox(root);
-        combo->addItems(c.items);
         combo->setMaxVisibleItems(30);  // as the platform's common controls show
         return combo;
     }

@@ -126,7 +126,6 @@ ControlTemplate ParseControl(const QJsonValue& value, const QString& dialog, qsi
     if (c.dlu.width() < 0 || c.dlu.height() < 0)
         Fail(what, QStringLiteral("negative size"));
     c.text = TextField(o, QStringLiteral("text"), what);
-    c.items = StringList(o, QStringLiteral("items"), what);
     for (const QString& flag : StringList(o, QStringLiteral("flags"), what))
         SetFlag(c, flag, what);
     return c;

@@ -29,7 +29,6 @@ struct ControlTemplate {
     ControlKind kind = ControlKind::Static;
     QRect dlu;           // position and size in dialog units
     QString text;        // caption; for Icon the icon resource number
-    QStringList items;   // initial combo items
     bool groupStart = false;
     bool tabStop = false;
     bool hidden = false;

@@ -22,12 +22,16 @@ enum Command : uint8_t {
 constexpr uint8_t kReplyBit = 0x80;
 constexpr uint8_t kStatusOk = 0x00;
 
-// The line speeds a reader runs at. Checked before a port is opened, on
-// every platform: a serial driver would take other values its own way (keep
-// the old speed, hang up for 0, set a custom rate).
+// The line speeds a reader runs at, slowest first. Checked before a port is
+// opened, on every platform: a serial driver would take other values its own
+// way (keep the old speed, hang up for 0, set a custom rate).
+inline constexpr int32_t kBaudRates[] = {9600, 115200};
 constexpr bool IsBaudRate(int32_t baud)
 {
-    return baud == 9600 || baud == 115200;
+    for (const int32_t rate : kBaudRates)
+        if (baud == rate)
+            return true;
+    return false;
 }
 
 // The handshake reply's data: a reader says what it is, so that a device that

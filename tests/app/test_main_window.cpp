@@ -61,11 +61,15 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_BTN_CLEAR_MSG), "Clear MSG");
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_PORT), "USB");
     EXPECT_EQ(dlg->ItemText(mainDlg::IDC_COMBO_BAUD), "9600");
-    const auto& ports = dlg->Control<QComboBox>(mainDlg::IDC_COMBO_PORT);
-    QStringList names;
-    for (int i = 0; i < ports.count(); ++i)
-        names << ports.itemText(i);
-    EXPECT_EQ(names, QStringList({"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
+    const auto items = [&](int id) {
+        QStringList names;
+        for (int i = 0; i < dlg->Control<QComboBox>(id).count(); ++i)
+            names << dlg->Control<QComboBox>(id).itemText(i);
+        return names;
+    };
+    EXPECT_EQ(items(mainDlg::IDC_COMBO_PORT),
+              QStringList({"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
+    EXPECT_EQ(items(mainDlg::IDC_COMBO_BAUD), QStringList({"9600", "115200"}));
     EXPECT_EQ(g_mainDlg, dlg.get());
     EXPECT_EQ(g_readerLink->handle, -1);
     EXPECT_EQ(g_readerLink->port, -1);
