@@ -125,6 +125,25 @@ bool Gives(std::span<const uint8_t> uid, const CardSettings& s, const std::strin
     return out.problem.empty() && Bare(Shown(out.typed)) == bareNumber;
 }
 
+// The values of `g` worth trying: its default, then its choices in the
+// table's order, a counted one with each of `counts` it takes, fewest first.
+std::vector<int32_t> Candidates(const Group& g, std::span<const int32_t> counts)
+{
+    std::vector<int32_t> values{kSpecialDefaults.*g.field};
+    auto add = [&](int32_t value) {
+        if (std::ranges::find(values, value) == values.end())
+            values.push_back(value);
+    };
+    for (const Choice& c : g.choices)
+        if (c.maxCount == 0)
+            add(c.value);
+    for (int32_t n : counts)
+        for (const Choice& c : g.choices)
+            if (n >= 1 && n <= c.maxCount)
+                add(c.value + n);
+    return values;
+}
+
 }  // namespace
 
 std::string SettingProblem(const CardSettings& s)
@@ -280,11 +299,27 @@ std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string
             found.push_back(preset.settings);
     const size_t presets = found.size();
 
-    // N bytes or more from either end are all of them, as "All" is.
-    std::vector<int32_t> sizes = {kSnSizeAll};
-    for (int32_t n = 1; n < static_cast<int32_t>(uid.size()); ++n)
-        sizes.insert(sizes.end(), {SnSizeFront(n), SnSizeBack(n)});
-    const auto enter = static_cast<int32_t>(Bare(kEnter).size());
+    // Each group's values in the table's order, its default first. A count
+    // matters up to a byte short of the UID, as N bytes or more from either end
+    // are all of them; a Static length types that many characters before any
+    // Enter, so it is the number's length, with or without one.
+    const auto withEnter = static_cast<int32_t>(number.size() - Bare(kEnter).size());
+    // The bytes read turn slowest: of settings as far from the defaults, one
+    // reading all of them, else fewer, comes first.
+    std::vector<const Group*> groups{&GroupOf(&CardSettings::snSize)};
+    for (const Group& g : kGroups)
+        if (&g != groups[0])
+            groups.push_back(&g);
+    std::vector<std::vector<int32_t>> values;
+    for (const Group* g : groups) {
+        std::vector<int32_t> counts;
+        if (g->field == &CardSettings::snSize)
+            for (int32_t n = 1; n < static_cast<int32_t>(uid.size()); ++n)
+                counts.push_back(n);
+        else if (g->field == &CardSettings::outLength)
+            counts = {withEnter, static_cast<int32_t>(number.size())};
+        values.push_back(Candidates(*g, counts));
+    }
     // Each group a choice away from its default.
     auto away = [](const CardSettings& s) {
         return std::ranges::count_if(kGroups, [&s](const Group& g) { return s.*g.field != kSpecialDefaults.*g.field; });
@@ -296,20 +331,17 @@ std::vector<CardSettings> FindSettings(std::span<const uint8_t> uid, std::string
             return without != s && Gives(uid, without, number);
         });
     };
-    for (int32_t size : sizes)
-        for (int32_t base : {Decimal, Hexadecimal, Wiegand})
-            for (int32_t orientation : {Reverse, Forward})
-                for (int32_t header : {WithHeader, WithoutHeader}) {
-                    // A Static length types that many characters before any Enter, so one
-                    // length at most can give the number; a base that ignores the length
-                    // gives it with Default too.
-                    const int32_t fits = static_cast<int32_t>(number.size()) - (header == WithHeader ? enter : 0);
-                    for (int32_t length : {kOutLengthDefault, fits}) {
-                        const CardSettings s{base, orientation, size, length, header};
-                        if (Gives(uid, s, number) && std::ranges::find(found, s) == found.end() && !needless(s))
-                            found.push_back(s);
-                    }
-                }
+    // Every combination, the last group's values turning fastest.
+    std::vector<size_t> at(values.size(), 0);
+    for (size_t turned = values.size(); turned > 0;) {
+        CardSettings s;
+        for (size_t i = 0; i < values.size(); ++i)
+            s.*groups[i]->field = values[i][at[i]];
+        if (Gives(uid, s, number) && std::ranges::find(found, s) == found.end() && !needless(s))
+            found.push_back(s);
+        for (turned = values.size(); turned > 0 && ++at[turned - 1] == values[turned - 1].size();)
+            at[--turned] = 0;
+    }
     std::ranges::stable_sort(found.begin() + static_cast<std::ptrdiff_t>(presets), found.end(), {}, away);
     return found;
 }
