@@ -73,7 +73,7 @@ public:
     // Where each handled command is described, one line per call; set before Start.
     void SetLog(std::function<void(const std::string&)> log);
     // Opens a pseudo-terminal and publishes it in the device folder as
-    // `portName` ("USB", "COM1".."COM9"); false with `error` filled in.
+    // `portName` (a name of t2/devices.h: "USB", "COM12", "USB:1.2"); false with `error` filled in.
     bool Start(const std::string& portName, std::string* error = nullptr);
     // Hangs up and removes the device entry (if it is still ours).
     void Stop();

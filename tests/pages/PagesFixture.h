@@ -1,5 +1,5 @@
-// A real main window over the recording fake of the reader library, with the
-// link open and every pause recorded in the call trace as a "Wait" entry.
+// Pages over the recording fake of the reader library: a page alone, or in a
+// real main window.
 #pragma once
 
 #include <QAbstractButton>
@@ -30,7 +30,8 @@ namespace mainDlg = IDD_TAVELIN_DIALOG;
 
 constexpr int32_t kHandle = 7;  // what the fake's lc_init hands out
 
-class PagesTest : public testing::Test {
+// The recording library, with every pause recorded in its trace as a "Wait" entry.
+class FakeLibraryTest : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -40,16 +41,10 @@ protected:
             Fake().calls.push_back({"Wait", {ms}, {}, {}});
             busyDuringWaits.push_back(IsBusy());
         });
-        dlg = std::make_unique<CTavelinDlg>();
-        dlg->show();
-        dlg->OnOpenClose();
-        dlg->ClearLog();
-        Fake().calls.clear();
     }
     void TearDown() override
     {
         EXPECT_FALSE(IsBusy()) << "wait cursor left behind";
-        dlg.reset();
         SetWaitHook(nullptr);
     }
 
@@ -60,6 +55,37 @@ protected:
     }
     static void Click(DlgItems& w, int id) { w.Control<QAbstractButton>(id).click(); }
     static QLineEdit* Edit(DlgItems& w, int id) { return &w.Control<QLineEdit>(id); }
+
+    static std::vector<std::string> Ops() { return Fake().Ops(); }
+    // The first recorded call of `op`.
+    static const T2Call& Call(const std::string& op)
+    {
+        for (const T2Call& c : Fake().calls)
+            if (c.op == op)
+                return c;
+        throw std::runtime_error("no call " + op);
+    }
+
+    std::vector<bool> busyDuringWaits;
+};
+
+// A real main window over it, with the link open.
+class PagesTest : public FakeLibraryTest {
+protected:
+    void SetUp() override
+    {
+        FakeLibraryTest::SetUp();
+        dlg = std::make_unique<CTavelinDlg>();
+        dlg->show();
+        dlg->OnOpenClose();
+        dlg->ClearLog();
+        Fake().calls.clear();
+    }
+    void TearDown() override
+    {
+        FakeLibraryTest::TearDown();
+        dlg.reset();
+    }
 
     // Log lines since the link was opened.
     QStringList Log() const
@@ -78,18 +104,7 @@ protected:
         shown.setHtml(tip);
         return shown.toPlainText();
     }
-    static std::vector<std::string> Ops() { return Fake().Ops(); }
-    // The first recorded call of `op`.
-    static const T2Call& Call(const std::string& op)
-    {
-        for (const T2Call& c : Fake().calls)
-            if (c.op == op)
-                return c;
-        throw std::runtime_error("no call " + op);
-    }
-
     std::unique_ptr<CTavelinDlg> dlg;
-    std::vector<bool> busyDuringWaits;
 };
 
 inline const std::vector<unsigned char> kZero8(8, 0), kZero3(3, 0);

@@ -9,9 +9,26 @@ using namespace IDD_PAGE_COMM;
 
 using Trace = std::vector<std::string>;
 
-class SimplePage : public PagesTest {
+// The page alone, with a link and a log as the window hands it them.
+class SimplePage : public FakeLibraryTest, public MessageLog {
 protected:
-    CPage_comm& Page() { return dlg->SimplePage(); }
+    void SetUp() override
+    {
+        FakeLibraryTest::SetUp();
+        page.show();
+    }
+    void AppendLog(const QString& message, int newLine) override { log += message + (newLine ? "\n" : ""); }
+    void AppendLog(const QString& message, int newLine, const QString& toolTip) override
+    {
+        tip = toolTip;
+        AppendLog(message, newLine);
+    }
+    CPage_comm& Page() { return page; }
+    QStringList Log() const { return log.split('\n', Qt::SkipEmptyParts); }
+
+    ReaderLink link{kHandle, 0};
+    QString log, tip;
+    CPage_comm page{PageContext{link, *this}};
 };
 
 struct PresetCase {
@@ -70,7 +87,7 @@ TEST_P(PresetFails, LogsOneLineAndStopsWhereTheReaderRefused)
 
     EXPECT_EQ(Ops(), c.ops);
     EXPECT_EQ(Log(), QStringList{QString::fromUtf8(c.log)});
-    EXPECT_EQ(LastLogToolTip(), c.why);
+    EXPECT_EQ(tip, c.why);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -87,17 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SimplePage, PresetUsesTheHandleItReadFirstThroughout)
 {
-    SetWaitHook([](int) { g_readerLink->handle = 99; });
+    SetWaitHook([this](int) { link.handle = 99; });
     Click(Page(), IDC_BTN_8HEX_FORWARD);
     EXPECT_EQ(Call("lc_setBlockReadPara").ints.at(0), kHandle);
 }
 
 TEST_F(SimplePage, ClosedLinkLogsOnlyTheGuardForEveryButton)
 {
-    dlg->OnOpenClose();
-    dlg->ClearLog();
-    Fake().calls.clear();
-
+    link.handle = -1;
     for (int id : {IDC_BTN_8HEX_FORWARD, IDC_BTN_8HEX_REVERSE, IDC_BTN_10DEC_FORWARD, IDC_BTN_10DEC_REVERSE,
                    IDC_BTN_14HEX_FORWARD, IDC_BTN_14HEX_REVERSE, IDC_BTN_GETVER})
         Click(Page(), id);
