@@ -914,6 +914,7 @@ Child RunAsAnotherUser(const std::function<int(const std::string&)>& body,
         return {-1, "no pipe"};
     pid_t child = fork();
     if (child == 0) {
+        alarm(120);  // a child that hangs fails its test, well within the suite's bound
         close(handOver[1]);
         std::string handed;
         char c = 0;
