@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
-#include <QTimer>
+#include <QDeadlineTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <qpa/qwindowsysteminterface.h>
@@ -27,13 +27,13 @@ TEST(ReaderPause, PaintsMeanwhileAndHoldsInputToItsEnd)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const int painted = window.paints;
-    QTimer::singleShot(0, &window, [&window] {
-        window.update();
-        // As the system hands a key over, queued.
-        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
-            window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    });
-    Wait(20);
+    window.update();
+    // As the system hands a key over, queued: a pause finds it waiting.
+    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+        window.windowHandle(), QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    // Pauses until one has painted, within a bound: on a busy machine one may end first.
+    for (QDeadlineTimer bound(10000); window.paints == painted && !bound.hasExpired();)
+        Wait(20);
     EXPECT_GT(window.paints, painted);
     EXPECT_EQ(window.keys, 0) << "a key during the pause";
     QCoreApplication::processEvents();
