@@ -157,9 +157,10 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
 void CCardCheckDlg::Refresh()
 {
     const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
-    const Preset& preset = kPresets[size_t(std::max(SelectedIndex(IDC_COMBO_PRESET), 0))];
-    const CardCheck check = RunCardCheck({Latin1(ItemText(IDC_EDIT_UID)), Latin1(typed),
-                                          size_t(&preset - kPresets.data()), ItemText(IDC_EDIT_PRINTED).toStdString()});
+    const auto row = size_t(std::max(SelectedIndex(IDC_COMBO_PRESET), 0));
+    const Preset& preset = kPresets[row];
+    const CardCheck check =
+        RunCardCheck({Latin1(ItemText(IDC_EDIT_UID)), Latin1(typed), row, ItemText(IDC_EDIT_PRINTED).toStdString()});
     SetItemText(IDC_STATIC_NOTE, Note(check, typed, preset));
     if (check.source == CardCheck::kTyped) {
         auto* box = &Control<QLineEdit>(IDC_EDIT_UID);

@@ -195,7 +195,7 @@ void CTavelinDlg::ClearLog()
 
 bool CTavelinDlg::OpenReaderLink()
 {
-    const int port = params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)];
+    const int port = ChosenPort();
     const int baud = params::kBaudRates[std::max(m_baudCombo->currentIndex(), 0)];
     const int handle = lc_init(port, baud);
     if (handle == -1)
@@ -229,10 +229,15 @@ void CTavelinDlg::OnOpenClose()
     ShowLinkInUse();
 }
 
+int32_t CTavelinDlg::ChosenPort() const
+{
+    return params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)];
+}
+
 void CTavelinDlg::ShowLinkInUse()
 {
     const bool linked = m_link.handle != -1;
-    const bool elsewhere = params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)] != m_link.port ||
+    const bool elsewhere = ChosenPort() != m_link.port ||
                            m_baudCombo->currentText() != m_baudInUse;
     m_linkInUse->setText(
         tr("Linked: %1, %2").arg(QString::fromStdString(params::PortName(m_link.port)), m_baudInUse));

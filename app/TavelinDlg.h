@@ -62,6 +62,7 @@ private:
     // The window's actions (its commands) as the system menu's items on
     // Windows; elsewhere F1 for About.
     void AddCommands();
+    int32_t ChosenPort() const;  // by its place in the list
     void ShowLinkInUse();
 
     QComboBox* m_portCombo = nullptr;

@@ -75,13 +75,15 @@ std::string Code(int32_t r)
 Outcome ApplyOn(int32_t handle, const setting::File& file, Screen& say, LibraryCalls& calls, size_t port)
 {
     std::string said;
+    std::optional<Steps> steps;
+    if (file.preset)
+        steps = StepsOf(file);
     // A Special Setting's Password goes through the library's asc_hex, as the page sends it.
-    std::optional<Steps> steps = file.preset ? StepsOf(file) : std::nullopt;
-    if (!steps && calls.Set(port, [&] {
-            steps = StepsOf(file);
-            said = steps ? "" : Code(T2_E_BAD_ARGUMENT);
-            return steps ? 0 : 1;
-        }) != 0)
+    else if (calls.Set(port, [&] {
+                 steps = StepsOf(file);
+                 said = steps ? "" : Code(T2_E_BAD_ARGUMENT);
+                 return steps ? 0 : 1;
+             }) != 0)
         return {T2_E_BAD_ARGUMENT, "key", said};
     const size_t total = steps->steps.size();
     size_t at = 0;

@@ -41,12 +41,6 @@ void FindUids(const CardCheckInput& in, CardCheck& check)
 
 }  // namespace
 
-const Preset* PresetOf(const CardSettings& settings)
-{
-    const auto preset = std::ranges::find(kPresets, settings, &Preset::settings);
-    return preset == kPresets.end() ? nullptr : &*preset;
-}
-
 CardCheck RunCardCheck(const CardCheckInput& in)
 {
     CardCheck check;

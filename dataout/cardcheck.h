@@ -44,7 +44,4 @@ inline constexpr size_t kShown = 5;
 
 CardCheck RunCardCheck(const CardCheckInput& input);
 
-// The preset that sends `settings`, or nullptr.
-const Preset* PresetOf(const CardSettings& settings);
-
 }  // namespace params

@@ -23,6 +23,14 @@ const std::array<Preset, 6> kPresets = {{
 // Checked against kDefaultKeyText by the tests.
 const std::array<unsigned char, 6> kDefaultKey = {0x3A, 0x7F, 0x19, 0xC2, 0xE8, 0x45};
 
+const Preset* PresetOf(const CardSettings& settings)
+{
+    for (const Preset& p : kPresets)
+        if (p.settings == settings)
+            return &p;
+    return nullptr;
+}
+
 const Choice* FindChoice(std::span<const Choice> choices, int32_t value)
 {
     for (const Choice& c : choices)

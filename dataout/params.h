@@ -98,6 +98,8 @@ struct Preset {
     CardSettings settings;
 };
 extern const std::array<Preset, 6> kPresets;
+// The preset that sends `settings`, or nullptr.
+const Preset* PresetOf(const CardSettings& settings);
 
 // Zero-filled side buffers that every setting call passes on.
 struct AuxBuffers {

@@ -73,11 +73,10 @@ const Row kRows[] = {
       {IDC_RADIO_USB_NO_ENTER, QT_TRANSLATE_NOOP("params", "USB Without Enter")}}},
 };
 
-// The radio of `row`'s choice that sends `value`, or nothing.
-const Radio* RadioOf(const Row& row, int32_t value)
+// The radio of `row`'s choice `c`.
+const Radio& RadioOf(const Row& row, const Choice& c)
 {
-    const Choice* c = params::FindChoice(row.group.choices, value);
-    return c ? &row.radios[size_t(c - row.group.choices.data())] : nullptr;
+    return row.radios[size_t(&c - row.group.choices.data())];
 }
 
 }  // namespace
@@ -100,9 +99,8 @@ QString CPage_special::Describe(const params::CardSettings& s)
     QStringList parts;
     for (const Row& row : kRows) {
         const int32_t value = s.*row.group.field;
-        const Radio* radio = RadioOf(row, value);
-        QString part = radio ? ParamsText(radio->caption) : QString::number(value);
         const Choice* c = params::FindChoice(row.group.choices, value);
+        QString part = c ? ParamsText(RadioOf(row, *c).caption) : QString::number(value);
         if (c && c->maxCount > 0 && row.group.field == &CardSettings::snSize) {
             const int end = c->value == params::SnSizeBack(0) ? detail::IDC_RADIO_BACK : detail::IDC_RADIO_FRONT;
             part = tr("%1, %2 %3 %4").arg(part, Caption(IDC_BTN_DETAIL), TemplateText(detail::IDD, end),
@@ -149,8 +147,10 @@ bool CPage_special::OnInitDialog()
     LabelItem(IDC_EDIT_LENGTH, IDC_STATIC_CHARS);
     LabelItem(IDC_COMBO_ADDR, IDC_STATIC_ADDR);
     LabelItem(IDC_EDIT_PASSWORD, IDC_STATIC_PASSWORD);
-    for (const Row& row : kRows)
-        SetCheck(RadioOf(row, params::kSpecialDefaults.*row.group.field)->id, true);
+    for (const Row& row : kRows) {
+        const Group& g = row.group;
+        SetCheck(RadioOf(row, *params::FindChoice(g.choices, params::kSpecialDefaults.*g.field)).id, true);
+    }
     LimitText(IDC_EDIT_LENGTH, 2);
     EnableItem(IDC_BTN_DETAIL, false);
     FillBlockList(*this, IDC_COMBO_ADDR);
@@ -190,7 +190,7 @@ void CPage_special::Choose(const setting::Special& special)
         const Choice* c = g.field == &CardSettings::headerFlag ? setting::HeaderChoice(special)
                                                                : FindChoice(g.choices, s.*g.field);
         if (c)
-            Control<QAbstractButton>(row.radios[size_t(c - g.choices.data())].id).click();
+            Control<QAbstractButton>(RadioOf(row, *c).id).click();
     }
     if (s.snSize != kSnSizeAll)
         m_cardSizeDetail = s.snSize;
