@@ -94,10 +94,10 @@ install_missing() {
     exit 1
   fi
   local why
-  why=$(grep -m1 -e ' : Depends: ' -e '^E: Unable to locate' "$log" | sed 's/^ *//; s/^E: //')
-  why=${why:-$(grep -m1 '^E: ' "$log" | cut -c4-)}
+  why=$(grep -m1 -e ' : Depends: ' -e '^E: Unable to locate' "$log" | sed 's/^ *//; s/^E: //' || true)
+  why=${why:-$(grep -m1 '^E: ' "$log" | cut -c4- || true)}
   rm -f "$log"
-  [ -z "$TAVELIN_APT_FAULT" ] || why+="${why:+; }apt-get update: $TAVELIN_APT_FAULT"
+  [ -z "$TAVELIN_APT_FAULT" ] || why="apt-get update: $TAVELIN_APT_FAULT${why:+; apt-get install: $why}"
   not_run "$what: ${missing[*]} cannot be installed: $why"
   return 1
 }
