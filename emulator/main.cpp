@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "emulator/emulator.h"
+#include "emulator/keyboard.h"
 #include "t2/devices.h"
 
 namespace {
@@ -30,6 +31,10 @@ constexpr const char* kUsage =
     "  --store-ms N       time to store settings, ms (default %d)\n"
     "  --unplugged        start unplugged, with no device entry until a \"plug\" line\n"
     "  --replace          end the emulator that holds the port name, and take its place\n"
+    "  --keyboard         also type each card's output as key presses into the X display's\n"
+    "                     focused window; a card line from a terminal waits until you click\n"
+    "                     into another window (at most %d s)\n"
+    "  --type-into PATH   also type each card's output into a file, FIFO or terminal\n"
     "cards (" TAVELIN_DOC_DIR "/card-output.md):\n"
     "  --card UID         present a card (4 to 10 bytes in hex) once the reader is up\n"
     "  --block N:HEX[:KEY]\n"
@@ -77,6 +82,11 @@ std::optional<long> Number(std::string_view option, std::string_view text, long 
 
 std::string program = "reader-emulator";  // argv[0]'s base name, for messages
 
+// How long a card typed in a terminal waits for the focus to go elsewhere.
+constexpr std::chrono::seconds kWaitAway{15};
+// Where each card's output is typed as well as printed; none by default.
+std::unique_ptr<emulator::Keyboard> keyboard;
+
 int Usage(const char* problem)
 {
     if (problem) {
@@ -84,7 +94,7 @@ int Usage(const char* problem)
         return 2;
     }
     std::printf(kUsage, program.c_str(), emulator::Emulator::kDefaultVersion, emulator::Emulator::kDefaultStoreMs,
-                std::string(params::kDefaultKeyText).c_str());
+                int(kWaitAway.count()), std::string(params::kDefaultKeyText).c_str());
     return 0;
 }
 
@@ -125,6 +135,17 @@ std::optional<std::pair<int, emulator::CardBlock>> ParseBlock(const std::string&
     return std::pair{static_cast<int>(*address), block};
 }
 
+// Prints what the reader types for the card, and types it where asked.
+void Present(emulator::Emulator& reader, const std::vector<uint8_t>& uid)
+{
+    const params::CardText out = reader.PresentCard(uid);
+    if (!keyboard || !out.problem.empty())
+        return;
+    std::string error;
+    if (!keyboard->Type(out.typed, error))
+        Say("card " + params::BytesToHex(uid) + ": not typed: " + error);
+}
+
 // A line of standard input: "card UID", an empty line (the last card
 // again, kept in `last`), "unplug" or "plug [VERSION]".
 void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_t>& last)
@@ -163,7 +184,7 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
         last = uid.bytes;
     }
     if (!last.empty())
-        reader.PresentCard(last);
+        Present(reader, last);
 }
 
 // The port name, this program's alone while it runs, so that a second one
@@ -209,6 +230,8 @@ struct Setup {
     int storeMs = emulator::Emulator::kDefaultStoreMs;
     bool plugged = true;
     bool replace = false;
+    bool desktop = false;    // --keyboard
+    std::string typeInto;    // --type-into
     emulator::Faults faults;
     std::vector<uint8_t> card;
     std::vector<std::pair<int, emulator::CardBlock>> blocks;
@@ -220,6 +243,8 @@ std::string TakeValue(std::string_view option, const std::string& value, Setup& 
     std::string problem;
     if (option == "--port") {
         s.port = value;
+    } else if (option == "--type-into") {
+        s.typeInto = value;
     } else if (option == "--version") {
         s.version = value;
     } else if (option == "--store-ms") {
@@ -267,6 +292,8 @@ std::optional<int> ParseArgs(int argc, char** argv, Setup& s)
             s.plugged = false;
         else if (option == "--replace")
             s.replace = true;
+        else if (option == "--keyboard")
+            s.desktop = true;
         else if (i + 1 >= argc)
             return Usage(("unknown option or missing value: " + std::string(option)).c_str());
         else if (const std::string problem = TakeValue(option, argv[++i], s); !problem.empty())
@@ -358,8 +385,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
         return 1;
     }
+    std::string problem;
+    if (!s.typeInto.empty() && !(keyboard = emulator::FileKeyboard(s.typeInto, problem))) {
+        std::fprintf(stderr, "%s: --type-into %s\n", program.c_str(), problem.c_str());
+        return 1;
+    }
+    // Without a display it still reads and prints, as a reader without its cable would.
+    if (s.desktop && !keyboard) {
+        keyboard = emulator::DesktopKeyboard(isatty(STDIN_FILENO) ? kWaitAway : std::chrono::seconds(0), problem);
+        Say(keyboard ? "typing cards into the focused window; after a card line, click where it should go"
+                     : "not typing cards as key presses: " + problem + "; printing them only");
+    }
     if (!s.card.empty())
-        reader.PresentCard(s.card);
+        Present(reader, s.card);
 
     const int signalled = signalfd(-1, &signals, SFD_CLOEXEC);
     if (signalled < 0) {

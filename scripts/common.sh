@@ -2,7 +2,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-private-dev libserialport-dev libgtest-dev libgmock-dev
+PACKAGES=(cmake g++ make pkg-config qt6-base-dev qt6-base-private-dev libserialport-dev libxtst-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-wqy-microhei qt6-l10n-tools qt6-translations-l10n)
 
 # Another program (an unattended upgrade, a second apt) may hold the package
