@@ -186,7 +186,7 @@ int ApplyFile(const Options& o, const setting::File& file)
 
 int Check(const Options& o, const setting::File& file)
 {
-    Say("%s: %s\n", o.file.toUtf8().constData(), setting::Describe(file).toUtf8().constData());
+    Say("%s: %s\n", Shown(o.file.native()).c_str(), setting::Describe(file).toUtf8().constData());
     return kOk;
 }
 

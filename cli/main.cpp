@@ -22,13 +22,14 @@ int Run(const Options& o)
         Say("tavelin-config %s\n", TAVELIN_VERSION);
         return kOk;
     }
-    setting::File file;
-    if (!o.file.isEmpty()) {
-        const setting::Loaded loaded = setting::Load(o.file);
-        if (!loaded.problem.isEmpty())
-            return Fail(kUsage, loaded.problem.toStdString());
-        file = loaded.file;
+    // Read once: what is applied, and hashed, is what was checked.
+    setting::Loaded setting;
+    if (!o.file.empty()) {
+        setting = setting::Load(o.file, QString::fromStdString(Shown(o.file.native())));
+        if (!setting.problem.isEmpty())
+            return Fail(kUsage, setting.problem.toStdString());
     }
+    const setting::File& file = setting.file;
     if (o.command == "check")
         return Check(o, file);
     if (!o.dryRun) {
@@ -43,7 +44,7 @@ int Run(const Options& o)
         return ApplyFile(o, file);
     if (o.command == "ports")
         return Ports(o);
-    return Station(o, file);
+    return Station(o, setting);
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ int main(int argc, char* argv[])
 #endif
     QCoreApplication app(argc, argv);
     std::string problem;
-    const auto options = Parse(QCoreApplication::arguments(), problem);
+    const auto options = Parse(CommandLine(argc, argv), problem);
     if (!options) {
         std::fprintf(stderr, "tavelin-config: %s\n%s", problem.c_str(), kUsageText);
         return kUsage;

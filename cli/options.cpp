@@ -59,15 +59,19 @@ struct Parsed {
     Parsed() { parser.addOptions({help, version, port, baud, dryRun, log, count, calls}); }
 };
 
+// An argument in a problem, as it was given.
+std::string Said(const QString& text) { return Shown(FromText(text)); }
+
 // The ports named, in order; empty with `problem` where one cannot be used.
 std::string ReadPorts(const Parsed& p, Options& o)
 {
     if (p.parser.isSet(p.port))
         o.ports.clear();
     for (const QString& name : p.parser.values(p.port)) {
-        const auto named = params::ParsePort(name.toStdString());
+        const std::string given = Said(name);
+        const auto named = params::ParsePort(given);
         if (!named)
-            return "--port " + name.toStdString() + ": use " + t2dev::kPortNames;
+            return "--port " + given + ": use " + t2dev::kPortNames;
         for (const Port& known : o.ports)
             if (known.name == named->name)
                 return "--port " + known.name + " is given twice";
@@ -83,21 +87,25 @@ std::string ReadValues(const Parsed& p, Options& o)
         const QString rate = parser.value(p.baud);
         const auto number = params::BaudRate(rate.toStdString());
         if (!number)
-            return "--baud " + rate.toStdString() + ": use 9600 or 115200";
+            return "--baud " + Said(rate) + ": use 9600 or 115200";
         o.baud = *number;
     }
     o.dryRun = parser.isSet(p.dryRun);
-    o.log = parser.value(p.log);
+    if (parser.isSet(p.log)) {
+        o.log = FromText(parser.value(p.log));
+        if (o.log.empty())
+            return "--log needs a file's name";
+    }
     if (parser.isSet(p.count)) {
         bool number = false;
         o.count = parser.value(p.count).toInt(&number);
         if (!number || o.count < 1)
-            return "--count " + parser.value(p.count).toStdString() + ": use a whole number from 1";
+            return "--count " + Said(parser.value(p.count)) + ": use a whole number from 1";
     }
     if (parser.isSet(p.calls)) {
         const QString mode = parser.value(p.calls);
         if (mode != "parallel" && mode != "serial")
-            return "--calls " + mode.toStdString() + ": use parallel or serial";
+            return "--calls " + Said(mode) + ": use parallel or serial";
         o.parallelCalls = mode == "parallel";
     }
     return {};
@@ -111,9 +119,9 @@ std::string Fits(const Parsed& p, const Options& o)
     const bool onePort = o.command == "apply" || o.command == "version";
     if (o.command != "version" && o.command != "ports" && !needsFile)
         return "unknown command " + o.command;
-    if (needsFile && o.file.isEmpty())
+    if (needsFile && o.file.empty())
         return o.command + " needs a setting file";
-    if (!needsFile && !o.file.isEmpty())
+    if (!needsFile && !o.file.empty())
         return o.command + " takes no file";
     if (onePort && !parser.isSet(p.port))
         return o.command + " needs --port";
@@ -132,11 +140,14 @@ std::string Fits(const Parsed& p, const Options& o)
 
 }  // namespace
 
-std::optional<Options> Parse(const QStringList& args, std::string& problem)
+std::optional<Options> Parse(const std::vector<Argument>& args, std::string& problem)
 {
     Parsed p;
-    if (!p.parser.parse(args)) {
-        problem = p.parser.errorText().toStdString();
+    QStringList texts;
+    for (const Argument& arg : args)
+        texts << AsText(arg);
+    if (!p.parser.parse(texts)) {
+        problem = Said(p.parser.errorText());
         return std::nullopt;
     }
     Options o;
@@ -152,11 +163,11 @@ std::optional<Options> Parse(const QStringList& args, std::string& problem)
     if (words.isEmpty())
         problem = "no command";
     else if (words.size() > 2)
-        problem = "unknown argument " + words[2].toStdString();
+        problem = "unknown argument " + Said(words[2]);
     if (!problem.empty())
         return std::nullopt;
-    o.command = words[0].toStdString();
-    o.file = words.value(1);
+    o.command = Said(words[0]);
+    o.file = FromText(words.value(1));
     problem = ReadPorts(p, o);
     if (problem.empty())
         problem = ReadValues(p, o);

@@ -2,8 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 
 #include <atomic>
 #include <thread>
@@ -65,7 +63,7 @@ struct Line {
     const Options& o;
     const setting::File& file;
     std::string hash;
-    QString logName;
+    std::string logName;  // as shown
     record::Log log;
     LibraryCalls calls;
     std::atomic<int> taken = 0;  // readers taken up, over all ports
@@ -176,7 +174,7 @@ Tally SetReaders(Line& line, size_t at)
             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
             port.name,
             placed.version,
-            o.file.toStdString(),
+            Shown(o.file.native()),
             line.hash,
             good ? "ok" : "failed",
             outcome.step,
@@ -188,7 +186,7 @@ Tally SetReaders(Line& line, size_t at)
             say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), outcome.said.c_str());
         say("== ok %d, failed %d ==\n", tally.ok, tally.failed);
         if (!why.empty()) {
-            Fail(kNotWritten, line.logName.toStdString() + ": " + why + ": reader " + std::to_string(number) +
+            Fail(kNotWritten, line.logName + ": " + why + ": reader " + std::to_string(number) +
                                   " has no row; the station stops");
             line.rowLost = true;
         }
@@ -205,16 +203,14 @@ Tally SetReaders(Line& line, size_t at)
 
 }  // namespace
 
-int Station(const Options& o, const setting::File& file)
+int Station(const Options& o, const setting::Loaded& setting)
 {
-    QFile source(o.file);
-    if (!source.open(QIODevice::ReadOnly))
-        return Fail(kUsage, o.file.toStdString() + ": cannot read");
-    Line line{o, file, QCryptographicHash::hash(source.readAll(), QCryptographicHash::Sha256).toHex().toStdString(),
-              o.log.isEmpty() ? QStringLiteral("readers.csv") : o.log, {},
+    Line line{o, setting.file,
+              QCryptographicHash::hash(setting.bytes, QCryptographicHash::Sha256).toHex().toStdString(),
+              Shown(o.log.native()), {},
               LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
-    const std::string logName = line.logName.toStdString();
-    if (const std::string why = line.log.Open(FileSystemPath(line.logName)); !why.empty())
+    const std::string& logName = line.logName;
+    if (const std::string why = line.log.Open(o.log); !why.empty())
         return Fail(kUsage, logName + ": cannot append: " + why);
     if (const std::string why = line.log.Append({}); !why.empty())
         return Fail(kNotWritten, logName + ": " + why);
@@ -223,8 +219,8 @@ int Station(const Options& o, const setting::File& file)
     std::string ports;
     for (const Port& port : o.ports)
         ports += (ports.empty() ? "" : ", ") + port.name;
-    Say("Station: %s (%s) on %s at %d baud, rows to %s\n", QFileInfo(o.file).fileName().toUtf8().constData(),
-        setting::Describe(file).toUtf8().constData(), ports.c_str(), o.baud, logName.c_str());
+    Say("Station: %s (%s) on %s at %d baud, rows to %s\n", Shown(o.file.filename().native()).c_str(),
+        setting::Describe(setting.file).toUtf8().constData(), ports.c_str(), o.baud, logName.c_str());
     const bool several = o.ports.size() > 1;
     if (several && !line.calls.Parallel())
         Say(o.parallelCalls ? "Library calls one at a time (--calls serial).\n"

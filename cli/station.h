@@ -4,4 +4,5 @@
 #include "cli/options.h"
 #include "settingfile/SettingFile.h"
 
-int Station(const Options& o, const setting::File& file);
+// `setting` as loaded from o.file: its hash is of the bytes its setting was parsed from.
+int Station(const Options& o, const setting::Loaded& setting);

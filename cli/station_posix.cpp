@@ -1,7 +1,5 @@
 #include "cli/station_system.h"
 
-#include <QFile>
-
 #include <atomic>
 #include <csignal>
 
@@ -21,5 +19,3 @@ StopAfterTheCurrentReader::StopAfterTheCurrentReader()
 StopAfterTheCurrentReader::~StopAfterTheCurrentReader() = default;
 
 bool StopAfterTheCurrentReader::Asked() { return asked; }
-
-std::filesystem::path FileSystemPath(const QString& name) { return QFile::encodeName(name).toStdString(); }

@@ -1,9 +1,6 @@
 // What a station asks of the system it runs on, one source file per system.
 #pragma once
 
-#include <QString>
-#include <filesystem>
-
 // Each way a station is normally stopped lets it finish the current reader
 // and write its row first; a half-set reader with no row is what must not be.
 // While one of these lives, those ways only make Asked() true.
@@ -15,6 +12,3 @@ public:
     StopAfterTheCurrentReader& operator=(const StopAfterTheCurrentReader&) = delete;
     static bool Asked();
 };
-
-// The log's name as the file system takes it.
-std::filesystem::path FileSystemPath(const QString& name);

@@ -26,5 +26,3 @@ StopAfterTheCurrentReader::StopAfterTheCurrentReader() { SetConsoleCtrlHandler(O
 StopAfterTheCurrentReader::~StopAfterTheCurrentReader() { stationEnded = true; }
 
 bool StopAfterTheCurrentReader::Asked() { return asked; }
-
-std::filesystem::path FileSystemPath(const QString& name) { return name.toStdWString(); }

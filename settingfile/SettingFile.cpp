@@ -3,11 +3,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <span>
 #include <variant>
 #include <vector>
@@ -250,22 +252,29 @@ struct Lines {
     }
 };
 
-// The file's bytes, or why it cannot be read.
-std::variant<QByteArray, QString> ReadBytes(const QString& path)
+// The file's bytes, read once, or why they cannot be. The standard library
+// opens a name by its bytes, which a QString cannot always hold on POSIX.
+std::variant<QByteArray, QString> ReadBytes(const std::filesystem::path& path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const auto cannotRead = [] {
+        return QCoreApplication::translate("setting", "cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    };
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::not_found)
         return QCoreApplication::translate("setting", "no such file");
-    if (!info.isFile() || !info.isReadable())
+    if (type != std::filesystem::file_type::regular)
         return QCoreApplication::translate("setting", "not a file that can be read");
-    if (info.size() > kMaxBytes)
-        return QCoreApplication::translate("setting", "%1 bytes: too large for a setting file").arg(info.size());
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return QCoreApplication::translate("setting", "cannot read: %1").arg(in.errorString());
-    QByteArray bytes = in.read(kMaxBytes);
-    if (bytes.startsWith("\xEF\xBB\xBF"))  // the mark some Windows editors put first
-        bytes.remove(0, 3);
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return cannotRead();
+    QByteArray bytes(kMaxBytes + 1, Qt::Uninitialized);
+    if (!in.read(bytes.data(), bytes.size()) && in.bad())
+        return cannotRead();
+    bytes.truncate(in.gcount());
+    if (bytes.size() > kMaxBytes)
+        return QCoreApplication::translate("setting", "%1 bytes: too large for a setting file")
+            .arg(std::filesystem::file_size(path, error));
     return bytes;
 }
 
@@ -273,8 +282,10 @@ std::variant<QByteArray, QString> ReadBytes(const QString& path)
 // nothing in the file passes unseen for a setting or cuts one short.
 std::variant<Lines, Fault> ReadLines(const QByteArray& bytes)
 {
+    // Past the mark some Windows editors put first.
+    const QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
     Lines read;
-    const QList<QByteArray> lines = bytes.split('\n');
+    const QList<QByteArray> lines = text.split('\n');
     for (int number = 1; const QByteArray& raw : lines) {
         const int line = number++;
         bool clean = true;
@@ -341,22 +352,32 @@ std::variant<File, Fault> Interpret(Lines read)
 
 }  // namespace
 
-Loaded Load(const QString& path)
+Loaded Load(const std::filesystem::path& path, const QString& shown)
 {
-    const QString shown = QDir::toNativeSeparators(path);
     auto failAt = [&shown](const Fault& f) {
-        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(f.line), f.why)};
+        return Loaded{{}, QStringLiteral("%1:%2: %3").arg(shown, QString::number(f.line), f.why), {}};
     };
-    const auto bytes = ReadBytes(path);
-    if (const QString* why = std::get_if<QString>(&bytes))
-        return Loaded{{}, shown + ": " + *why};
-    auto lines = ReadLines(std::get<QByteArray>(bytes));
+    const auto read = ReadBytes(path);
+    if (const QString* why = std::get_if<QString>(&read))
+        return Loaded{{}, shown + ": " + *why, {}};
+    const QByteArray& bytes = std::get<QByteArray>(read);
+    auto lines = ReadLines(bytes);
     if (const Fault* f = std::get_if<Fault>(&lines))
         return failAt(*f);
     const auto file = Interpret(std::move(std::get<Lines>(lines)));
     if (const Fault* f = std::get_if<Fault>(&file))
         return failAt(*f);
-    return Loaded{std::get<File>(file), {}};
+    return Loaded{std::get<File>(file), {}, bytes};
+}
+
+Loaded Load(const QString& path)
+{
+#ifdef _WIN32
+    const std::filesystem::path name = path.toStdWString();
+#else
+    const std::filesystem::path name = QFile::encodeName(path).toStdString();
+#endif
+    return Load(name, QDir::toNativeSeparators(path));
 }
 
 }  // namespace setting

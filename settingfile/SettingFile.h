@@ -2,7 +2,9 @@
 // composition, in a few key = value lines (docs/setting-file.md).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -37,7 +39,13 @@ struct Loaded {
     // "FILE:LINE: ..." naming the line and what it should be ("FILE: ..." when
     // the file cannot be read); empty when loaded
     QString problem;
+    // The file as it was read, once: what `file` was parsed from, to be
+    // hashed as the setting applied though the file changes after.
+    QByteArray bytes;
 };
+// The file at `path`, named `shown` in a problem: a name as given, whatever bytes it holds.
+Loaded Load(const std::filesystem::path& path, const QString& shown);
+// A name from the window, shown with the system's separators.
 Loaded Load(const QString& path);
 
 // The file's text, as Save writes it.

@@ -1,10 +1,14 @@
 // A setting applied on a link as tavelin-config makes the calls, against the
 // recording library, with the reader's pauses said but not waited out.
+#include <QCryptographicHash>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 
 #include "cli/commands.h"
+#include "cli/station.h"
 #include "t2/t2.h"
 #include "tests/fakes/fake_t2.h"
 
@@ -103,6 +107,35 @@ TEST(Apply, EndsWithTheStatusOfItsOutcome)
         EXPECT_EQ(Fake().Ops(), c.ops);
         EXPECT_NE(said.find(c.says), std::string::npos) << said;
     }
+}
+
+// A station's row names the setting the reader got: the hash is of the bytes
+// that were parsed, though the file is saved over before the station starts.
+TEST(Station, HashesTheBytesTheReaderWasSetFrom)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("line.ini"), log = dir.filePath("readers.csv");
+    const std::string applied = "format = 1\npreset = 8-out-hex-reverse\n";
+    std::ofstream(path.toStdString()) << applied;
+    const setting::Loaded loaded = setting::Load(path);
+    ASSERT_EQ(loaded.problem, "");
+    std::ofstream(path.toStdString()) << "format = 1\npreset = 14-out-hex-forward\n";
+
+    Options o;
+    o.command = "station";
+    o.file = path.toStdString();
+    o.log = log.toStdString();
+    o.count = 1;
+    Fake().Reset();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Station(o, loaded), kOk);
+    testing::internal::GetCapturedStdout();
+    std::ifstream in(log.toStdString());
+    std::string header, row;
+    std::getline(in, header);
+    std::getline(in, row);
+    const QByteArray hash = QCryptographicHash::hash(QByteArray::fromStdString(applied), QCryptographicHash::Sha256);
+    EXPECT_NE(row.find(',' + hash.toHex().toStdString() + ",ok,"), std::string::npos) << row;
 }
 
 }  // namespace

@@ -8,17 +8,18 @@ namespace {
 TEST(Options, ReadsWhatIsGiven)
 {
     std::string problem;
-    const auto o = Parse({"tavelin-config", "station", "line.ini", "--port", "usb", "--port", "com12", "--baud",
-                          "115200", "--log", "x.csv", "--count", "3", "--calls", "serial"},
+    // Names as their bytes, though not UTF-8.
+    const auto o = Parse({"tavelin-config", "station", "line\xE9.ini", "--port", "usb", "--port", "com12", "--baud",
+                          "115200", "--log=r\xE9.csv", "--count", "3", "--calls", "serial"},
                          problem);
     ASSERT_TRUE(o) << problem;
     EXPECT_EQ(o->command, "station");
-    EXPECT_EQ(o->file, "line.ini");
+    EXPECT_EQ(o->file.native(), "line\xE9.ini");
     ASSERT_EQ(o->ports.size(), 2u);
     EXPECT_EQ(o->ports[1].name, "COM12");
     EXPECT_EQ(o->ports[1].number, 11);
     EXPECT_EQ(o->baud, 115200);
-    EXPECT_EQ(o->log, "x.csv");
+    EXPECT_EQ(o->log.native(), "r\xE9.csv");
     EXPECT_EQ(o->count, 3);
     EXPECT_EQ(o->parallelCalls, false);
 }
@@ -26,13 +27,14 @@ TEST(Options, ReadsWhatIsGiven)
 TEST(Options, RefusedWithTheReason)
 {
     const struct {
-        QStringList args;
+        std::vector<Argument> args;
         const char* says;
     } cases[] = {
         {{"apply", "f.ini"}, "apply needs --port"},
         {{"apply", "f.ini", "--port", "COM257"}, "--port COM257: use USB, COM1..COM256 or a USB socket's name (USB:1.2)"},
         {{"apply", "f.ini", "--port", "USB", "--baud", "4800"}, "--baud 4800: use 9600 or 115200"},
-        {{"apply", "f.ini", "g.ini"}, "unknown argument g.ini"},
+        {{"apply", "f.ini", "g\xE9.ini"}, "unknown argument g\\xE9.ini"},
+        {{"station", "f.ini", "--log", ""}, "--log needs a file's name"},
         {{"station", "f.ini", "--count", "0"}, "--count 0: use a whole number from 1"},
         {{"station", "f.ini", "--port", "USB", "--port", "usb"}, "--port USB is given twice"},
         {{"station", "f.ini", "--port", "USB:1.2", "--port", "usb:1.2"}, "--port USB:1.2 is given twice"},
@@ -48,7 +50,9 @@ TEST(Options, RefusedWithTheReason)
     };
     for (const auto& c : cases) {
         std::string problem;
-        EXPECT_FALSE(Parse(QStringList{"tavelin-config"} + c.args, problem)) << c.says;
+        std::vector<Argument> args{"tavelin-config"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_FALSE(Parse(args, problem)) << c.says;
         EXPECT_EQ(problem, c.says);
     }
 }

@@ -10,12 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
@@ -228,6 +231,21 @@ struct StationRun {
         process.setWorkingDirectory(dir);
         process.start(program, QStringList{"station"} + args);
     }
+    // With these very bytes for arguments, which QProcess would take as text:
+    // the child runs the program itself.
+    void StartBytes(const QString& dir, const std::vector<std::string>& args)
+    {
+        bytes = {program.toStdString(), "station"};
+        bytes.insert(bytes.end(), args.begin(), args.end());
+        for (std::string& arg : bytes)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        process.setChildProcessModifier([this] { execv(argv[0], argv.data()); });
+        process.setWorkingDirectory(dir);
+        process.start(program);
+    }
+    std::vector<std::string> bytes;
+    std::vector<char*> argv;
     // From Hold() to Release(), a reader's pause lasts: the test acts while it stores.
     void Hold() { QFile(process.workingDirectory() + "/hold").open(QIODevice::WriteOnly); }
     void Release() { QFile::remove(process.workingDirectory() + "/hold"); }
@@ -459,6 +477,42 @@ TEST_F(Station, RowsStayApartAndReadAsText)
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(rows[i + 2].contains(QStringLiteral(",USB,%1,'=line.ini,").arg(readers[i].field.c_str())))
             << rows[i + 2].toStdString();
+}
+
+// A name is the one given, byte for byte, though it is not UTF-8: two such
+// names stay two files, and the screen and the row show a byte of no text as \xNN.
+TEST_F(Station, KeepsTheNamesGivenAsTheirBytes)
+{
+    const std::string folder = dir.path().toStdString() + '/', setting = "line\xE9.ini";
+    std::ofstream(folder + setting) << "format = 1\npreset = 8-out-hex-reverse\n";
+    const struct {
+        std::string log;
+        const char* shown;
+    } logs[] = {{"r\xE9.csv", "r\\xE9.csv"}, {"r\xE8.csv", "r\\xE8.csv"}};
+    for (const auto& l : logs) {
+        StationRun station;
+        station.StartBytes(dir.path(), {setting, "--log", l.log, "--count", "1"});
+        ASSERT_TRUE(reader.Plug("TR-200"));
+        EXPECT_EQ(station.Finish(), 0) << station.process.readAllStandardError().toStdString();
+        EXPECT_TRUE(station.out.startsWith(QStringLiteral("Station: line\\xE9.ini (preset = 8-out-hex-reverse) on USB "
+                                                          "at 9600 baud, rows to %1\n").arg(l.shown)))
+            << station.out.toStdString();
+        reader.Unplug();
+        std::ifstream in(folder + l.log);
+        std::string header, row, more;
+        std::getline(in, header);
+        std::getline(in, row);
+        EXPECT_EQ(header, kHeader);
+        EXPECT_NE(row.find(",USB,TR-200,line\\xE9.ini,"), std::string::npos) << row;
+        EXPECT_FALSE(std::getline(in, more)) << more;
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().native());
+    std::ranges::sort(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"line.ini", setting, "r\xE8.csv", "r\xE9.csv"}));
+    for (const std::string& name : names)  // which QTemporaryDir could not
+        std::filesystem::remove(folder + name);
 }
 
 // Two stations of a line starting on one new log: one header.
