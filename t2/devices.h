@@ -18,6 +18,9 @@ namespace t2dev {
 
 constexpr int kMaxCom = 256;
 constexpr int32_t kUsbNumber = 100;
+// The longest port name: a socket's, five hub tiers deep with an adapter's
+// interface and port, is under 50. A longer name is no port.
+constexpr size_t kMaxPortName = 64;
 // For messages, texts that other texts are made of: the COM names there are
 // (kMaxCom), all the names there are, and those with a number (COM101's
 // n-1 would be USB's).
@@ -35,7 +38,8 @@ std::optional<int> ComNumber(std::string_view name);
 // whose n-1 is USB's, has no number.
 std::optional<std::string> PortName(int32_t port);
 // The name as the device folder and the library spell it ("USB", "COM12",
-// "USB:1.2"), from any case; nothing for a name that is no port.
+// "USB:1.2"), from any case; nothing for a name that is no port, or one
+// longer than kMaxPortName.
 std::optional<std::string> CanonicalPortName(std::string_view name);
 bool IsPortName(std::string_view name);
 // A socket's name, "USB:1.2", from the name of udev's /dev/serial/by-path

@@ -13,22 +13,51 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <regex>
 
 #include "t2/devices_system.h"
 
 namespace t2dev {
 
+namespace {
+
+// Reads `word` (in any case) at `at` and moves past it; false, not moving, where it is not there.
+bool Take(std::string_view text, size_t& at, std::string_view word)
+{
+    if (text.size() - at < word.size() || Upper(text.substr(at, word.size())) != Upper(word))
+        return false;
+    at += word.size();
+    return true;
+}
+
+// Reads one or more digits at `at`.
+bool TakeDigits(std::string_view text, size_t& at)
+{
+    const size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    return at > from;
+}
+
+}  // namespace
+
 std::optional<std::string> SocketPortName(std::string_view name)
 {
-    // Hub ports, then the interface and the adapter's port where they are not the first.
-    static const std::regex socket(R"(usb:[0-9]+(\.[0-9]+)*(:[0-9]+\.[0-9]+)?(-port[0-9]+)?)", std::regex::icase);
-    if (std::regex_match(name.begin(), name.end(), socket)) {
-        std::string place(name.substr(4));
-        std::transform(place.begin(), place.end(), place.begin(), [](unsigned char c) { return std::tolower(c); });
-        return "USB:" + place;
-    }
-    return std::nullopt;
+    // "USB:" and hub ports (1.2.3), then the interface (:1.1) and the
+    // adapter's port (-port1) where they are not the first. Read by hand:
+    // a regular expression's matcher recurses once a character.
+    size_t at = 0;
+    bool ok = Take(name, at, "usb:") && TakeDigits(name, at);
+    while (ok && Take(name, at, "."))
+        ok = TakeDigits(name, at);
+    if (ok && Take(name, at, ":"))
+        ok = TakeDigits(name, at) && Take(name, at, ".") && TakeDigits(name, at);
+    if (ok && Take(name, at, "-port"))
+        ok = TakeDigits(name, at);
+    if (!ok || at != name.size())
+        return std::nullopt;
+    std::string place(name.substr(4));
+    std::transform(place.begin(), place.end(), place.begin(), [](unsigned char c) { return std::tolower(c); });
+    return "USB:" + place;
 }
 
 std::string DeviceFolderPath()

@@ -264,10 +264,12 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
 T2_API int32_t T2_CALL t2_open(const char* port, int32_t baud)
 {
     lastError.clear();
-    auto name = port ? t2dev::CanonicalPortName(port) : std::nullopt;
+    // No port's name is longer: the rest need not be read.
+    const std::string_view given = port ? std::string_view(port, strnlen(port, t2dev::kMaxPortName + 1)) : "";
+    auto name = port ? t2dev::CanonicalPortName(given) : std::nullopt;
     if (!name) {
-        const std::string given = port ? t2proto::OneLine({port, strnlen(port, 64)}) : "(null)";
-        return InitFailed("no port " + given + ": use " + t2dev::kPortNames);
+        const std::string said = port ? t2proto::OneLine(given.substr(0, t2dev::kMaxPortName)) : "(null)";
+        return InitFailed("no port " + said + ": use " + t2dev::kPortNames);
     }
     return Open(*name, baud);
 }

@@ -150,6 +150,7 @@ TEST_F(Cli, BadInputAndNoReaderEndWithTheirStatusAndSendNothing)
          ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--port", "USB", "--log", special, "--count", "1"},
          "cannot append: not a station's record: its first line is not \"time,port,"},
+        {{"version", "--port", "USB:1." + QString(120000, '1')}, "--port USB:1.111"},
     };
     Result run;
     for (const auto& c : cases) {
