@@ -122,8 +122,10 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
 // Holds the name `portName` in the open `folder` for this process while the
 // returned descriptor stays open, however the process ends. Where another
 // live process holds it, no descriptor, with that process's id in `holder`
-// (0 where it has not written it yet); -1 there when it cannot be asked.
-Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder);
+// (0 where it has not written it yet). Where the name cannot be held (its
+// lock file is a link or a folder, say), no descriptor, -1 in `holder` and
+// the file and the reason in `why`.
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder, std::string& why);
 
 #endif
 

@@ -122,14 +122,20 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
     return ours;
 }
 
-Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder)
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder, std::string& why)
 {
     // A lock on a file of its own: the system lets go of it with the process.
     const std::string name = "." + portName + ".holder";
     Fd claim(openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    holder = claim ? 0 : -1;
-    if (!claim)
+    struct stat st{};
+    if (!claim || fstat(claim.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = DeviceFolderPath() + "/" + name + ": " +
+              (!claim && errno == ELOOP ? "a symbolic link" : claim ? "not a file" : std::strerror(errno)) +
+              "; remove it";
+        holder = -1;
         return {};
+    }
+    holder = 0;
     if (flock(claim.get(), LOCK_EX | LOCK_NB) != 0) {
         char text[16] = {};
         if (pread(claim.get(), text, sizeof text - 1, 0) > 0)
