@@ -57,6 +57,9 @@ struct Device {
     // The device folder's entry looked for first and not there: where an
     // emulated reader would be, for a message when nothing is found.
     std::string folderEntry{};
+    // Why the port could not be looked up (the device folder could not be
+    // opened for now, as with no descriptor left); then nothing was found.
+    std::string failure{};
 };
 Device FindDevice(const std::string& portName);
 // Why the device folder is ignored, as FindDevice notes it for every port;
@@ -96,10 +99,12 @@ private:
 // $XDG_RUNTIME_DIR/tavelin, or <tmpdir>/tavelin-<uid> where that is unset.
 std::string DeviceFolderPath();
 
-enum class FolderState { Absent, Usable, Unsafe };
+// Unopened: not opened for now (no descriptor or memory left), so what it
+// holds is not known.
+enum class FolderState { Absent, Usable, Unsafe, Unopened };
 struct FolderCheck {
     FolderState state;
-    std::string why;  // for Unsafe: what is wrong and how to mend it
+    std::string why;  // for Unsafe: what is wrong and how to mend it; for Unopened, the system's words
     Fd folder;        // for Usable: the folder, open
 };
 // A folder is trusted only when it is a real directory owned by the user

@@ -76,6 +76,8 @@ FolderCheck OpenFolder(const std::string& path)
     if (!folder || fstat(folder.get(), &st) != 0) {
         if (errno == ENOENT)
             return {FolderState::Absent, {}, {}};
+        if (errno == EMFILE || errno == ENFILE || errno == ENOMEM)
+            return {FolderState::Unopened, std::strerror(errno), {}};
         return {FolderState::Unsafe, errno == ELOOP || errno == ENOTDIR ? "not a directory" : std::strerror(errno), {}};
     }
     if (st.st_uid != geteuid())
@@ -210,6 +212,8 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note,
     note = Ignored(folder, check);
     if (!note.empty())
         entry.clear();
+    if (check.state == FolderState::Unopened)
+        return Device{{}, folder, {}, true, {}, "cannot open device folder " + folder + ": " + check.why};
     if (check.state != FolderState::Usable)
         return std::nullopt;
 

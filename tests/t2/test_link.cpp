@@ -902,6 +902,27 @@ TEST(LinkRealPort, WorksWithDescriptorsPastTheSelectLimit)
         testing::ExitedWithCode(0), "no answer from the reader");
 }
 
+// With no descriptor left the port cannot be tried, which is not the same as
+// no device or no reader there: the device folder may hold its entry.
+TEST(LinkRealPort, OutOfDescriptorsIsNotNothingThere)
+{
+    DeviceFolder folder;
+    ASSERT_EQ(mkdir(folder.Path().c_str(), 0700), 0);
+    EXPECT_EXIT(
+        {
+            const int lowest = dup(2);  // those below it are taken
+            close(lowest);
+            struct rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = lowest;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            const bool failed = lc_init(kUsb, 9600) == -1;
+            std::fprintf(stderr, "%s\n", t2_last_error());
+            std::exit(failed && !t2proto::NothingThere(t2_last_error()) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "cannot look up USB: cannot open device folder .*: Too many open files");
+}
+
 struct Child {
     int exitCode;         // -1 when it did not exit by itself
     std::string stderrText;
