@@ -9,11 +9,16 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include "cli/record.h"
 #include "dataout/link.h"
 #include "t2/devices.h"
 #include "t2/import/last_error.h"
 #include "t2/import/t2_import.h"
+#include "t2/protocol.h"
 #include "t2/t2.h"
 
 using namespace params;
@@ -190,15 +195,39 @@ int Check(const Options& o, const setting::File& file)
     return kOk;
 }
 
-// Every port tried at once, so that the answer comes within about one
-// port's time; where calls must not overlap, one port after another. Names
-// that lead to one device share its answer, tried once.
+namespace {
+
+// How many ports are tried at once: a port being tried holds a descriptor or
+// two, and past the system's limit for them an open fails.
+size_t PortsAtOnce()
+{
+    constexpr size_t kMost = 16;
+#ifdef _WIN32
+    return kMost;
+#else
+    struct rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kMost;
+    // Some kept for the program's own, and twice what the ports need.
+    constexpr rlim_t kOwn = 32;
+    return std::clamp<rlim_t>(limit.rlim_cur > kOwn ? (limit.rlim_cur - kOwn) / 4 : 1, 1, kMost);
+#endif
+}
+
+}  // namespace
+
+// Up to PortsAtOnce() ports tried at once, so that the answer comes within
+// about one port's time where there are few; where calls must not overlap,
+// one port after another. Names that lead to one device share its answer,
+// tried once. A port that could not be tried (busy, out of descriptors) is
+// named as such, never taken for one without a reader.
 int Ports(const Options& o)
 {
     LibraryCalls calls(ParallelCalls(o));
     struct Try {
         std::vector<Port> names;
         std::optional<std::string> said;  // none: no reader answered
+        std::string untried;              // why it could not be tried, where it could not
     };
     std::vector<Try> tries;
     for (const std::vector<std::string>& device : t2dev::PortsByDevice()) {
@@ -209,26 +238,50 @@ int Ports(const Options& o)
         if (!t.names.empty())
             tries.push_back(std::move(t));
     }
+    const auto tryPort = [&](Try& t) {
+        std::string why;
+        const int32_t handle = calls([&] {
+            const int32_t h = Open(t.names[0], o.baud);
+            why = h == -1 ? T2LastError() : "";  // the calling thread's
+            return h;
+        });
+        if (handle == -1) {
+            // A maker's library gives no reason: nothing to tell it by.
+            if (!why.empty() && !t2proto::NothingThere(why))
+                t.untried = why;
+            return;
+        }
+        std::string version, failed;
+        const int32_t r = calls([&] {
+            const int32_t r = ReadVersion(handle, version);
+            failed = r == 0 ? "" : Code(r);
+            return r;
+        });
+        t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + failed;
+        calls([&] { return lc_exit(handle); });
+    };
     {
-        std::vector<std::jthread> threads;
-        for (Try& t : tries)
-            threads.emplace_back([&] {
-                const int32_t handle = calls([&] { return Open(t.names[0], o.baud); });
-                if (handle == -1)
-                    return;
-                std::string version, failed;
-                const int32_t r = calls([&] {
-                    const int32_t r = ReadVersion(handle, version);
-                    failed = r == 0 ? "" : Code(r);  // the reason is the calling thread's
-                    return r;
-                });
-                t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + failed;
-                calls([&] { return lc_exit(handle); });
+        std::atomic<size_t> next = 0;
+        std::vector<std::jthread> workers(std::min(PortsAtOnce(), tries.size()));
+        for (std::jthread& worker : workers)
+            worker = std::jthread([&] {
+                for (size_t i; (i = next++) < tries.size();)
+                    tryPort(tries[i]);
             });
     }
     // Each port's look-up would say it; once is enough.
     if (const std::string ignored = t2dev::IgnoredFolder(); !ignored.empty())
         std::fprintf(stderr, "tavelin-config: %s\n", ignored.c_str());
+    size_t untried = 0;
+    for (const Try& t : tries) {
+        if (t.untried.empty())
+            continue;
+        ++untried;
+        std::string names;
+        for (const Port& port : t.names)
+            names += (names.empty() ? "" : ", ") + port.name;
+        std::fprintf(stderr, "tavelin-config: %s: not tried: %s\n", names.c_str(), t.untried.c_str());
+    }
     std::erase_if(tries, [](const Try& t) { return !t.said; });
     size_t width = 5;
     for (const Try& t : tries)
@@ -237,5 +290,9 @@ int Ports(const Options& o)
     for (const Try& t : tries)
         for (const Port& port : t.names)
             Say("%-*s %s\n", int(width), port.name.c_str(), t.said->c_str());
-    return !tries.empty() ? kOk : Fail(kNoLink, "no reader answers on any serial port");
+    if (!tries.empty())
+        return kOk;
+    return Fail(kNoLink, untried ? "no reader answers on the ports tried; " + std::to_string(untried) +
+                                       " not tried (above)"
+                                 : "no reader answers on any serial port");
 }

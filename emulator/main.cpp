@@ -187,24 +187,30 @@ void HandleLine(emulator::Emulator& reader, std::string line, std::vector<uint8_
         Present(reader, last);
 }
 
-// The port name, this program's alone while it runs, so that a second one
-// started by mistake cannot take it over unseen. Another that holds it is
-// named; with `replace`, ended and waited for, within a bound. Nothing when
-// refused; no descriptor where the folder cannot be used, as Start then says.
+// The port name (as the folder spells it), this program's alone while it
+// runs, so that a second one started by mistake cannot take it over unseen.
+// Another that holds it is named; with `replace`, ended and waited for,
+// within a bound. Nothing when refused; no descriptor where the folder
+// cannot be used, as Start then says.
 std::optional<t2dev::Fd> Claim(const std::string& port, bool replace)
 {
     const std::string path = t2dev::DeviceFolderPath();
     mkdir(path.c_str(), 0700);
     const t2dev::FolderCheck folder = t2dev::OpenFolder(path);
-    if (folder.state != t2dev::FolderState::Usable || !t2dev::IsPortName(port))
+    if (folder.state != t2dev::FolderState::Usable)
         return t2dev::Fd();
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     bool asked = false;
     for (;;) {
         pid_t holder = 0;
-        t2dev::Fd claim = t2dev::ClaimEntry(folder.folder.get(), port, holder);
-        if (claim || holder < 0)
+        std::string why;
+        t2dev::Fd claim = t2dev::ClaimEntry(folder.folder.get(), port, holder, why);
+        if (claim)
             return claim;
+        if (holder < 0) {
+            std::fprintf(stderr, "%s: cannot hold %s: %s\n", program.c_str(), port.c_str(), why.c_str());
+            return std::nullopt;
+        }
         const std::string other = holder > 0 ? "another reader emulator, pid " + std::to_string(holder)
                                              : "another reader emulator";
         if (!replace) {
@@ -242,7 +248,10 @@ std::string TakeValue(std::string_view option, const std::string& value, Setup& 
 {
     std::string problem;
     if (option == "--port") {
-        s.port = value;
+        const auto port = t2dev::CanonicalPortName(value);
+        if (!port)
+            return "--port " + value + ": use " + t2dev::kPortNames;
+        s.port = *port;
     } else if (option == "--type-into") {
         s.typeInto = value;
     } else if (option == "--version") {

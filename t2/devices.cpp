@@ -54,6 +54,8 @@ std::optional<std::string> PortName(int32_t port)
 
 std::optional<std::string> CanonicalPortName(std::string_view name)
 {
+    if (name.size() > kMaxPortName)
+        return std::nullopt;
     if (SameLetters(name, "USB"))
         return "USB";
     if (auto n = ComNumber(name))

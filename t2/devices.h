@@ -18,6 +18,9 @@ namespace t2dev {
 
 constexpr int kMaxCom = 256;
 constexpr int32_t kUsbNumber = 100;
+// The longest port name: a socket's, five hub tiers deep with an adapter's
+// interface and port, is under 50. A longer name is no port.
+constexpr size_t kMaxPortName = 64;
 // For messages, texts that other texts are made of: the COM names there are
 // (kMaxCom), all the names there are, and those with a number (COM101's
 // n-1 would be USB's).
@@ -35,7 +38,8 @@ std::optional<int> ComNumber(std::string_view name);
 // whose n-1 is USB's, has no number.
 std::optional<std::string> PortName(int32_t port);
 // The name as the device folder and the library spell it ("USB", "COM12",
-// "USB:1.2"), from any case; nothing for a name that is no port.
+// "USB:1.2"), from any case; nothing for a name that is no port, or one
+// longer than kMaxPortName.
 std::optional<std::string> CanonicalPortName(std::string_view name);
 bool IsPortName(std::string_view name);
 // A socket's name, "USB:1.2", from the name of udev's /dev/serial/by-path
@@ -53,6 +57,9 @@ struct Device {
     // The device folder's entry looked for first and not there: where an
     // emulated reader would be, for a message when nothing is found.
     std::string folderEntry{};
+    // Why the port could not be looked up (the device folder could not be
+    // opened for now, as with no descriptor left); then nothing was found.
+    std::string failure{};
 };
 Device FindDevice(const std::string& portName);
 // Why the device folder is ignored, as FindDevice notes it for every port;
@@ -92,10 +99,12 @@ private:
 // $XDG_RUNTIME_DIR/tavelin, or <tmpdir>/tavelin-<uid> where that is unset.
 std::string DeviceFolderPath();
 
-enum class FolderState { Absent, Usable, Unsafe };
+// Unopened: not opened for now (no descriptor or memory left), so what it
+// holds is not known.
+enum class FolderState { Absent, Usable, Unsafe, Unopened };
 struct FolderCheck {
     FolderState state;
-    std::string why;  // for Unsafe: what is wrong and how to mend it
+    std::string why;  // for Unsafe: what is wrong and how to mend it; for Unopened, the system's words
     Fd folder;        // for Usable: the folder, open
 };
 // A folder is trusted only when it is a real directory owned by the user
@@ -118,8 +127,10 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
 // Holds the name `portName` in the open `folder` for this process while the
 // returned descriptor stays open, however the process ends. Where another
 // live process holds it, no descriptor, with that process's id in `holder`
-// (0 where it has not written it yet); -1 there when it cannot be asked.
-Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder);
+// (0 where it has not written it yet). Where the name cannot be held (its
+// lock file is a link or a folder, say), no descriptor, -1 in `holder` and
+// the file and the reason in `why`.
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder, std::string& why);
 
 #endif
 

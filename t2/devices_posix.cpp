@@ -13,22 +13,51 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <regex>
 
 #include "t2/devices_system.h"
 
 namespace t2dev {
 
+namespace {
+
+// Reads `word` (in any case) at `at` and moves past it; false, not moving, where it is not there.
+bool Take(std::string_view text, size_t& at, std::string_view word)
+{
+    if (text.size() - at < word.size() || Upper(text.substr(at, word.size())) != Upper(word))
+        return false;
+    at += word.size();
+    return true;
+}
+
+// Reads one or more digits at `at`.
+bool TakeDigits(std::string_view text, size_t& at)
+{
+    const size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+        ++at;
+    return at > from;
+}
+
+}  // namespace
+
 std::optional<std::string> SocketPortName(std::string_view name)
 {
-    // Hub ports, then the interface and the adapter's port where they are not the first.
-    static const std::regex socket(R"(usb:[0-9]+(\.[0-9]+)*(:[0-9]+\.[0-9]+)?(-port[0-9]+)?)", std::regex::icase);
-    if (std::regex_match(name.begin(), name.end(), socket)) {
-        std::string place(name.substr(4));
-        std::transform(place.begin(), place.end(), place.begin(), [](unsigned char c) { return std::tolower(c); });
-        return "USB:" + place;
-    }
-    return std::nullopt;
+    // "USB:" and hub ports (1.2.3), then the interface (:1.1) and the
+    // adapter's port (-port1) where they are not the first. Read by hand:
+    // a regular expression's matcher recurses once a character.
+    size_t at = 0;
+    bool ok = Take(name, at, "usb:") && TakeDigits(name, at);
+    while (ok && Take(name, at, "."))
+        ok = TakeDigits(name, at);
+    if (ok && Take(name, at, ":"))
+        ok = TakeDigits(name, at) && Take(name, at, ".") && TakeDigits(name, at);
+    if (ok && Take(name, at, "-port"))
+        ok = TakeDigits(name, at);
+    if (!ok || at != name.size())
+        return std::nullopt;
+    std::string place(name.substr(4));
+    std::transform(place.begin(), place.end(), place.begin(), [](unsigned char c) { return std::tolower(c); });
+    return "USB:" + place;
 }
 
 std::string DeviceFolderPath()
@@ -47,6 +76,8 @@ FolderCheck OpenFolder(const std::string& path)
     if (!folder || fstat(folder.get(), &st) != 0) {
         if (errno == ENOENT)
             return {FolderState::Absent, {}, {}};
+        if (errno == EMFILE || errno == ENFILE || errno == ENOMEM)
+            return {FolderState::Unopened, std::strerror(errno), {}};
         return {FolderState::Unsafe, errno == ELOOP || errno == ENOTDIR ? "not a directory" : std::strerror(errno), {}};
     }
     if (st.st_uid != geteuid())
@@ -93,14 +124,20 @@ bool RemoveEntry(int folder, const std::string& portName, const std::string& tar
     return ours;
 }
 
-Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder)
+Fd ClaimEntry(int folder, const std::string& portName, pid_t& holder, std::string& why)
 {
     // A lock on a file of its own: the system lets go of it with the process.
     const std::string name = "." + portName + ".holder";
     Fd claim(openat(folder, name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    holder = claim ? 0 : -1;
-    if (!claim)
+    struct stat st{};
+    if (!claim || fstat(claim.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = DeviceFolderPath() + "/" + name + ": " +
+              (!claim && errno == ELOOP ? "a symbolic link" : claim ? "not a file" : std::strerror(errno)) +
+              "; remove it";
+        holder = -1;
         return {};
+    }
+    holder = 0;
     if (flock(claim.get(), LOCK_EX | LOCK_NB) != 0) {
         char text[16] = {};
         if (pread(claim.get(), text, sizeof text - 1, 0) > 0)
@@ -175,6 +212,8 @@ std::optional<Device> FromFolder(const std::string& portName, std::string& note,
     note = Ignored(folder, check);
     if (!note.empty())
         entry.clear();
+    if (check.state == FolderState::Unopened)
+        return Device{{}, folder, {}, true, {}, "cannot open device folder " + folder + ": " + check.why};
     if (check.state != FolderState::Usable)
         return std::nullopt;
 

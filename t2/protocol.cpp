@@ -142,4 +142,13 @@ std::string CodeWords(int32_t code, std::string_view request)
     }
 }
 
+bool NothingThere(std::string_view reason)
+{
+    const auto says = [reason](std::string_view words) { return reason.find(words) != std::string_view::npos; };
+    const std::string refused = CodeWords(1, kHandshakeWords);  // a reader's refusal: these words and its code
+    return reason.starts_with(kNoSuchDevice) || says(CodeWords(T2_E_TIMEOUT)) || says(CodeWords(T2_E_BAD_CRC)) ||
+           says(CodeWords(T2_E_BAD_REPLY)) || says(CodeWords(T2_E_LINK_LOST)) ||
+           says(std::string_view(refused).substr(0, refused.find(" with")));
+}
+
 }  // namespace t2proto

@@ -46,6 +46,14 @@ std::string CodeWords(int32_t code, std::string_view request = "the request");
 // lc_init's reason, after the port's name, when another program holds the
 // port: a program waiting there for a reader tells it by these words.
 inline constexpr std::string_view kHeldElsewhere = " is busy: held by another program";
+// How lc_init's reason starts where there is no device for the port.
+inline constexpr std::string_view kNoSuchDevice = "no such device for ";
+// How lc_init's reasons name the request it makes once the port is open.
+inline constexpr std::string_view kHandshakeWords = "the handshake";
+// Whether lc_init's reason says that nothing is there: no device, or a device
+// that did not answer the handshake as a reader. Any other reason (busy,
+// denied, out of descriptors) means the port could not be tried.
+bool NothingThere(std::string_view reason);
 
 // Command name as the emulator's options and log use it ("readonly", ...),
 // and back; nothing for an unknown one.

@@ -133,8 +133,10 @@ std::string Connect(Link& link, Clock::time_point deadline)
     // Where else to look: an emulator not started, or on another port.
     const std::string emulated =
         device.folderEntry.empty() ? "" : "; an emulated reader would be at " + device.folderEntry;
+    if (!device.failure.empty())
+        return fail("cannot look up " + link.port + ": " + device.failure);
     if (device.path.empty())
-        return fail("no such device for " + link.port + ": looked for " + device.where + emulated);
+        return fail(std::string(t2proto::kNoSuchDevice) + link.port + ": looked for " + device.where + emulated);
 
     // Asked before opening: not every system refuses a second open of a port
     // by the same process (Wine does not).
@@ -146,7 +148,7 @@ std::string Connect(Link& link, Clock::time_point deadline)
     if (!link.line) {
         switch (error.failure) {
         case SerialLine::Failure::NoDevice:
-            return fail("no such device for " + at + ": " + error.detail + emulated);
+            return fail(std::string(t2proto::kNoSuchDevice) + at + ": " + error.detail + emulated);
         case SerialLine::Failure::Busy:
             return fail(at + std::string(t2proto::kHeldElsewhere));
         case SerialLine::Failure::Denied:
@@ -165,7 +167,7 @@ std::string Connect(Link& link, Clock::time_point deadline)
         code = T2_E_BAD_REPLY;
     if (code != 0) {
         link.line.reset();
-        return fail(at + ": " + t2proto::CodeWords(code, "the handshake"));
+        return fail(at + ": " + t2proto::CodeWords(code, t2proto::kHandshakeWords));
     }
     return {};
 }
@@ -264,10 +266,12 @@ T2_API int32_t T2_CALL lc_init(int32_t port, int32_t baud)
 T2_API int32_t T2_CALL t2_open(const char* port, int32_t baud)
 {
     lastError.clear();
-    auto name = port ? t2dev::CanonicalPortName(port) : std::nullopt;
+    // No port's name is longer: the rest need not be read.
+    const std::string_view given = port ? std::string_view(port, strnlen(port, t2dev::kMaxPortName + 1)) : "";
+    auto name = port ? t2dev::CanonicalPortName(given) : std::nullopt;
     if (!name) {
-        const std::string given = port ? t2proto::OneLine({port, strnlen(port, 64)}) : "(null)";
-        return InitFailed("no port " + given + ": use " + t2dev::kPortNames);
+        const std::string said = port ? t2proto::OneLine(given.substr(0, t2dev::kMaxPortName)) : "(null)";
+        return InitFailed("no port " + said + ": use " + t2dev::kPortNames);
     }
     return Open(*name, baud);
 }

@@ -141,7 +141,7 @@ T2_API const char *T2_CALL t2_last_error(void);
  * the port's name, for the ports that have no number ("USB:1.2", a socket's
  * name on Linux; COM101, whose number would be USB's). `port` is "USB",
  * "COM1".."COM256" or, on Linux, "USB:" and a socket (docs/tavelin-config.md),
- * in any case. Otherwise as lc_init.
+ * in any case, at most 64 characters. Otherwise as lc_init.
  */
 T2_API int32_t T2_CALL t2_open(const char *port, int32_t baud);
 

@@ -16,12 +16,14 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
+#include "t2/devices.h"
 #include "t2/t2.h"
 #include "tests/support/DeviceFolder.h"
 #include "tests/support/EmulatedReader.h"
@@ -41,11 +43,14 @@ struct Result {
     QString out, err;
 };
 
-Result Config(const QStringList& args, const QString& out = {})
+// `inChild` runs in the program's process before it starts.
+Result Config(const QStringList& args, const QString& out = {}, const std::function<void()>& inChild = {})
 {
     QProcess config;
     if (!out.isEmpty())
         config.setStandardOutputFile(out);
+    if (inChild)
+        config.setChildProcessModifier(inChild);
     config.start(kNoPause, args);
     if (!config.waitForFinished(60000))  // a bound for a failure, not a pace
         return {-1, {}, QStringLiteral("did not finish")};
@@ -153,6 +158,7 @@ TEST_F(Cli, BadInputAndNoReaderEndWithTheirStatusAndSendNothing)
          ".ini:7: base = String with block = 255: not a valid setting"},
         {{"station", special, "--port", "USB", "--log", special, "--count", "1"},
          "cannot append: not a station's record: its first line is not \"time,port,"},
+        {{"version", "--port", "USB:1." + QString(120000, '1')}, "--port USB:1.111"},
     };
     Result run;
     for (const auto& c : cases) {
@@ -669,6 +675,44 @@ TEST_F(Station, PortsListsTheReadersThatAnswer)
               1)
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("no reader answers on any serial port")) << run.err.toStdString();
+}
+
+// A hundred ports with nothing answering and a reader on the last: every port
+// is tried, however few descriptors the program may have. One that cannot be
+// tried is named so, never taken for one without a reader.
+TEST_F(Station, PortsTriesEveryPortAndNamesThoseItCannot)
+{
+    std::vector<t2dev::Fd> silent;
+    for (int n = 1; n <= 100; ++n) {
+        silent.emplace_back(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+        ASSERT_TRUE(silent.back() && grantpt(silent.back().get()) == 0 && unlockpt(silent.back().get()) == 0);
+        const std::string entry = folder.Path() + "/COM" + std::to_string(n);
+        ASSERT_EQ(symlink(ptsname(silent.back().get()), entry.c_str()), 0);
+    }
+    const QString plain = Path("plain.txt");
+    std::ofstream(plain.toStdString()) << "not a tty\n";
+    ASSERT_EQ(symlink(plain.toUtf8().constData(), (folder.Path() + "/COM200").c_str()), 0);
+    emulator::Emulator last;
+    std::string error;
+    ASSERT_TRUE(last.Start("COM256", &error)) << error;
+
+    Result run = Config({"ports"}, {}, [] {
+        rlimit limit{};
+        getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = 64;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    });
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("COM256 %1\n").arg(emulator::Emulator::kDefaultVersion));
+    const QString untried = QStringLiteral("tavelin-config: COM200: not tried: cannot open COM200 (%1/COM200 -> %2): "
+                                           "not a serial device\n")
+                                .arg(QString::fromStdString(folder.Path()), plain);
+    EXPECT_EQ(run.err, untried);
+
+    last.Stop();
+    run = Config({"ports"});
+    EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
+    EXPECT_EQ(run.err, untried + "tavelin-config: no reader answers on the ports tried; 1 not tried (above)\n");
 }
 
 // A line of readers in the sockets of a USB hub and one on a port past COM9:

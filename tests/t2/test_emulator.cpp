@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -191,7 +192,27 @@ private:
     int in_ = -1, out_ = -1;
 };
 
-TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
+// The program run until it ends, for a bounded while: its exit status (-1
+// where it ran on and was ended) and all it said.
+std::pair<int, std::string> RunToEnd(const std::vector<std::string>& args)
+{
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return {-1, "no pipe"};
+    const pid_t pid = StartProgram(args, {-1, out[1], out[1]});
+    close(out[1]);
+    const std::string said = ReadUntil(out[0]);
+    close(out[0]);
+    if (pid <= 0)
+        return {-1, said};
+    kill(pid, SIGKILL);  // where it runs on; one whose output has ended is exiting already, as it chose
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, said};
+}
+
+// Values are checked before anything is published.
+TEST(EmulatorProgram, NumbersAndPortNamesAreChecked)
 {
     struct Case {
         std::vector<std::string> args;
@@ -220,29 +241,20 @@ TEST(EmulatorProgram, NumbersAreDecimalOr0xHexadecimal)
         {{"--store-ms", ""}, R"(--store-ms: "" is not)"},
         {{"--store-ms", "0x"}, R"(--store-ms: "0x" is not)"},
         {{"--store-ms", "0x-5"}, R"(--store-ms: "0x-5" is not)"},
+        {{"--port", "usb:1.2"}, nullptr},
+        {{"--port", "LPT1"}, "--port LPT1: use USB, COM1..COM256 or a USB socket's name"},
+        {{"--port", "USB:1." + std::string(120000, '1')}, "--port USB:1.111"},
     };
-    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-    ASSERT_GE(null, 0);
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0] + " " + c.args[1]);
-        int err[2];
-        ASSERT_EQ(pipe2(err, O_CLOEXEC), 0);
+        SCOPED_TRACE(c.args[0] + " " + c.args[1].substr(0, 80));
         std::vector<std::string> args = c.args;
         args.push_back("--help");  // reached only once the value is taken
-        const pid_t pid = StartProgram(args, {null, null, err[1]});
-        close(err[1]);
-        ASSERT_GT(pid, 0);
-        const std::string said = ReadUntil(err[0]);
-        close(err[0]);
-        int status = -1;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), c.refusal ? 2 : 0) << said;
+        const auto [status, said] = RunToEnd(args);
+        EXPECT_EQ(status, c.refusal ? 2 : 0) << said.substr(0, 200);
         if (c.refusal) {
-            EXPECT_NE(said.find(c.refusal), std::string::npos) << said;
+            EXPECT_NE(said.find(c.refusal), std::string::npos) << said.substr(0, 200);
         }
     }
-    close(null);
 }
 
 // Installed under another name, it says that name in its help and its refusals.
@@ -343,35 +355,57 @@ TEST(EmulatorProgram, OverlongInputLineChangesNothing)
 }  // namespace
 
 // A second program on a name in use refuses, naming the first and leaving its
-// entry; with --replace it ends the first and takes its place.
+// entry; with --replace it ends the first and takes its place. The name is
+// the port's, however either spells it.
 TEST(EmulatorProgram, ASecondOnANameInUseRefusesUnlessToldToReplace)
 {
     DeviceFolder folder;
     ASSERT_TRUE(folder.Ok());
-    const std::string entry = folder.Path() + "/USB";
-    const Piped first({"--store-ms", "0"});
-    ASSERT_TRUE(first.Ok());
-    first.ReadUntil("reader on USB");
-    const auto firstTty = std::filesystem::read_symlink(entry);
+    const std::pair<std::string, std::string> cases[] = {
+        {"USB", "USB"}, {"USB", "usb"}, {"COM3", "com3"}, {"COM12", "Com12"}, {"USB:1.2", "usb:1.2"},
+    };
+    for (const auto& [name, again] : cases) {
+        SCOPED_TRACE(name + " then " + again);
+        const std::string entry = folder.Path() + "/" + name;
+        const Piped first({"--port", name, "--store-ms", "0"});
+        ASSERT_TRUE(first.Ok());
+        first.ReadUntil("reader on " + name);
+        const auto firstTty = std::filesystem::read_symlink(entry);
 
-    int out[2];
-    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
-    const pid_t second = StartProgram({}, {-1, out[1], out[1]});
-    close(out[1]);
-    const std::string said = ReadUntil(out[0]);
-    close(out[0]);
-    int status = 0;
-    ASSERT_EQ(waitpid(second, &status, 0), second);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
-    EXPECT_NE(said.find("USB is in use by another reader emulator, pid " + std::to_string(first.Pid())),
-              std::string::npos)
-        << said;
-    EXPECT_NE(said.find("--replace"), std::string::npos) << said;
-    EXPECT_EQ(std::filesystem::read_symlink(entry), firstTty);
+        const auto [status, said] = RunToEnd({"--port", again});
+        EXPECT_EQ(status, 1) << said;
+        EXPECT_NE(said.find(name + " is in use by another reader emulator, pid " + std::to_string(first.Pid())),
+                  std::string::npos)
+            << said;
+        EXPECT_NE(said.find("--replace"), std::string::npos) << said;
+        EXPECT_EQ(std::filesystem::read_symlink(entry), firstTty);
 
-    const Piped third({"--replace"});
-    ASSERT_TRUE(third.Ok());
-    third.ReadUntil("reader on USB");
-    EXPECT_NE(first.ReadUntil({}).find("stopped"), std::string::npos) << "the first ended";
-    EXPECT_TRUE(std::filesystem::is_symlink(entry));
+        const Piped third({"--port", again, "--replace"});
+        ASSERT_TRUE(third.Ok());
+        third.ReadUntil("reader on " + name);
+        EXPECT_NE(first.ReadUntil({}).find("stopped"), std::string::npos) << "the first ended";
+        EXPECT_TRUE(std::filesystem::is_symlink(entry));
+    }
+}
+
+// Where the name's lock file cannot be locked, the program does not run unheld.
+TEST(EmulatorProgram, RefusesToRunWhereItsNameCannotBeHeld)
+{
+    DeviceFolder folder;
+    ASSERT_TRUE(folder.Ok());
+    ASSERT_EQ(mkdir(folder.Path().c_str(), 0700), 0);
+    const std::string holder = folder.Path() + "/.USB.holder";
+    const std::pair<const char*, std::function<int()>> cases[] = {
+        {"a symbolic link", [&] { return symlink((folder.Path() + "/elsewhere").c_str(), holder.c_str()); }},
+        {"Is a directory", [&] { return mkdir(holder.c_str(), 0700); }},
+    };
+    for (const auto& [says, make] : cases) {
+        SCOPED_TRACE(says);
+        ASSERT_EQ(make(), 0);
+        const auto [status, said] = RunToEnd({});
+        EXPECT_EQ(status, 1) << said;
+        EXPECT_NE(said.find("cannot hold USB: " + holder + ": " + says), std::string::npos) << said;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(folder.Path() + "/USB"))) << said;
+        std::filesystem::remove(holder);
+    }
 }

@@ -816,9 +816,15 @@ TEST_F(Link, WithoutADeviceOpenFailsAtOnce)
         EXPECT_NE(init.message.find(c.says), std::string::npos) << init.message;
         EXPECT_EQ(init.message.find('\n'), std::string::npos) << init.message;
     }
-    for (const char* name : {"LPT1", "COM257", "USB:", "USB:1.2/../x"}) {
-        EXPECT_EQ(t2_open(name, 9600), -1) << name;
-        EXPECT_EQ(t2_last_error(), "no port " + std::string(name) + ": use " + t2dev::kPortNames);
+    // A name is echoed up to the longest a port's can be.
+    std::string hubs = "USB:1";  // 120 KB of them
+    while (hubs.size() < 120000)
+        hubs += ".1";
+    const std::string names[] = {"LPT1", "COM257", "USB:", "USB:1.2/../x", hubs};
+    for (const std::string& name : names) {
+        const std::string echoed = name.substr(0, t2dev::kMaxPortName);
+        EXPECT_EQ(t2_open(name.c_str(), 9600), -1) << echoed;
+        EXPECT_EQ(t2_last_error(), "no port " + echoed + ": use " + t2dev::kPortNames);
     }
     EXPECT_EQ(OpenFds(), fds);
 }
@@ -894,6 +900,27 @@ TEST(LinkRealPort, WorksWithDescriptorsPastTheSelectLimit)
             std::exit(InitFailsSaying(0));
         },
         testing::ExitedWithCode(0), "no answer from the reader");
+}
+
+// With no descriptor left the port cannot be tried, which is not the same as
+// no device or no reader there: the device folder may hold its entry.
+TEST(LinkRealPort, OutOfDescriptorsIsNotNothingThere)
+{
+    DeviceFolder folder;
+    ASSERT_EQ(mkdir(folder.Path().c_str(), 0700), 0);
+    EXPECT_EXIT(
+        {
+            const int lowest = dup(2);  // those below it are taken
+            close(lowest);
+            struct rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = lowest;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            const bool failed = lc_init(kUsb, 9600) == -1;
+            std::fprintf(stderr, "%s\n", t2_last_error());
+            std::exit(failed && !t2proto::NothingThere(t2_last_error()) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "cannot look up USB: cannot open device folder .*: Too many open files");
 }
 
 struct Child {

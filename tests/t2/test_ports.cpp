@@ -31,6 +31,46 @@ TEST(UsbPort, LowestNumberedPortOnAUsbBus)
         EXPECT_EQ(FirstUsbPort(c.ports), c.expected) << c.what;
 }
 
+// Every front end and the library take a name by this one rule. A name past
+// the bound is refused, however long, without reading it through.
+TEST(PortName, CanonicalFromAnyCaseWithinABound)
+{
+#ifdef _WIN32
+    const bool sockets = false;
+#else
+    const bool sockets = true;
+#endif
+    std::string hubs = "USB:1";  // 120 KB of them
+    while (hubs.size() < 120000)
+        hubs += ".1";
+    const std::string longSocket = "usb:1.2.3.4.5.6.7:1.0-port" + std::string(t2dev::kMaxPortName - 26, '1');
+    const struct {
+        std::string name;
+        std::optional<std::string> canonical;
+    } cases[] = {
+        {"usb", "USB"},
+        {"Com12", "COM12"},
+        {"com256", "COM256"},
+        {"com257", std::nullopt},
+        {"COM03", std::nullopt},
+        {"LPT1", std::nullopt},
+        {"usb:1.2", sockets ? std::optional<std::string>("USB:1.2") : std::nullopt},
+        {"Usb:1.2:1.0-PORT1", sockets ? std::optional<std::string>("USB:1.2:1.0-port1") : std::nullopt},
+        {"USB:1.2/../x", std::nullopt},
+        {"USB:1..2", std::nullopt},
+        {longSocket, sockets ? std::optional<std::string>("USB" + longSocket.substr(3)) : std::nullopt},
+        {longSocket + "1", std::nullopt},
+        {hubs, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.substr(0, 80));
+        EXPECT_EQ(t2dev::CanonicalPortName(c.name), c.canonical);
+        if (c.canonical) {
+            EXPECT_EQ(t2dev::CanonicalPortName(*c.canonical), c.canonical);
+        }
+    }
+}
+
 #ifndef _WIN32
 TEST(SocketName, FromUdevsByPathLink)
 {
