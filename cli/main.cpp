@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     std::string problem;
     const auto options = Parse(CommandLine(argc, argv), problem);
     if (!options) {
-        std::fprintf(stderr, "tavelin-config: %s\n%s", problem.c_str(), kUsageText);
+        std::fprintf(stderr, "tavelin-config: %s\n%s", problem.c_str(), UsageText().c_str());
         return kUsage;
     }
     const int code = Run(*options);

@@ -1,18 +1,27 @@
 #include "cli/options.h"
 
 #include <QCommandLineParser>
+#include <filesystem>
 
 #include "dataout/link.h"
 #include "t2/devices.h"
 
-// Where the manual is: a manual page here, a page shipped beside the program on Windows.
-#ifdef _WIN32
-#define TAVELIN_MANUAL "docs\\tavelin-config.md"
-#else
-#define TAVELIN_MANUAL "man tavelin-config"
-#endif
+namespace {
 
-const char* const kUsageText =
+// Where the manual is: the page shipped beside the program on Windows; the
+// installed manual page, or the clone's for a program run from its build tree.
+std::string Manual()
+{
+#ifdef _WIN32
+    return "docs\\tavelin-config.md";
+#else
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return !error && self.parent_path() == TAVELIN_BUILD_BIN ? "man " TAVELIN_SOURCE_MANUAL : "man tavelin-config";
+#endif
+}
+
+const char* const kUsage =
     "usage: tavelin-config apply FILE --port PORT [--baud 9600|115200] [--dry-run]\n"
     "       tavelin-config version --port PORT [--baud 9600|115200]\n"
     "       tavelin-config check FILE\n"
@@ -20,13 +29,20 @@ const char* const kUsageText =
     "                              [--calls parallel|serial]\n"
     "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
-    "PORT is USB, " T2DEV_COM_NAMES " or, on Linux, a USB socket's name (USB:1.2). More: " TAVELIN_MANUAL ".\n";
+    "PORT is USB, " T2DEV_COM_NAMES " or, on Linux, a USB socket's name (USB:1.2). More: ";
+
+}  // namespace
+
+std::string UsageText()
+{
+    return kUsage + Manual() + ".\n";
+}
 
 std::string HelpText()
 {
     return std::string("tavelin-config: card-reader setting files applied from a terminal, and a production\n"
                        "line's station.\n\n") +
-           kUsageText +
+           UsageText() +
            "\n"
            "  apply FILE      set the reader on --port as FILE says, a line a step\n"
            "  version         print the firmware version of the reader on --port\n"
@@ -46,7 +62,7 @@ std::string HelpText()
            "  -h, --help      this text\n"
            "  --version       the program's version\n"
            "\n"
-           "Setting files, the CSV record and the exit codes: " TAVELIN_MANUAL ".\n";
+           "Setting files, the CSV record and the exit codes: " + Manual() + ".\n";
 }
 
 namespace {

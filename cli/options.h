@@ -28,6 +28,6 @@ struct Options {
 std::optional<Options> Parse(const std::vector<Argument>& args, std::string& problem);
 
 // After a refusal, on standard error.
-extern const char* const kUsageText;
+std::string UsageText();
 // For --help, on standard output.
 std::string HelpText();
