@@ -1,5 +1,6 @@
 #include "app/TavelinDlg.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QFileInfo>
@@ -7,6 +8,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTabWidget>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -86,8 +89,8 @@ bool CTavelinDlg::OnInitDialog()
     AddCommands();
 
     m_portCombo = &Control<QComboBox>(IDC_COMBO_PORT);
-    for (const int32_t port : params::kWindowPorts)
-        m_portCombo->addItem(QString::fromStdString(params::PortName(port)));
+    FillPorts();
+    m_portCombo->view()->window()->installEventFilter(this);
     m_baudCombo = &Control<QComboBox>(IDC_COMBO_BAUD);
     for (const int32_t rate : params::kBaudRates)
         m_baudCombo->addItem(QString::number(rate));
@@ -231,7 +234,26 @@ void CTavelinDlg::OnOpenClose()
 
 int32_t CTavelinDlg::ChosenPort() const
 {
-    return params::kWindowPorts[std::max(m_portCombo->currentIndex(), 0)];
+    return params::PortNumber(m_portCombo->currentText().toStdString()).value_or(params::kWindowPorts[0]);
+}
+
+void CTavelinDlg::FillPorts()
+{
+    // The template's ports always, then what the system has past them now.
+    QStringList names, shown;
+    for (const int32_t port : params::kWindowPorts)
+        names << QString::fromStdString(params::PortName(port));
+    for (const int32_t port : params::MoreComPorts())
+        names << QString::fromStdString(params::PortName(port));
+    for (int i = 0; i < m_portCombo->count(); ++i)
+        shown << m_portCombo->itemText(i);
+    if (names == shown)
+        return;
+    const QString chosen = m_portCombo->currentText();
+    const QSignalBlocker quiet(m_portCombo);
+    m_portCombo->clear();
+    m_portCombo->addItems(names);
+    m_portCombo->setCurrentIndex(std::max(m_portCombo->findText(chosen), 0));
 }
 
 void CTavelinDlg::ShowLinkInUse()
@@ -299,6 +321,9 @@ bool CTavelinDlg::LoadSpecialSetting(const QString& path)
 
 bool CTavelinDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // A port plugged in since, as the list opens.
+    if (watched == m_portCombo->view()->window() && event->type() == QEvent::Show)
+        FillPorts();
     // The log box does not take Enter for itself: it reaches the window, which closes.
     if (watched == m_logBox && event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
         accept();

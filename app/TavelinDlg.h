@@ -62,7 +62,8 @@ private:
     // The window's actions (its commands) as the system menu's items on
     // Windows; elsewhere F1 for About.
     void AddCommands();
-    int32_t ChosenPort() const;  // by its place in the list
+    int32_t ChosenPort() const;  // by its name in the list
+    void FillPorts();
     void ShowLinkInUse();
 
     QComboBox* m_portCombo = nullptr;

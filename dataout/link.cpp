@@ -1,6 +1,7 @@
 #include "dataout/link.h"
 
 #include <cstring>
+#include <set>
 
 #include "t2/devices.h"
 #include "t2/t2.h"
@@ -8,6 +9,17 @@
 namespace params {
 
 static_assert(kUsbPort == t2dev::kUsbNumber);
+
+std::vector<int32_t> MoreComPorts()
+{
+    std::set<int32_t> numbers;
+    for (const std::vector<std::string>& device : t2dev::PortsByDevice())
+        for (const std::string& name : device)
+            if (const auto n = t2dev::ComNumber(name); n && *n > std::ssize(kWindowPorts) - 1)
+                if (const auto number = PortNumber(name))
+                    numbers.insert(*number);
+    return {numbers.begin(), numbers.end()};
+}
 
 std::string PortName(int32_t number)
 {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "t2/protocol.h"
 
@@ -18,6 +19,10 @@ constexpr int32_t kUsbPort = 100;
 // The window's port list by the library's numbers, in its order: USB, then
 // COM1..COM9. The command line takes more, by the rules below.
 inline constexpr int32_t kWindowPorts[] = {kUsbPort, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+
+// The serial ports past the window's list that the system has now, COM10 and
+// up, by their numbers, in order: an adapter on Windows is often COM10 or more.
+std::vector<int32_t> MoreComPorts();
 
 // A port's name by its number: "USB", or "COMn" for n-1.
 std::string PortName(int32_t number);

@@ -11,6 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#ifndef _WIN32
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "app/CardCheckDlg.h"
 #include "app/TavelinDlg.h"
@@ -18,6 +23,9 @@
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
 #include "tests/fakes/fake_t2.h"
+#ifndef _WIN32
+#include "tests/support/DeviceFolder.h"
+#endif
 #include "tests/support/qt_print.h"
 
 namespace {
@@ -40,6 +48,10 @@ protected:
         SetWaitHook(nullptr);
         EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     }
+
+#ifndef _WIN32
+    DeviceFolder folder;  // the port list holds only the ports a test publishes
+#endif
 
     QString LogBox() const { return dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG).toPlainText(); }
     void Select(int portIndex, int baudIndex)
@@ -98,6 +110,29 @@ void PrintTo(const OpenCase& c, std::ostream* os)
 }
 
 class OpenArguments : public MainWindow, public testing::WithParamInterface<OpenCase> {};
+
+#ifndef _WIN32
+TEST_F(MainWindow, ListsThePortsPastCom9ThatTheSystemHasAsTheListOpens)
+{
+    int master = -1, slave = -1;
+    char tty[128];
+    ASSERT_EQ(openpty(&master, &slave, tty, nullptr, nullptr), 0);
+    ASSERT_EQ(mkdir(folder.Path().c_str(), 0700), 0);
+    ASSERT_EQ(symlink(tty, (folder.Path() + "/COM12").c_str()), 0);
+    auto& list = dlg->Control<QComboBox>(mainDlg::IDC_COMBO_PORT);
+    ASSERT_EQ(list.count(), 10);  // filled before the port came
+    list.showPopup();
+    list.hidePopup();
+    ASSERT_EQ(list.count(), 11);
+    EXPECT_EQ(list.itemText(10), "COM12");
+    Select(10, 0);
+    Press(mainDlg::IDC_BTN_OPEN);
+    ASSERT_EQ(Fake().calls.size(), 1u);
+    EXPECT_EQ(Fake().calls[0].ints, (std::vector<int32_t>{11, 9600}));
+    close(slave);
+    close(master);
+}
+#endif
 
 TEST_P(OpenArguments, MapsComboChoicesToLibraryArguments)
 {
