@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "cli/record.h"
 #include "dataout/link.h"
 #include "t2/devices.h"
 #include "t2/import/last_error.h"
@@ -147,7 +146,7 @@ int Version(const Options& o)
     lc_exit(handle);
     if (r != 0)
         return Fail(kStepFailed, "version: " + Code(r));
-    Say("%s\n", record::Version(version).c_str());
+    Say("%s\n", version.c_str());
     return kOk;
 }
 
@@ -222,7 +221,7 @@ int Ports(const Options& o)
                     failed = r == 0 ? "" : Code(r);  // the reason is the calling thread's
                     return r;
                 });
-                t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + failed;
+                t.said = r == 0 ? version : "answers, but its version failed: " + failed;
                 calls([&] { return lc_exit(handle); });
             });
     }
