@@ -104,7 +104,7 @@ bool CTavelinDlg::OnInitDialog()
     SetSelectedIndex(IDC_COMBO_BAUD, 0);
     // In the row's free room right of the button, as high as it.
     const QRect open = Control(IDC_BTN_OPEN).geometry();
-    m_linkInUse = new QLabel(this);
+    m_linkInUse = PlainLabel(this);
     m_linkInUse->setGeometry(open.right() + open.height(), open.y(),
                              Control(IDC_BTN_CLEAR_MSG).x() - open.right() - 2 * open.height(), open.height());
     m_linkInUse->hide();

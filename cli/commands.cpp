@@ -13,7 +13,6 @@
 #include <sys/resource.h>
 #endif
 
-#include "cli/record.h"
 #include "dataout/link.h"
 #include "t2/devices.h"
 #include "t2/import/last_error.h"
@@ -152,7 +151,7 @@ int Version(const Options& o)
     lc_exit(handle);
     if (r != 0)
         return Fail(kStepFailed, "version: " + Code(r));
-    Say("%s\n", record::Version(version).c_str());
+    Say("%s\n", version.c_str());
     return kOk;
 }
 
@@ -257,7 +256,7 @@ int Ports(const Options& o)
             failed = r == 0 ? "" : Code(r);
             return r;
         });
-        t.said = r == 0 ? record::Version(version) : "answers, but its version failed: " + failed;
+        t.said = r == 0 ? version : "answers, but its version failed: " + failed;
         calls([&] { return lc_exit(handle); });
     };
     {

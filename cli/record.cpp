@@ -6,8 +6,6 @@
 #include <cstring>
 
 #include "cli/record_file.h"
-#include "dataout/link.h"
-#include "t2/one_line.h"
 
 namespace record {
 
@@ -39,11 +37,6 @@ std::string Locked(int fd, auto work)
 }
 
 }  // namespace
-
-std::string Version(std::string_view read)
-{
-    return t2proto::OneLine(read, true) + (read.size() >= params::kVersionMax ? "\\..." : "");
-}
 
 std::string Field(std::string_view text)
 {

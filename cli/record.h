@@ -13,12 +13,6 @@ namespace record {
 
 inline constexpr std::string_view kHeader = "time,port,version,setting file,sha256,result,failed step,code\n";
 
-// A reader's version as read, byte for byte on one line: what is not
-// printable UTF-8, and a backslash, is written \xNN. One that fills the
-// library's buffer may have been cut and ends in \..., which no escaped text
-// holds: two readers that differ past the cut are not taken for the same.
-std::string Version(std::string_view read);
-
 // One CSV field. Text a spreadsheet would run as a formula (or that starts
 // with ' itself) gets a leading ', and a field is quoted where CSV needs it.
 std::string Field(std::string_view text);

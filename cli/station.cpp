@@ -50,7 +50,6 @@ Placement SetReader(int32_t handle, const setting::File& file, Screen& say, Libr
         if (placed.outcome.code == 0)
             placed.outcome = {r, "version", failed};
     }
-    placed.version = record::Version(placed.version);
     return placed;
 }
 

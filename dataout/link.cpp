@@ -1,9 +1,11 @@
 #include "dataout/link.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
 #include "t2/devices.h"
+#include "t2/one_line.h"
 #include "t2/t2.h"
 
 namespace params {
@@ -61,10 +63,24 @@ bool KeyBytes(std::string_view text, std::array<unsigned char, 6>& key)
 int32_t ReadVersion(int32_t handle, std::string& version)
 {
     char text[kVersionMax + 1] = {};
-    int32_t length = 0;
+    int32_t length = -1;  // as a library that writes none leaves it
     const int32_t r = lc_getver(handle, reinterpret_cast<unsigned char*>(text), &length);
-    version.assign(text, strnlen(text, sizeof text - 1));
+    // The text runs to its terminator, or further where the library's length
+    // says so: a NUL is then the reader's. A length the buffer cannot hold is
+    // no length, and NULs it ends in are a terminator counted with the text.
+    const size_t terminated = strnlen(text, kVersionMax);
+    size_t size = terminated;
+    if (length >= 0 && size_t(length) <= kVersionMax)
+        size = std::max(size, size_t(length));
+    while (size > terminated && text[size - 1] == '\0')
+        --size;
+    version = VersionLine({text, size});
     return r;
+}
+
+std::string VersionLine(std::string_view read)
+{
+    return t2proto::OneLine(read, true) + (read.size() >= kVersionMax ? "\\..." : "");
 }
 
 }  // namespace params

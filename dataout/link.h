@@ -54,9 +54,19 @@ bool KeyBytes(std::string_view text, std::array<unsigned char, 6>& key);
 // may have been cut, as the library does not say whether the reader sent more.
 inline constexpr size_t kVersionMax = 255;
 
-// The reader's firmware version text. The library's call takes a 256-byte
-// buffer and a length pointer, and a library may write the length unasked
-// or leave the text unterminated: zero-filled, read back bounded.
+// The reader's firmware version as one line that the window, a terminal and
+// the station's record all show as it is: VersionLine of the bytes read.
+// The library's call takes a 256-byte buffer and a length pointer; the
+// length counts a NUL inside the text too. A maker's library may write the
+// length unasked, leave it unset or wrong, or leave the text unterminated:
+// zero-filled, read back bounded by the buffer.
 int32_t ReadVersion(int32_t handle, std::string& version);
+
+// A version's bytes as one line, byte for byte: what is not printable UTF-8
+// (a NUL, control characters, C1 ones too, bytes of no UTF-8 sequence) and a
+// backslash written \xNN. One that fills the library's buffer may have been
+// cut and ends in \..., which no escaped text holds: two readers that
+// differ past the cut are not taken for the same.
+std::string VersionLine(std::string_view read);
 
 }  // namespace params

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "t2/devices.h"
+#include "t2/one_line.h"
 #include "t2/t2.h"
 
 namespace emulator {
@@ -34,11 +35,12 @@ std::string NameOf(uint8_t command)
     return name.empty() ? "command " + Code(command) : std::string(name);
 }
 
+// A version for the emulator's own terminal, which its bytes must not drive.
 std::string Quoted(const std::string& text)
 {
     constexpr size_t kShown = 40;
-    std::string shown = text.size() > kShown ? text.substr(0, kShown) + "..." : text;
-    return "\"" + shown + "\" (" + std::to_string(text.size()) + " bytes)";
+    const std::string shown = t2proto::OneLine(std::string_view(text).substr(0, kShown));
+    return "\"" + shown + (text.size() > kShown ? "..." : "") + "\" (" + std::to_string(text.size()) + " bytes)";
 }
 
 // Gives up on what a client leaves unread for a second, and at once on `wake`.

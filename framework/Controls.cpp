@@ -1,5 +1,6 @@
 // The controls a template makes, in its order, and the dialog manager's
 // arrow keys among them.
+#include "framework/Dialog.h"
 #include "framework/DlgItems.h"
 
 #include <QButtonGroup>
@@ -111,15 +112,15 @@ QWidget* NewControl(const ControlTemplate& c, QWidget* root)
 {
     switch (c.kind) {
     case ControlKind::Static: {
-        auto* label = new QLabel(TemplateTr(c.text), root);
-        label->setTextFormat(Qt::PlainText);
+        QLabel* label = PlainLabel(root);
+        label->setText(TemplateTr(c.text));
         // One line, as all the templates' labels are: a caption a little wider
         // than its label loses a sliver, not a wrapped-away character.
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
     case ControlKind::Icon: {
-        auto* label = new QLabel(root);
+        QLabel* label = PlainLabel(root);
         const int size = label->style()->pixelMetric(QStyle::PM_LargeIconSize);
         label->setPixmap(QIcon(QStringLiteral(":/res/icon%1.xpm").arg(c.text)).pixmap(size));
         return label;

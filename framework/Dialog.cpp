@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSpacerItem>
@@ -118,6 +119,7 @@ int RunModal(QDialog& dialog)
 void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
     // Qt sizes the box to its text and leaves the title bar a fixed margin,
     // which a window manager's larger title font, icon and buttons outgrow.
     // Room for the caption in bold, and for four title-bar squares besides.
@@ -132,9 +134,16 @@ void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, Q
     RunModal(box);
 }
 
-QString ReasonTip(const QString& reason)
+QLabel* PlainLabel(QWidget* parent)
 {
-    return reason.isEmpty() ? QString() : Qt::convertFromPlainText(reason, Qt::WhiteSpaceNormal);
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QString ReasonTip(const QString& text)
+{
+    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
 }
 
 BusyCursor::BusyCursor()

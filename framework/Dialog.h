@@ -8,6 +8,8 @@
 
 #include "framework/DlgItems.h"
 
+class QLabel;
+
 // A modal dialog on a template. OnInitDialog runs once, just before the
 // dialog is first shown. Button 1 runs accept() and button 2 reject(); Enter
 // clicks the focused push button, else the default button, else accepts.
@@ -47,13 +49,23 @@ private:
 // manager hands the activation back when a modal window closes.
 int RunModal(QDialog& dialog);
 
-// The platform's message box: `text` under `caption` with an OK button,
-// modal to `owner`, wide enough to show the whole caption.
+// Text on the screen may hold what the program did not write: a file's line
+// or name, a reader's version, a library's reason. Qt takes text that looks
+// like HTML as rich text, where a tag shows a link or reads a picture from
+// disk; so every message box, label and tip shows its text as it is, by the
+// three below and the labels the templates make.
+
+// The platform's message box: `text`, as plain text, under `caption` with an
+// OK button, modal to `owner`, wide enough to show the whole caption.
 void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon);
 
-// `reason` as a tool tip: as rich text, which Qt wraps to a readable width
-// and keeps on the screen, where a long plain line runs off its edge.
-QString ReasonTip(const QString& reason);
+// A label that shows its text as plain text, for one a template does not make.
+QLabel* PlainLabel(QWidget* parent);
+
+// `text` as a tool tip, shown as it is: as rich text with its markup
+// escaped, which Qt wraps to a readable width and keeps on the screen, where
+// a long plain line runs off its edge. Every tip goes through here.
+QString ReasonTip(const QString& text);
 
 // Shows the wait cursor for as long as it lives.
 class BusyCursor {

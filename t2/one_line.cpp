@@ -21,7 +21,8 @@ std::string OneLine(std::string_view text, bool escapeBackslash)
                         : c >= 0xE0 && c <= 0xEF ? 3
                         : c >= 0xF0 && c <= 0xF4 ? 4
                                                  : 0;
-        const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        // C2 80..9F are C1 controls: escaped as the C0 ones are.
+        const unsigned char low = c == 0xC2 || c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
         const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
         bool valid = length > 0 && i + length <= text.size();
         for (size_t k = 1; valid && k < length; ++k) {
@@ -32,7 +33,7 @@ std::string OneLine(std::string_view text, bool escapeBackslash)
             line.append(text.substr(i, length));
             i += length;
         } else {
-            escape(c);  // a control character, or a byte of no sequence
+            escape(c);  // a control character's byte, or a byte of no sequence
             ++i;
         }
     }

@@ -6,10 +6,12 @@
 
 namespace t2proto {
 
-// `text` as one line of valid UTF-8, each byte that is a control character or
-// of no UTF-8 sequence written \xNN: device paths and a reader's version text
-// may hold line breaks or bytes of no encoding. With `escapeBackslash`, a
-// backslash is \x5C too, so that the text gives back the very bytes.
+// `text` as one line of valid UTF-8, each byte of a control character (C0,
+// DEL, and C1: U+0080..U+009F, of which U+009B starts a terminal's command
+// as ESC [ does) or of no UTF-8 sequence written \xNN: device paths and a
+// reader's version text may hold line breaks or bytes of no encoding. With
+// `escapeBackslash`, a backslash is \x5C too, so that the text gives back
+// the very bytes.
 std::string OneLine(std::string_view text, bool escapeBackslash = false);
 
 }  // namespace t2proto

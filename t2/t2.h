@@ -127,8 +127,8 @@ T2_API int32_t T2_CALL asc_hex(const char *text, unsigned char *out, int32_t cou
  *
  * Returns why the calling thread's latest call into the library failed, as
  * one line of zero-terminated UTF-8 text without a line break (control
- * characters and bytes that are not UTF-8, as a device path may hold, are
- * written \xNN), e.g.
+ * characters, C1 ones too, and bytes that are not UTF-8, as a device path
+ * may hold, are written \xNN), e.g.
  * "COM5 (...) is busy: held by another program" (after lc_init); "" when
  * that call succeeded or no call was made yet. Never null. Takes no arguments and cannot fail.
  * The text belongs to the library and stays valid until the same thread

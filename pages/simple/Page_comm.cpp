@@ -66,5 +66,5 @@ void CPage_comm::OnGetVersion()
         return;
     }
     m_context.log.AppendLog(tr("Get version success"), 1);
-    SetItemText(IDC_EDIT_VERSION, QString::fromLocal8Bit(text));
+    SetItemText(IDC_EDIT_VERSION, QString::fromStdString(text));
 }

@@ -39,27 +39,6 @@ TEST(Record, FieldsReadAsTheTextTheyHold)
     EXPECT_EQ(record::Row({"", "x"}), ",x\n");  // an empty first field keeps its place
 }
 
-TEST(Record, AVersionKeepsEachByteAndShowsACut)
-{
-    const struct {
-        std::string text, printable;
-    } cases[] = {
-        {"TR-200 V2.14 #0001", "TR-200 V2.14 #0001"},
-        {"V\xE9", "V\\xE9"},
-        {"V\xE8", "V\\xE8"},
-        {"V\xC3\xA9", "V\xC3\xA9"},  // é in UTF-8 stays
-        {"a\nb\tc\x7F", "a\\x0Ab\\x09c\\x7F"},
-        {"\\xE9", "\\x5CxE9"},  // typed as text, not the byte
-        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},  // a surrogate is no UTF-8
-        {std::string(254, 'v'), std::string(254, 'v')},
-        {std::string(255, 'v'), std::string(255, 'v') + "\\..."},  // filled the library's buffer
-        {std::string(254, 'v') + "\xE9", std::string(254, 'v') + "\\xE9\\..."},
-        {"V\\...", "V\\x5C..."},  // never taken for a cut
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(record::Version(c.text), c.printable) << c.text;
-}
-
 // A file of the test's own, named on the path the log is opened by.
 class RecordFile : public testing::Test {
 protected:

@@ -455,6 +455,7 @@ TEST_F(Station, AReaderSwappedMidSetIsRecordedAsItself)
 // or a file name says is kept as text a spreadsheet does not run.
 TEST_F(Station, RowsStayApartAndReadAsText)
 {
+    using namespace std::string_literals;
     std::ofstream(Path("=line.ini").toStdString()) << "format = 1\npreset = 8-out-hex-reverse\n";
     std::ofstream(csv.toStdString()) << kHeader << "\nan earlier row cut short";
     const std::string cut = std::string(255, 'v') + "\\...";  // what the library's buffer holds, marked
@@ -466,10 +467,14 @@ TEST_F(Station, RowsStayApartAndReadAsText)
         {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\"", "=HYPERLINK(\"http://x\")"},
         {"-2+3", "'-2+3", "-2+3"},
         {"TR-200 \xE9\n\xE8", "TR-200 \\xE9\\x0A\\xE8", "TR-200 \\xE9\\x0A\\xE8"},
+        {"TR-200 \xC2\x9B" "2J", "TR-200 \\xC2\\x9B2J", "TR-200 \\xC2\\x9B2J"},  // a terminal's CSI, in C1
+        {"TR-200\0#0001"s, "TR-200\\x00#0001", "TR-200\\x00#0001"},
+        {"TR-200\0#0002"s, "TR-200\\x00#0002", "TR-200\\x00#0002"},
         {std::string(300, 'v'), cut, cut},
     };
+    const int count = int(std::size(readers));
     StationRun station;
-    station.Start(dir.path(), {"=line.ini", "--log", "readers.csv", "--count", "4"});
+    station.Start(dir.path(), {"=line.ini", "--log", "readers.csv", "--count", QString::number(count)});
     int done = 0;
     for (const auto& r : readers) {
         ASSERT_TRUE(reader.Plug(r.version));
@@ -480,9 +485,9 @@ TEST_F(Station, RowsStayApartAndReadAsText)
     }
     EXPECT_EQ(station.Finish(), 0) << station.process.readAllStandardError().toStdString();
     const QStringList rows = Lines(csv);
-    ASSERT_EQ(rows.size(), 7) << rows.join('\n').toStdString();
+    ASSERT_EQ(rows.size(), count + 3) << rows.join('\n').toStdString();
     EXPECT_EQ(rows[1], "an earlier row cut short");
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < count; ++i)
         EXPECT_TRUE(rows[i + 2].contains(QStringLiteral(",USB,%1,'=line.ini,").arg(readers[i].field.c_str())))
             << rows[i + 2].toStdString();
 }
@@ -661,10 +666,10 @@ TEST_F(Station, PortsListsTheReadersThatAnswer)
     EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
     EXPECT_TRUE(run.err.contains("no reader answers on any serial port")) << run.err.toStdString();
     ASSERT_TRUE(reader.Plug("TR-200 #1"));
-    ASSERT_TRUE(com3.Plug("TR-200 #3"));
+    ASSERT_TRUE(com3.Plug("TR-200 #3\xC2\x9B" "2J"));
     run = Config({"ports"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, "USB   TR-200 #1\nCOM3  TR-200 #3\n");
+    EXPECT_EQ(run.out, "USB   TR-200 #1\nCOM3  TR-200 #3\\xC2\\x9B2J\n");
     EXPECT_EQ(run.err, "");
 
     // Every port's look-up ignores the folder; that is said once.

@@ -61,7 +61,8 @@ int32_t lc_getver(int32_t handle, unsigned char* versionText, int32_t* versionLe
         std::memcpy(versionText, v.data(), v.size());
         if (!Fake().versionUnterminated)
             versionText[v.size()] = 0;
-        *versionLength = static_cast<int32_t>(v.size());  // unasked, as a maker's library may
+        if (!Fake().versionLengthLeft)  // unasked, as a maker's library may
+            *versionLength = Fake().versionLength.value_or(static_cast<int32_t>(v.size()));
     }
     return r;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct FakeT2 {
     int32_t ascHexResult = 0;
     // The text is copied without its terminating zero, as a library may leave it.
     bool versionUnterminated = false;
+    // What it writes as the text's length where not the text's size; with
+    // versionLengthLeft it writes none.
+    std::optional<int32_t> versionLength;
+    bool versionLengthLeft = false;
 
     void Reset() { *this = FakeT2{}; }
     std::vector<std::string> Ops() const;

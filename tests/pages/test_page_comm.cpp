@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "tests/pages/PagesFixture.h"
+#include "tests/support/qt_print.h"
 
 namespace {
 
@@ -154,17 +155,25 @@ TEST_F(SimplePage, FailedGetVersionKeepsTheOldText)
     EXPECT_EQ(Log(), (QStringList{"Get version success", "Get version failed"}));
 }
 
-TEST_F(SimplePage, VersionTextIsBoundedTo255Characters)
+// The box shows the version as a terminal and the station's record do: each
+// byte, bounded to the library's buffer, marked where it may have been cut.
+TEST_F(SimplePage, VersionBoxShowsEachByteBounded)
 {
+    using namespace std::string_literals;
     const struct {
-        size_t length;
+        std::string text;
         bool unterminated;
-    } cases[] = {{255, false}, {256, true}};
+        QString shown;
+    } cases[] = {
+        {std::string(255, 'V'), false, QString(255, 'V') + "\\..."},
+        {std::string(256, 'V'), true, QString(255, 'V') + "\\..."},
+        {"TR-200\0#0001\xC2\x9B" "2J\r"s, false, "TR-200\\x00#0001\\xC2\\x9B2J\\x0D"},
+    };
     for (const auto& c : cases) {
-        Fake().versionText = std::string(c.length, 'V');
+        Fake().versionText = c.text;
         Fake().versionUnterminated = c.unterminated;
         Click(Page(), IDC_BTN_GETVER);
-        EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), QString(255, 'V')) << c.length;
+        EXPECT_EQ(Page().ItemText(IDC_EDIT_VERSION), c.shown) << c.text;
     }
 }
 

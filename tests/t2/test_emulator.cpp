@@ -88,6 +88,22 @@ TEST(Emulator, PublishesOnlyIntoAPrivateFolderAndRemovesOnlyItsOwnEntry)
     unsetenv("XDG_RUNTIME_DIR");
 }
 
+// What it says of a version on its own terminal is one line the version's
+// bytes do not drive.
+TEST(Emulator, SaysAVersionAsText)
+{
+    using namespace std::string_literals;
+    DeviceFolder folder;
+    Emulator reader;
+    reader.SetVersion("TR-200\0#1\xC2\x9B" "2J\n"s);
+    std::string said;  // logged as it starts, on the calling thread
+    reader.SetLog([&said](const std::string& line) { said += line; });
+    std::string error;
+    ASSERT_TRUE(reader.Start("USB", &error)) << error;
+    reader.Stop();
+    EXPECT_NE(said.find(R"(, version "TR-200\x00#1\xC2\x9B2J\x0A" (14 bytes))"), std::string::npos) << said;
+}
+
 // Replies pile up unread until the tty's buffer is full; stopping must not
 // wait for them.
 TEST(Emulator, StopsWhileAClientLeavesItsRepliesUnread)
