@@ -47,7 +47,7 @@ public:
     }
     // The next look on `port` is at once, and those after it back off anew.
     void LookAnew(size_t port);
-    // `port` makes no more calls.
+    // `port` makes no more calls, or none until its next: the others' looks need not wait for it.
     void Leave(size_t port);
     // A call of no port's (listing the ports), as soon as the library is free.
     int32_t operator()(const std::function<int32_t()>& call);

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <filesystem>
 
+#include "dataout/card.h"
 #include "dataout/link.h"
 #include "t2/devices.h"
 
@@ -26,7 +27,8 @@ const char* const kUsage =
     "       tavelin-config version --port PORT [--baud 9600|115200]\n"
     "       tavelin-config check FILE\n"
     "       tavelin-config station FILE [--port PORT]... [--baud 9600|115200] [--log FILE.csv] [--count N]\n"
-    "                              [--calls parallel|serial]\n"
+    "                              [--calls parallel|serial] [--verify-card UID | --verify-text TEXT]\n"
+    "                              [--verify-wait SECONDS]\n"
     "       tavelin-config ports [--baud 9600|115200] [--calls parallel|serial]\n"
     "       tavelin-config --help | --version\n"
     "PORT is USB, " T2DEV_COM_NAMES " or, on Linux, a USB socket's name (USB:1.2). More: ";
@@ -59,6 +61,14 @@ std::string HelpText()
            "  --count N       station: stop after N readers, over all its ports\n"
            "  --calls MODE    station, ports: library calls of different ports at once (parallel)\n"
            "                  or one at a time (serial); default: parallel with our own library only\n"
+           "  --verify-card UID\n"
+           "                  station: after each reader is set, have the reference card with this UID\n"
+           "                  presented, and fail a reader that does not type what the setting must\n"
+           "  --verify-text TEXT\n"
+           "                  station, for a setting that reads a data block: what the reference\n"
+           "                  card's block must make the reader type\n"
+           "  --verify-wait SECONDS\n"
+           "                  how long a reader is given to type the card (default 30)\n"
            "  -h, --help      this text\n"
            "  --version       the program's version\n"
            "\n"
@@ -71,8 +81,9 @@ struct Parsed {
     QCommandLineParser parser;
     const QCommandLineOption help{{"h", "help"}, {}}, version{"version", {}}, port{"port", {}, "PORT"},
         baud{"baud", {}, "RATE"}, dryRun{"dry-run", {}}, log{"log", {}, "FILE.csv"}, count{"count", {}, "N"},
-        calls{"calls", {}, "MODE"};
-    Parsed() { parser.addOptions({help, version, port, baud, dryRun, log, count, calls}); }
+        calls{"calls", {}, "MODE"}, verifyCard{"verify-card", {}, "UID"}, verifyText{"verify-text", {}, "TEXT"},
+        verifyWait{"verify-wait", {}, "SECONDS"};
+    Parsed() { parser.addOptions({help, version, port, baud, dryRun, log, count, calls, verifyCard, verifyText, verifyWait}); }
 };
 
 // An argument in a problem, as it was given.
@@ -92,6 +103,33 @@ std::string ReadPorts(const Parsed& p, Options& o)
             if (known.name == named->name)
                 return "--port " + known.name + " is given twice";
         o.ports.push_back(*named);
+    }
+    return {};
+}
+
+// The reference card, or what it must type, and the wait for it.
+std::string ReadVerify(const Parsed& p, Options& o)
+{
+    const QCommandLineParser& parser = p.parser;
+    if (parser.isSet(p.verifyCard)) {
+        const QString uid = parser.value(p.verifyCard);
+        const params::Bytes bytes = params::ParseHex(uid.toStdString(), params::kMinUid, params::kMaxUid);
+        if (!bytes.problem.empty())
+            return "--verify-card " + Said(uid) + ": " + bytes.problem.Text();
+        o.verifyCard = bytes.bytes;
+    }
+    if (parser.isSet(p.verifyText)) {
+        // A reader types no control characters; what it types is compared byte for byte.
+        const QString text = parser.value(p.verifyText);
+        if (text.isEmpty() || Said(text) != text.toStdString())
+            return "--verify-text " + Said(text) + ": give the text a reader types, without control characters";
+        o.verifyText = text.toStdString();
+    }
+    if (parser.isSet(p.verifyWait)) {
+        bool number = false;
+        o.verifyWait = parser.value(p.verifyWait).toInt(&number);
+        if (!number || o.verifyWait < 1 || o.verifyWait > 3600)
+            return "--verify-wait " + Said(parser.value(p.verifyWait)) + ": use a whole number of seconds, 1 to 3600";
     }
     return {};
 }
@@ -124,7 +162,7 @@ std::string ReadValues(const Parsed& p, Options& o)
             return "--calls " + Said(mode) + ": use parallel or serial";
         o.parallelCalls = mode == "parallel";
     }
-    return {};
+    return ReadVerify(p, o);
 }
 
 // Whether the command takes the file and the options given.
@@ -151,6 +189,12 @@ std::string Fits(const Parsed& p, const Options& o)
         return "--log and --count go with station";
     if (parser.isSet(p.calls) && o.command != "station" && o.command != "ports")
         return "--calls goes with station and ports";
+    if (o.Verifies() && o.command != "station")
+        return "--verify-card and --verify-text go with station";
+    if (!o.verifyCard.empty() && o.verifyText)
+        return "--verify-card or --verify-text: a setting reads the UID or a data block, not both";
+    if (parser.isSet(p.verifyWait) && !o.Verifies())
+        return "--verify-wait goes with --verify-card or --verify-text";
     return {};
 }
 

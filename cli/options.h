@@ -21,6 +21,12 @@ struct Options {
     std::filesystem::path log = "readers.csv";
     int count = 0;  // 0: no end; over all ports
     std::optional<bool> parallelCalls;  // --calls; unset: as the library is known to allow
+    // A station's check of each reader set, with a reference card: its UID,
+    // or what its data block types; and how long to wait for what it types.
+    std::vector<uint8_t> verifyCard;
+    std::optional<std::string> verifyText;
+    int verifyWait = 30;  // seconds
+    bool Verifies() const { return !verifyCard.empty() || verifyText; }
 };
 
 // The arguments, program name first; nullopt with `problem` naming the

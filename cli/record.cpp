@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "cli/record_file.h"
 
@@ -34,6 +35,32 @@ std::string Locked(int fd, auto work)
     const std::string why = work();
     Lock(fd, false);
     return why;
+}
+
+// The header of the file, read under its lock: empty for an empty file;
+// nothing, and `why`, for a file that is not a station's record. A
+// spreadsheet's byte order mark and \r\n do not make it another line.
+std::optional<std::string_view> HeaderOf(int fd, std::string& why)
+{
+    const int64_t size = Size(fd);
+    std::string first(kHeader.size() + 4, '\0');
+    const int64_t n = size > 0 ? ReadAt(fd, 0, first.data(), first.size()) : 0;
+    if (size < 0 || n < 0) {
+        why = Failed("cannot read");
+        return std::nullopt;
+    }
+    if (n == 0)
+        return std::string_view();
+    first.resize(std::min(first.find('\n'), static_cast<size_t>(n)));
+    if (first.starts_with("\xEF\xBB\xBF"))
+        first.erase(0, 3);
+    if (first.ends_with('\r'))
+        first.pop_back();
+    for (const std::string_view header : {kHeader, kEarlierHeader})
+        if (first == header.substr(0, header.size() - 1))
+            return header;
+    why = "not a station's record: its first line is not \"" + std::string(kHeader.substr(0, kHeader.size() - 1)) + '"';
+    return std::nullopt;
 }
 
 }  // namespace
@@ -81,21 +108,12 @@ std::string Log::OpenByName()
     if (fd_ < 0)
         return std::strerror(errno);
     SyncFolder(path_);
-    // Under the lock, as another station may be writing the header. A
-    // spreadsheet's byte order mark and \r\n do not make it another line.
-    const std::string why = Locked(fd_, [&]() -> std::string {
-        const int64_t size = Size(fd_);
-        std::string first(kHeader.size() + 4, '\0');
-        const int64_t n = size > 0 ? ReadAt(fd_, 0, first.data(), first.size()) : 0;
-        if (size < 0 || n < 0)
-            return Failed("cannot read");
-        first.resize(std::min(first.find('\n'), static_cast<size_t>(n)));
-        if (first.starts_with("\xEF\xBB\xBF"))
-            first.erase(0, 3);
-        if (first.ends_with('\r'))
-            first.pop_back();
-        const std::string line(kHeader.substr(0, kHeader.size() - 1));
-        return n == 0 || first == line ? "" : "not a station's record: its first line is not \"" + line + '"';
+    // Under the lock, as another station may be writing the header.
+    const std::string why = Locked(fd_, [&] {
+        std::string why;
+        const std::optional<std::string_view> header = HeaderOf(fd_, why);
+        earlier_ = header == kEarlierHeader;
+        return why;
     });
     if (!why.empty()) {
         Close(fd_);
@@ -106,7 +124,7 @@ std::string Log::OpenByName()
 
 // Whether the file is new, and how its last line ends, is decided under the
 // lock: another station may be appending to it.
-std::string Log::Append(std::string_view row)
+std::string Log::Append(const std::vector<std::string>& fields)
 {
     const std::lock_guard threads(mutex_);
     // Saved over by an editor, or removed: the row goes where people will look.
@@ -115,14 +133,21 @@ std::string Log::Append(std::string_view row)
             return "replaced or removed, and cannot be opened again: " + why;
     }
     return Locked(fd_, [&] {
+        std::string why;
+        const std::optional<std::string_view> header = HeaderOf(fd_, why);
+        if (!header)
+            return why;
         const int64_t size = Size(fd_);
         char last = '\n';
         if (size < 0 || (size > 0 && ReadAt(fd_, size - 1, &last, 1) != 1))
             return Failed("cannot read");
-        const std::string text = std::string(size == 0 ? kHeader : last != '\n' ? "\n" : "") + std::string(row);
+        const size_t columns = static_cast<size_t>(std::ranges::count(header->empty() ? kHeader : *header, ',')) + 1;
+        const std::vector<std::string> row(fields.begin(), fields.begin() + std::min(fields.size(), columns));
+        const std::string text =
+            std::string(size == 0 ? kHeader : last != '\n' ? "\n" : "") + (row.empty() ? "" : Row(row));
         if (WriteAll(fd_, text) && Sync(fd_))
             return std::string();
-        const std::string why = Failed("cannot write");
+        why = Failed("cannot write");
         Cut(fd_, size);
         return why;
     });

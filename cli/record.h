@@ -11,7 +11,11 @@
 
 namespace record {
 
-inline constexpr std::string_view kHeader = "time,port,version,setting file,sha256,result,failed step,code\n";
+inline constexpr std::string_view kHeader =
+    "time,port,version,setting file,sha256,result,failed step,code,typed,verdict\n";
+// The header of records begun before readers were checked with a card: they
+// are still taken, and their rows keep to its columns.
+inline constexpr std::string_view kEarlierHeader = "time,port,version,setting file,sha256,result,failed step,code\n";
 
 // One CSV field. Text a spreadsheet would run as a formula (or that starts
 // with ' itself) gets a leading ', and a field is quoted where CSV needs it.
@@ -22,8 +26,9 @@ std::string Row(const std::vector<std::string>& fields);
 
 // A record file that rows are appended to, each under an exclusive lock and
 // on disk before Append returns; from several threads too. Rows go only into
-// a file that is empty or starts with the header line, and always into the
-// file its path names: one saved over or removed is opened again by name.
+// a file that is empty or starts with a header line, ours or the earlier one,
+// and always into the file its path names: one saved over or removed is
+// opened again by name.
 class Log {
 public:
     Log() = default;
@@ -35,16 +40,20 @@ public:
     // here on a write past the file-size limit fails rather than ending the
     // program (SIGXFSZ is ignored).
     std::string Open(const std::filesystem::path& path);
-    // Appends `row` after the header of a new file, on a line of its own.
-    // An empty row writes only what the file lacks of those. The reason
-    // it is not all on disk, else empty; then none of it stays.
-    std::string Append(std::string_view row);
+    // Appends a row of `fields` after the header of a new file, on a line of
+    // its own, with as many of them as the file's header has columns. No
+    // fields write only what the file lacks of those. The reason it is not
+    // all on disk, else empty; then none of it stays.
+    std::string Append(const std::vector<std::string>& fields);
+    // Whether the file, when opened, had the earlier header.
+    bool Earlier() const { return earlier_; }
 
 private:
     std::string OpenByName();
 
     std::filesystem::path path_;
     int fd_ = -1;
+    bool earlier_ = false;
     // The file's lock belongs to the open file, which this process's threads share.
     std::mutex mutex_;
 };

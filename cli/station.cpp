@@ -4,12 +4,15 @@
 #include <QDateTime>
 
 #include <atomic>
+#include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/record.h"
 #include "cli/station_system.h"
+#include "cli/verify.h"
 #include "dataout/link.h"
 #include "t2/import/last_error.h"
 #include "t2/protocol.h"
@@ -26,6 +29,7 @@ struct Placement {
     Outcome outcome;
     std::string version;  // printable; empty where it could not be read as this reader's
     bool lost = false;
+    std::string typed, verdict;  // for the reference card, where the station checks readers
 };
 
 // A reader set on an open link, and its version; the version of a failed
@@ -67,6 +71,9 @@ struct Line {
     LibraryCalls calls;
     std::atomic<int> taken = 0;  // readers taken up, over all ports
     std::atomic<bool> rowLost = false;
+    std::optional<verify::Expected> expected{};  // what a reader must type for the reference card
+    // Keys typed do not say which reader typed them: one reader is checked at a time.
+    std::mutex verifying{};
 
     // An operator who can no longer see the station has stopped it too.
     bool Stopped() const { return StopAfterTheCurrentReader::Asked() || rowLost || !OutputProblem().empty(); }
@@ -144,6 +151,40 @@ void AwaitTakeOff(Line& line, size_t at, int32_t& handle)
     }
 }
 
+// The reader just set on port `at` with the reference card: what it types
+// must be what the setting does. A reader that types other, or nothing in
+// time, has failed.
+void Verify(Line& line, size_t at, Screen& say, Placement& placed)
+{
+    line.calls.Leave(at);  // makes no calls meanwhile: looks on the other ports go ahead
+    const std::lock_guard one(line.verifying);
+    const verify::Expected& expected = *line.expected;
+    verify::Keys keys;
+    {
+        TypedKeys typed;  // from here: what was typed before is not the card's
+        say("  verify        present the reference card to the reader on %s: it must type \"%s\"%s within %d s ...\n",
+            line.o.ports[at].name.c_str(), verify::Shown(expected).c_str(),
+            expected.enter ? "" : " (and Enter if it did before)", line.o.verifyWait);
+        keys = verify::Take([&](char* data, size_t size, verify::ms wait) { return typed.Read(data, size, wait); },
+                            std::chrono::seconds(line.o.verifyWait), [&] { return line.Stopped(); });
+    }
+    const bool any = keys.enter || !keys.text.empty();
+    placed.typed = any ? verify::Shown(keys) : "";
+    if (verify::Matches(expected, keys)) {
+        placed.verdict = "verified";
+        say("  verify        typed \"%s\": verified\n", placed.typed.c_str());
+        return;
+    }
+    placed.verdict = any ? "typed other" : "nothing typed";
+    std::string said = "typed \"" + placed.typed + "\", not \"" + verify::Shown(expected) + '"';
+    if (!any)
+        said = keys.ended             ? "nothing typed: standard input has ended"
+               : line.Stopped()       ? "nothing typed before the station was stopped"
+                                      : "nothing typed within " + std::to_string(line.o.verifyWait) + " s";
+    say("  verify        FAILED: %s\n", said.c_str());
+    placed.outcome = {0, "verify", said};
+}
+
 // One port's loop: reader after reader until the station stops. A reader is
 // set once however long it stays on, and failed or not, the next is awaited
 // only once it has been taken off.
@@ -164,12 +205,14 @@ Tally SetReaders(Line& line, size_t at)
             break;
         }
         say("Reader %d:\n", number);
-        const Placement placed = SetReader(handle, line.file, say, line.calls, at);
+        Placement placed = SetReader(handle, line.file, say, line.calls, at);
+        if (line.expected && placed.outcome.step.empty())
+            Verify(line, at, say, placed);
         const Outcome& outcome = placed.outcome;
-        const bool good = outcome.code == 0;
+        const bool good = outcome.step.empty();
         (good ? tally.ok : tally.failed) += 1;
         const QDateTime now = QDateTime::currentDateTime();
-        const std::string why = line.log.Append(record::Row({
+        const std::string why = line.log.Append({
             now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString(),
             port.name,
             placed.version,
@@ -177,10 +220,13 @@ Tally SetReaders(Line& line, size_t at)
             line.hash,
             good ? "ok" : "failed",
             outcome.step,
-            good ? "" : params::FormatCode(outcome.code).substr(6),
-        }));
+            outcome.code == 0 ? "" : params::FormatCode(outcome.code).substr(6),
+            placed.typed,
+            placed.verdict,
+        });
         if (good)
-            say("Reader %d: OK, version \"%s\"\n", number, placed.version.c_str());
+            say("Reader %d: OK%s, version \"%s\"\n", number, placed.verdict.empty() ? "" : ", verified",
+                placed.version.c_str());
         else
             say("Reader %d: FAILED at %s: %s\n", number, outcome.step.c_str(), outcome.said.c_str());
         say("== ok %d, failed %d ==\n", tally.ok, tally.failed);
@@ -209,6 +255,11 @@ int Station(const Options& o, const setting::Loaded& setting)
               Shown(o.log.native()), {},
               LibraryCalls(ParallelCalls(o), o.ports.size(), [&line] { return line.Done(); })};
     const std::string& logName = line.logName;
+    if (o.Verifies()) {
+        std::string problem;
+        if (!(line.expected = verify::Expect(o, setting.file, problem)))
+            return Fail(kUsage, problem);
+    }
     if (const std::string why = line.log.Open(o.log); !why.empty())
         return Fail(kUsage, logName + ": cannot append: " + why);
     if (const std::string why = line.log.Append({}); !why.empty())
@@ -225,6 +276,9 @@ int Station(const Options& o, const setting::Loaded& setting)
         Say(o.parallelCalls ? "Library calls one at a time (--calls serial).\n"
                             : "Library calls one at a time: the reader library is not known to allow more "
                               "(--calls parallel if it does).\n");
+    if (o.Verifies() && line.log.Earlier())
+        Say("%s has the columns of an earlier station: what readers type, and their verdict, are not recorded "
+            "there.\n", logName.c_str());
     Say(several ? "Ctrl+C stops after each port's current reader.\n" : "Ctrl+C stops after the current reader.\n");
     std::vector<Tally> tallies(o.ports.size());
     {

@@ -488,6 +488,12 @@ void Emulator::Handle(const t2proto::Frame& request)
         return;
     }
     Answer answer = Respond(request, next, version);
+    std::string stored;
+    // Firmware that takes the value and keeps another: the Set says ok, the cards say otherwise.
+    if (answer.stores && faults.misstore && request.command == t2proto::kSetReadOnly) {
+        next.readOnly.orientation = next.readOnly.orientation == params::Forward ? params::Reverse : params::Forward;
+        stored = " (fault: stored orientation=" + std::to_string(next.readOnly.orientation) + ")";
+    }
     if (answer.stores) {
         if (!Wait(storeMs))
             return;
@@ -501,7 +507,7 @@ void Emulator::Handle(const t2proto::Frame& request)
         suffix += " after " + std::to_string(faults.garbageBytes) + " garbage bytes";
     if (faults.badCrc)
         suffix += " with a bad checksum";
-    Log(answer.log + (suffix.empty() ? "" : " (fault: sent" + suffix + ")"));
+    Log(answer.log + stored + (suffix.empty() ? "" : " (fault: sent" + suffix + ")"));
     Reply(request, answer.status, answer.data, faults);
 }
 

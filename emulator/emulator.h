@@ -32,6 +32,7 @@ struct Faults {
     size_t garbageBytes = 0;             // noise sent before every reply
     std::set<uint8_t> ignore{};          // commands left unanswered, as by a reader hung after the handshake
     int loseEvery = 0;                   // every Nth request is lost on the line (0: none)
+    bool misstore = false;               // stores the byte order it is sent the other way round, and says ok
 };
 
 // The values a reader holds: what it was last set to and accepted.

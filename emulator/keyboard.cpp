@@ -47,7 +47,9 @@ std::unique_ptr<Keyboard> FileKeyboard(const std::string& path, std::string& err
         error = path + ": " + std::strerror(errno);
         return nullptr;
     }
-    return std::make_unique<File>(fd);
+    return FileKeyboard(fd);
 }
+
+std::unique_ptr<Keyboard> FileKeyboard(int fd) { return std::make_unique<File>(fd); }
 
 }  // namespace emulator

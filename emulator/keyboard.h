@@ -20,6 +20,9 @@ public:
 // Into a file, FIFO or terminal: the characters, Enter as a newline. For
 // tests, and for a program that reads a terminal.
 std::unique_ptr<Keyboard> FileKeyboard(const std::string& path, std::string& error);
+// Into a descriptor already open, which it then owns: a pseudo-terminal's
+// master, where what is written is typed at its terminal.
+std::unique_ptr<Keyboard> FileKeyboard(int fd);
 
 // Into the X display's focused window, through the XTest extension. With a
 // `waitAway` bound, each card waits until the focus leaves the window that

@@ -46,6 +46,8 @@ constexpr const char* kUsage =
     "  --refuse CMD:CODE  refuse CMD (handshake, version, readonly, header, block) with CODE 1..255\n"
     "  --drop-after N     answer N requests, then hang up on the next (once)\n"
     "  --garbage N        send N noise bytes before every reply\n"
+    "  --misstore         answer each output setting ok, but store its order the other way\n"
+    "                     round: cards then come out reversed where forward was set\n"
     "numbers are decimal, or hexadecimal after 0x\n"
     "on standard input, one command a line:\n"
     "  card UID           present a card (4 to 10 bytes in hex); an empty line: the last one again\n"
@@ -297,6 +299,8 @@ std::optional<int> ParseArgs(int argc, char** argv, Setup& s)
             s.faults.silent = true;
         else if (option == "--bad-crc")
             s.faults.badCrc = true;
+        else if (option == "--misstore")
+            s.faults.misstore = true;
         else if (option == "--unplugged")
             s.plugged = false;
         else if (option == "--replace")

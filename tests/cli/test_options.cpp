@@ -10,7 +10,8 @@ TEST(Options, ReadsWhatIsGiven)
     std::string problem;
     // Names as their bytes, though not UTF-8.
     const auto o = Parse({"tavelin-config", "station", "line\xE9.ini", "--port", "usb", "--port", "com12", "--baud",
-                          "115200", "--log=r\xE9.csv", "--count", "3", "--calls", "serial"},
+                          "115200", "--log=r\xE9.csv", "--count", "3", "--calls", "serial", "--verify-card",
+                          "00 83 1b 78", "--verify-wait", "5"},
                          problem);
     ASSERT_TRUE(o) << problem;
     EXPECT_EQ(o->command, "station");
@@ -22,6 +23,8 @@ TEST(Options, ReadsWhatIsGiven)
     EXPECT_EQ(o->log.native(), "r\xE9.csv");
     EXPECT_EQ(o->count, 3);
     EXPECT_EQ(o->parallelCalls, false);
+    EXPECT_EQ(o->verifyCard, (std::vector<uint8_t>{0x00, 0x83, 0x1B, 0x78}));
+    EXPECT_EQ(o->verifyWait, 5);
 }
 
 TEST(Options, RefusedWithTheReason)
@@ -46,6 +49,10 @@ TEST(Options, RefusedWithTheReason)
         {{"check", "f.ini", "--dry-run"}, "--dry-run goes with apply"},
         {{"ports", "--log", "x.csv"}, "--log and --count go with station"},
         {{"check", "f.ini", "--calls", "serial"}, "--calls goes with station and ports"},
+        {{"station", "f.ini", "--verify-card", "0083"}, "--verify-card 0083: 2 bytes, not 4 to 10"},
+        {{"station", "f.ini", "--verify-text", "Card\t7"},
+         "--verify-text Card\\x097: give the text a reader types, without control characters"},
+        {{"station", "f.ini", "--verify-wait", "5"}, "--verify-wait goes with --verify-card or --verify-text"},
         {{"erase"}, "unknown command erase"},
     };
     for (const auto& c : cases) {

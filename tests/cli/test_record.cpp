@@ -87,9 +87,35 @@ TEST_F(RecordFile, OpensOnlyAnEmptyFileOrOneThatStartsWithTheHeader)
         record::Log log;
         EXPECT_EQ(log.Open(path).empty(), c.ours) << c.text;
         if (!c.ours) {
-            EXPECT_NE(log.Append("a row of ours\n"), "") << c.text;
+            EXPECT_NE(log.Append({"a row of ours"}), "") << c.text;
         }
         EXPECT_EQ(Read(path), c.text);
+    }
+}
+
+// A record begun before readers were checked with a card is still taken,
+// and its rows keep to its columns; a new one has them all.
+TEST_F(RecordFile, ARecordBegunEarlierKeepsItsColumns)
+{
+    const std::string earlier{record::kEarlierHeader};
+    const std::string saved = "\xEF\xBB\xBF" + earlier.substr(0, earlier.size() - 1) + "\r\n";
+    const std::vector<std::string> fields{"t", "USB", "V1", "line.ini", "h", "failed", "verify", "", "781B8300",
+                                          "typed other"};
+    const struct {
+        std::string before, after;
+        bool earlier;
+    } cases[] = {
+        {"", header + "t,USB,V1,line.ini,h,failed,verify,,781B8300,typed other\n", false},
+        {earlier, earlier + "t,USB,V1,line.ini,h,failed,verify,\n", true},
+        {saved, saved + "t,USB,V1,line.ini,h,failed,verify,\n", true},
+    };
+    for (const auto& c : cases) {
+        Write(path, c.before);
+        record::Log log;
+        ASSERT_EQ(log.Open(path), "") << c.before;
+        EXPECT_EQ(log.Earlier(), c.earlier) << c.before;
+        EXPECT_EQ(log.Append(fields), "") << c.before;
+        EXPECT_EQ(Read(path), c.after);
     }
 }
 
@@ -117,9 +143,9 @@ TEST_F(RecordFile, FollowsItsPathWhenTheFileIsReplacedOrRemoved)
         std::filesystem::remove(path);
         record::Log log;
         ASSERT_EQ(log.Open(path), "");
-        ASSERT_EQ(log.Append("row 1\n"), "");
+        ASSERT_EQ(log.Append({"row 1"}), "");
         c.change();
-        EXPECT_EQ(log.Append("row 2\n").empty(), c.written);
+        EXPECT_EQ(log.Append({"row 2"}).empty(), c.written);
         EXPECT_EQ(Read(path), c.then);
     }
 }

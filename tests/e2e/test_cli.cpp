@@ -12,7 +12,9 @@
 #include <QFile>
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -21,6 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "emulator/keyboard.h"
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
 #include "t2/devices.h"
@@ -159,6 +162,9 @@ TEST_F(Cli, BadInputAndNoReaderEndWithTheirStatusAndSendNothing)
         {{"station", special, "--port", "USB", "--log", special, "--count", "1"},
          "cannot append: not a station's record: its first line is not \"time,port,"},
         {{"version", "--port", "USB:1." + QString(120000, '1')}, "--port USB:1.111"},
+        {{"station", File("format = 1\npreset = 8-out-hex-forward\n"), "--log", dir.filePath("r.csv"), "--verify-text",
+          "Card 7"},
+         "--verify-text goes with a setting that reads a data block, and this one reads the card's UID"},
     };
     Result run;
     for (const auto& c : cases) {
@@ -306,17 +312,19 @@ protected:
         QFile log(path);
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n') : QStringList{"none"};
     }
-    // The rows under the header: port, version, result, failed step, code.
-    QStringList Rows(const QString& path) const
+    // The rows under the header: port, version, result, failed step, code,
+    // and up to `last`, what the reader typed and the verdict.
+    QStringList Rows(const QString& path, int last = 7) const
     {
         QStringList rows = Lines(path);
         rows = rows.mid(1, rows.size() - 2);
         for (QString& row : rows)
-            row = row.section(',', 1, 2) + ',' + row.section(',', 5);
+            row = row.section(',', 1, 2) + ',' + row.section(',', 5, last);
         return rows;
     }
 
-    static constexpr const char* kHeader = "time,port,version,setting file,sha256,result,failed step,code";
+    static constexpr const char* kHeader =
+        "time,port,version,setting file,sha256,result,failed step,code,typed,verdict";
     DeviceFolder folder;
     QTemporaryDir dir;
     const QString file = Path("line.ini"), csv = Path("readers.csv");
@@ -353,13 +361,13 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     EXPECT_EQ(rows[0], kHeader);
     EXPECT_EQ(rows[4], "");
     const QStringList expected[] = {
-        {"USB", "TR-200 V2.14 #0001", file, "ok", "", ""},
-        {"USB", "TR-200 V2.14 #0002", file, "failed", "read address", "0x21"},  // still answering
-        {"USB", "", file, "failed", "read address", "0x1003"},
+        {"USB", "TR-200 V2.14 #0001", file, "ok", "", "", "", ""},
+        {"USB", "TR-200 V2.14 #0002", file, "failed", "read address", "0x21", "", ""},  // still answering
+        {"USB", "", file, "failed", "read address", "0x1003", "", ""},
     };
     for (int i = 0; i < 3; ++i) {
         QStringList fields = rows[i + 1].split(',');
-        ASSERT_EQ(fields.size(), 8) << rows[i + 1].toStdString();
+        ASSERT_EQ(fields.size(), 10) << rows[i + 1].toStdString();
         EXPECT_EQ(fields[4].size(), 64);  // the file's SHA-256
         fields.removeAt(4);
         fields.removeFirst();  // the time
@@ -551,6 +559,141 @@ TEST_F(Station, TwoStationsOnANewLogWriteOneHeader)
     EXPECT_EQ(rows.size(), 4) << rows.join('\n').toStdString();
 }
 
+// The station's standard input, and the emulator's keyboard side typing
+// into it: a pseudo-terminal, as a reader types into the station's window,
+// or a FIFO, as --type-into writes into one. The FIFO is held open here too,
+// so that the station never sees it end.
+struct Typing {
+    QString input;
+    int held = -1;
+    std::unique_ptr<emulator::Keyboard> keys;
+
+    explicit Typing(const QString& fifo = {})
+    {
+        if (fifo.isEmpty()) {
+            const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0) {
+                input = ptsname(master);
+                keys = emulator::FileKeyboard(master);
+            } else if (master >= 0) {
+                close(master);
+            }
+            return;
+        }
+        std::string error;
+        if (mkfifo(fifo.toLocal8Bit(), 0600) == 0 && (held = open(fifo.toLocal8Bit(), O_RDWR | O_CLOEXEC)) >= 0) {
+            input = fifo;
+            keys = emulator::FileKeyboard(fifo.toStdString(), error);
+        }
+    }
+    ~Typing()
+    {
+        if (held >= 0)
+            close(held);
+    }
+    // The card on `reader`, typed as the reader types it.
+    bool Present(emulator::Emulator& reader, std::span<const uint8_t> uid)
+    {
+        std::string error;
+        return keys->Type(reader.PresentCard(uid).typed, error);
+    }
+};
+
+// Each reader set is checked with a reference card, whose text the emulator
+// types into the station's standard input: on a terminal a text without Enter
+// ends as the keys stop, on a FIFO one ends at Enter. A reader that types
+// right is verified; one whose firmware mis-stores its order fails with what
+// it typed; one that types nothing fails once the wait is over.
+TEST_F(Station, VerifiesEachReaderWithAReferenceCard)
+{
+    const uint8_t card[] = {0x00, 0x83, 0x1B, 0x78};
+    reader.SetBlock(4, {{'C', 'a', 'r', 'd', ' ', '7', 0, 0}});
+    const struct {
+        const char* fifo;  // empty: a terminal
+        const char* setting;
+        QStringList verify;
+        QStringList rows;
+    } cases[] = {
+        {"", "base = Hexadecimal\norder = Forward\nsize = All\nlength = Default\nheader = WithOut\nblock = 255\n",
+         {"--verify-card", "00831B78"},
+         {"USB,right,ok,,,831B78,verified", "USB,mis-stores,failed,verify,,781B8300,typed other"}},
+        {"keys", "base = String\norder = Forward\nsize = All\nlength = Default\nheader = With\nblock = 4\n",
+         {"--verify-text", "Card 7"},
+         {"USB,right,ok,,,Card 7<Enter>,verified", "USB,mis-stores,failed,verify,,7 draC<Enter>,typed other"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        const QString setting = Path(QStringLiteral("verify%1.ini").arg(c.fifo)),
+                      log = Path(QStringLiteral("verify%1.csv").arg(c.fifo));
+        std::ofstream(setting.toStdString()) << "format = 1\n" << c.setting << "key = 3A7F19C2E845\n";
+        Typing typing(*c.fifo ? Path(c.fifo) : QString());
+        ASSERT_TRUE(typing.keys);
+        StationRun station;
+        station.process.setStandardInputFile(typing.input);
+        station.Start(dir.path(), QStringList{setting, "--log", log, "--count", "2"} + c.verify);
+        ASSERT_TRUE(reader.Plug("right"));
+        ASSERT_TRUE(station.Await("present the reference card")) << station.out.toStdString();
+        ASSERT_TRUE(typing.Present(reader, card));
+        ASSERT_TRUE(station.Await("Take the reader off.")) << station.out.toStdString();
+        reader.Unplug();
+        reader.SetFaults({.misstore = true});
+        ASSERT_TRUE(reader.Plug("mis-stores"));
+        ASSERT_TRUE(station.Await("present the reference card", 2)) << station.out.toStdString();
+        ASSERT_TRUE(typing.Present(reader, card));
+        EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
+        reader.Unplug();
+        reader.SetFaults({});
+        EXPECT_TRUE(station.out.contains("Reader 1: OK, verified, version \"right\"\n")) << station.out.toStdString();
+        EXPECT_TRUE(station.out.contains("Reader 2: FAILED at verify: typed \"")) << station.out.toStdString();
+        EXPECT_EQ(Rows(log, 9), c.rows);
+    }
+
+    Typing quiet(Path("quiet"));
+    StationRun station;
+    station.process.setStandardInputFile(quiet.input);
+    station.Start(dir.path(), {file, "--log", csv, "--count", "1", "--verify-card", "00831B78", "--verify-wait", "1"});
+    ASSERT_TRUE(reader.Plug("quiet"));
+    EXPECT_EQ(station.Finish(), 1) << station.out.toStdString();
+    EXPECT_TRUE(station.out.contains("Reader 1: FAILED at verify: nothing typed within 1 s\n"))
+        << station.out.toStdString();
+    EXPECT_EQ(Rows(csv, 9), QStringList{"USB,quiet,failed,verify,,,nothing typed"});
+}
+
+// Keys typed do not say which reader typed them: with readers set on several
+// ports at once, the station asks for one card at a time and takes its text
+// before it asks for the next.
+TEST_F(Station, SeveralPortsAreVerifiedOneAtATime)
+{
+    emulator::Emulator com1;
+    com1.Unplug();
+    com1.SetStoreMs(0);
+    std::string error;
+    ASSERT_TRUE(com1.Start("COM1", &error)) << error;
+    Typing typing(Path("keys"));
+    ASSERT_TRUE(typing.keys);
+    StationRun station;
+    station.process.setStandardInputFile(typing.input);
+    station.Start(dir.path(), {file, "--port", "USB", "--port", "COM1", "--log", csv, "--count", "2", "--verify-card",
+                               "00831B78"});
+    ASSERT_TRUE(reader.Plug());
+    ASSERT_TRUE(com1.Plug());
+    const uint8_t card[] = {0x00, 0x83, 0x1B, 0x78};
+    for (int i = 1; i <= 2; ++i) {
+        ASSERT_TRUE(station.Await("present the reference card", i)) << station.out.toStdString();
+        const QString asked = station.out.section("present the reference card", i - 1, i - 1).section('\n', -1);
+        ASSERT_TRUE(typing.Present(asked.startsWith("COM1: ") ? com1 : reader, card));
+        ASSERT_TRUE(station.Await(": verified", i)) << station.out.toStdString();
+    }
+    EXPECT_EQ(station.Finish(), 0) << station.out.toStdString();
+    QStringList verifying;
+    for (const QString& said : station.out.split('\n'))
+        if (said.contains("  verify "))
+            verifying << said.section(':', 0, 0) + (said.contains("present") ? " asked" : " typed");
+    EXPECT_TRUE(verifying == QStringList({"USB asked", "USB typed", "COM1 asked", "COM1 typed"}) ||
+                verifying == QStringList({"COM1 asked", "COM1 typed", "USB asked", "USB typed"}))
+        << station.out.toStdString();
+}
+
 // A line of readers at once: each port sets its own, one row each in the
 // shared log, and one reader refusing a value or pulled mid-set fails its own
 // row only. With the readers left on, the station ends only if the ports
@@ -594,7 +737,7 @@ TEST_F(Station, SeveralPortsSetTheirReadersAtOnce)
 
         QStringList rows = Lines(log).mid(1, 3);
         for (QString& row : rows)
-            row = row.section(',', 1, 3) + ',' + row.section(',', 5);  // without the time and the file's hash
+            row = row.section(',', 1, 3) + ',' + row.section(',', 5, 7);  // without the time and the file's hash
         rows.sort();
         EXPECT_EQ(rows, (QStringList{"COM1,," + file + ",failed,read address,0x1003",
                                       "COM2,COM2 reader," + file + ",failed,read address,0x21",
