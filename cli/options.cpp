@@ -5,6 +5,7 @@
 
 #include "dataout/card.h"
 #include "dataout/link.h"
+#include "t2/one_line.h"
 #include "t2/devices.h"
 
 namespace {
@@ -98,7 +99,7 @@ std::string ReadPorts(const Parsed& p, Options& o)
         const std::string given = Said(name);
         const auto named = params::ParsePort(given);
         if (!named)
-            return "--port " + given + ": use " + t2dev::kPortNames;
+            return "--port " + t2proto::OneLineCut(given) + ": use " + t2dev::kPortNames;
         for (const Port& known : o.ports)
             if (known.name == named->name)
                 return "--port " + known.name + " is given twice";

@@ -20,6 +20,7 @@
 
 #include "emulator/emulator.h"
 #include "emulator/keyboard.h"
+#include "t2/one_line.h"
 #include "t2/devices.h"
 
 namespace {
@@ -252,7 +253,7 @@ std::string TakeValue(std::string_view option, const std::string& value, Setup& 
     if (option == "--port") {
         const auto port = t2dev::CanonicalPortName(value);
         if (!port)
-            return "--port " + value + ": use " + t2dev::kPortNames;
+            return "--port " + t2proto::OneLineCut(value) + ": use " + t2dev::kPortNames;
         s.port = *port;
     } else if (option == "--type-into") {
         s.typeInto = value;

@@ -40,4 +40,9 @@ std::string OneLine(std::string_view text, bool escapeBackslash)
     return line;
 }
 
+std::string OneLineCut(std::string_view text, size_t bytes)
+{
+    return text.size() <= bytes ? OneLine(text) : OneLine(text.substr(0, bytes)) + "...";
+}
+
 }  // namespace t2proto

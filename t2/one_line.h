@@ -14,4 +14,8 @@ namespace t2proto {
 // the very bytes.
 std::string OneLine(std::string_view text, bool escapeBackslash = false);
 
+// OneLine of the first `bytes` of `text`, and "..." where it goes on: a name
+// echoed in a refusal may be anything pasted, a whole file's worth.
+std::string OneLineCut(std::string_view text, size_t bytes = 80);
+
 }  // namespace t2proto

@@ -171,6 +171,7 @@ TEST_F(Cli, BadInputAndNoReaderEndWithTheirStatusAndSendNothing)
         run = Config(c.args);
         EXPECT_EQ(run.exitCode, 2) << c.args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_LT(run.err.size(), 2000) << "a refusal echoes a pasted name whole";
     }
 
     // No reader: the program gives the library's reason, and the library says nothing itself.

@@ -269,6 +269,7 @@ TEST(EmulatorProgram, NumbersAndPortNamesAreChecked)
         EXPECT_EQ(status, c.refusal ? 2 : 0) << said.substr(0, 200);
         if (c.refusal) {
             EXPECT_NE(said.find(c.refusal), std::string::npos) << said.substr(0, 200);
+            EXPECT_LT(said.size(), 2000u) << "a refusal echoes a pasted name whole";
         }
     }
 }
