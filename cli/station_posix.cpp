@@ -34,7 +34,7 @@ TypedKeys::TypedKeys()
     termios was;
     if (tcgetattr(STDIN_FILENO, &was) != 0)
         return;
-    terminal_ = std::make_unique<Terminal>(was);
+    terminal_ = std::make_unique<Terminal>(Terminal{was});
     termios keys = was;
     keys.c_lflag &= ~(ICANON | ECHO);  // Ctrl+C still stops the station
     keys.c_iflag |= ICRNL;             // Enter is a newline
