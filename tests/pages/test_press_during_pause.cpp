@@ -30,6 +30,10 @@ struct Road {
     void (*send)(CTavelinDlg&);  // during the first pause
     Trace after;                 // what it does, after the first preset's calls and pauses
 };
+void PrintTo(const Road& r, std::ostream* os)
+{
+    *os << r.name;
+}
 
 const Trace kPreset = {"lc_setReadOnlyPara", "Wait", "lc_setBlockReadPara", "Wait"};
 
