@@ -86,7 +86,6 @@ bool CTavelinDlg::OnInitDialog()
         command(IDM_ABOUTBOX, about, {});
     command(IDM_CARDCHECK, LoadString(IDS_CARDCHECK), Qt::Key_F3);
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    AddCommands();
 
     m_portCombo = &Control<QComboBox>(IDC_COMBO_PORT);
     FillPorts();
@@ -95,6 +94,7 @@ bool CTavelinDlg::OnInitDialog()
     for (const int32_t rate : params::kBaudRates)
         m_baudCombo->addItem(QString::number(rate));
     m_logBox = &Control<QPlainTextEdit>(IDC_EDIT_MSG);
+    AddCommands();
     SetItemText(IDC_STATIC_PORT, tr("Port"));
     SetItemText(IDC_STATIC_BAUD, tr("Baud"));
     SetItemText(IDC_BTN_OPEN, tr("Open"));

@@ -60,7 +60,7 @@ protected:
 private:
     void MakeRoomForSheet();
     // The window's actions (its commands) as the system menu's items on
-    // Windows; elsewhere F1 for About.
+    // Windows; elsewhere F1 for About, and on the log's own menu too.
     void AddCommands();
     int32_t ChosenPort() const;  // by its name in the list
     void FillPorts();

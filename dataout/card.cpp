@@ -139,7 +139,7 @@ std::vector<int32_t> Candidates(const Group& g, std::span<const int32_t> counts)
             add(c.value);
     for (int32_t n : counts)
         for (const Choice& c : g.choices)
-            if (n >= 1 && n <= c.maxCount)
+            if (c.Takes(n))
                 add(c.value + n);
     return values;
 }

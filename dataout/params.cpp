@@ -34,7 +34,7 @@ const Preset* PresetOf(const CardSettings& settings)
 const Choice* FindChoice(std::span<const Choice> choices, int32_t value)
 {
     for (const Choice& c : choices)
-        if (c.maxCount == 0 ? value == c.value : value - c.value >= 1 && value - c.value <= c.maxCount)
+        if (c.maxCount == 0 ? value == c.value : c.Takes(value - c.value))
             return &c;
     return nullptr;
 }

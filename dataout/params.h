@@ -52,6 +52,10 @@ struct Choice {
     int32_t value;
     const char* word;
     int32_t maxCount = 0;
+
+    static constexpr int32_t kMinCount = 1;
+    // Whether this choice is counted and takes `n`.
+    constexpr bool Takes(int32_t n) const { return n >= kMinCount && n <= maxCount; }
 };
 
 inline constexpr Choice kBaseChoices[] = {

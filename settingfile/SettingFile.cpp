@@ -104,13 +104,13 @@ QString Allowed(const Group& g)
     return allowed;
 }
 
-// "Word N" with N in low..high; nothing otherwise.
-std::optional<int> Counted(const QString& value, const QString& word, int low, int high)
+// "Word N" with N a count that `c` takes; nothing otherwise.
+std::optional<int> Counted(const QString& value, const Choice& c)
 {
     const QStringList parts = value.split(' ', Qt::SkipEmptyParts);
     bool number = false;
     const int n = parts.size() == 2 ? parts[1].toInt(&number) : 0;
-    if (parts.size() != 2 || parts[0].compare(word, Qt::CaseInsensitive) != 0 || !number || n < low || n > high)
+    if (parts.size() != 2 || parts[0].compare(c.word, Qt::CaseInsensitive) != 0 || !number || !c.Takes(n))
         return std::nullopt;
     return n;
 }
@@ -135,7 +135,7 @@ QString Take(const QString& key, const QString& value, File& file)
             continue;
         for (const Choice& c : g.choices) {
             const std::optional<int> n = c.maxCount == 0 ? (is(c.word) ? std::optional(0) : std::nullopt)
-                                                         : Counted(value, c.word, 1, c.maxCount);
+                                                         : Counted(value, c);
             if (n) {
                 out.*g.field = c.value + *n;
                 if (g.field == &CardSettings::headerFlag)

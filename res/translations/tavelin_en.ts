@@ -525,6 +525,10 @@
         <source>Load Special Setting...</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Type a number of bytes from %1 to %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>card</name>

@@ -525,6 +525,10 @@
         <source>Load Special Setting...</source>
         <translation>载入特殊设置...</translation>
     </message>
+    <message>
+        <source>Type a number of bytes from %1 to %2.</source>
+        <translation>请输入 %1 到 %2 之间的字节数。</translation>
+    </message>
 </context>
 <context>
     <name>card</name>

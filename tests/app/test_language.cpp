@@ -70,8 +70,8 @@ void Read(QWidget* window, QStringList& texts)
 }
 
 // Runs `action`, reading every modal window it opens before closing it: the
-// Detail dialog with "前" chosen and a size typed, then its OK, whose box
-// follows; any other with OK.
+// Detail dialog with "前" chosen, OK on a size it refuses and then on one it
+// takes, each bringing its box; any other with OK.
 void ReadModals(const std::function<void()>& action, QStringList& texts)
 {
     QPointer<QWidget> seen;
@@ -85,6 +85,8 @@ void ReadModals(const std::function<void()>& action, QStringList& texts)
         QTimer::singleShot(0, modal, [modal, &texts] {
             if (auto* detail = dynamic_cast<CDlgCardSizeDetail1*>(modal)) {
                 detail->Control<QAbstractButton>(detailDlg::IDC_RADIO_FRONT).click();
+                detail->SetItemText(detailDlg::IDC_EDIT_FRONT, QStringLiteral("0"));
+                detail->Control<QAbstractButton>(detailDlg::IDOK).click();
                 detail->SetItemText(detailDlg::IDC_EDIT_FRONT, QStringLiteral("3"));
                 Read(detail, texts);
                 detail->Control<QAbstractButton>(detailDlg::IDOK).click();

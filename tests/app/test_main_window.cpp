@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -337,6 +338,36 @@ TEST_F(MainWindow, KeysOpenTheCommands)
     }
     EXPECT_TRUE(dlg->isVisible());
 }
+
+#ifndef _WIN32  // Windows lists the commands on the system menu
+// A right-click on the log, or its menu key, shows the log's own menu with
+// the window's commands under it.
+TEST_F(MainWindow, TheLogsMenuHasTheCommandsUnderItsOwn)
+{
+    auto& log = dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
+    const QPoint at(5, 5);
+    for (auto [reason, receiver] : {std::pair{QContextMenuEvent::Mouse, log.viewport()},
+                                    std::pair{QContextMenuEvent::Keyboard, static_cast<QWidget*>(&log)}}) {
+        SCOPED_TRACE(reason);
+        QContextMenuEvent request(reason, at, receiver->mapToGlobal(at));
+        QApplication::sendEvent(receiver, &request);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        QList<QAction*> items;
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator())
+                items << item;
+        const auto starts = [&items](const char* text) {
+            return std::find_if(items.begin(), items.end(), [text](QAction* a) { return a->text().startsWith(text); }) -
+                   items.begin();
+        };
+        EXPECT_LT(starts("&Copy"), starts("Select All"));
+        ASSERT_LT(starts("Select All"), items.size());
+        EXPECT_EQ(items.mid(starts("Select All") + 1), dlg->actions());
+        menu->close();
+    }
+}
+#endif
 
 TEST_F(MainWindow, EnterClosesUnlessAButtonHasTheFocus)
 {

@@ -73,12 +73,17 @@ struct SizeCase {
     const char* name;
     int radio;  // 0: none
     const char* typed;
-    int32_t stored;
+    int32_t stored;  // 4, the value held before, where it is refused
+    bool refused = false;
 };
+void PrintTo(const SizeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-class DetailOk : public DetailDialog, public testing::WithParamInterface<SizeCase> {};
+class DetailSize : public DetailDialog, public testing::WithParamInterface<SizeCase> {};
 
-TEST_P(DetailOk, StoresTheSizeAndConfirms)
+TEST_P(DetailSize, StoresACountTheReaderCanBeGivenAndRefusesAnyOther)
 {
     const SizeCase c = GetParam();
     QWidget* dialog = nullptr;
@@ -95,28 +100,33 @@ TEST_P(DetailOk, StoresTheSizeAndConfirms)
             Type(d, shown, c.typed);
         }
         Confirm(d);
+        EXPECT_EQ(d.isVisible(), c.refused) << "open after a refusal, closed after Set ok";
+        d.reject();
     });
 
     EXPECT_EQ(*g_cardSizeDetail, c.stored);
     EXPECT_EQ(seen.count, 1);
-    EXPECT_EQ(seen.text, "Set ok");
-    EXPECT_EQ(seen.title, "Paramter set ok");
-    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.text, c.refused ? "Type a number of bytes from 1 to 15." : "Set ok");
+    EXPECT_EQ(seen.title, c.refused ? "详细" : "Paramter set ok");
+    EXPECT_EQ(seen.icon, c.refused ? QMessageBox::Warning : QMessageBox::Information);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok);
     EXPECT_EQ(seen.owner, dialog);
     EXPECT_TRUE(Log().isEmpty()) << "the dialog writes no log line";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, DetailOk,
+INSTANTIATE_TEST_SUITE_P(Sizes, DetailSize,
                          testing::Values(SizeCase{"Front3", detailDlg::IDC_RADIO_FRONT, "3", 3},
                                          SizeCase{"Back3", detailDlg::IDC_RADIO_BACK, "3", 243},
-                                         SizeCase{"BackEmpty", detailDlg::IDC_RADIO_BACK, "", 240},
-                                         SizeCase{"Back20", detailDlg::IDC_RADIO_BACK, "20", 244},
-                                         SizeCase{"FrontMinus5", detailDlg::IDC_RADIO_FRONT, "-5", -5},
-                                         SizeCase{"BackMinus5", detailDlg::IDC_RADIO_BACK, "-5", -5},
-                                         SizeCase{"FrontEmpty", detailDlg::IDC_RADIO_FRONT, "", 0},
+                                         SizeCase{"LeadingSpace", detailDlg::IDC_RADIO_FRONT, " 1", 1},
+                                         SizeCase{"Back15", detailDlg::IDC_RADIO_BACK, "15", 0xFF},
                                          SizeCase{"TwoCharactersAtMost", detailDlg::IDC_RADIO_BACK, "123", 0xFC},
-                                         SizeCase{"NoRadioKeepsTheValue", 0, "", 4}),
+                                         SizeCase{"NoRadioKeepsTheValue", 0, "", 4},
+                                         // Past 15, ORed with 0xF0, a count would become another one.
+                                         SizeCase{"Back20", detailDlg::IDC_RADIO_BACK, "20", 4, true},
+                                         SizeCase{"Front16", detailDlg::IDC_RADIO_FRONT, "16", 4, true},
+                                         SizeCase{"BackEmpty", detailDlg::IDC_RADIO_BACK, "", 4, true},
+                                         SizeCase{"Front0", detailDlg::IDC_RADIO_FRONT, "0", 4, true},  // "All"
+                                         SizeCase{"FrontMinus5", detailDlg::IDC_RADIO_FRONT, "-5", 4, true}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(DetailDialog, EscapeLeavesTheValue)

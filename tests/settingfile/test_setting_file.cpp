@@ -105,7 +105,7 @@ TEST(SettingFile, HoldsWhatThePageShowsAndRefusesToSaveWhatNoFileCanHold)
     EXPECT_EQ(s.key, "a1B2c3D4e5F6");  // as typed
 
     setting::File bad = loaded.file;
-    bad.special.output.snSize = 20;  // what "Detail" 前 20 gives
+    bad.special.output.snSize = 20;  // no choice sends it
     EXPECT_EQ(setting::Save(path, bad), "size = \"20\" is not valid: size takes All, First N or Last N, N 1..15 bytes");
     bad.special.output.snSize = kSnSizeAll;
     bad.special.key = "xyz";
