@@ -80,7 +80,8 @@ TEST_F(MainWindow, StartsClosedWithRunTimeCaptions)
             names << dlg->Control<QComboBox>(id).itemText(i);
         return names;
     };
-    EXPECT_EQ(items(mainDlg::IDC_COMBO_PORT),
+    // Then any the system has past COM9 (under Wine, those the prefix maps).
+    EXPECT_EQ(items(mainDlg::IDC_COMBO_PORT).mid(0, 10),
               QStringList({"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9"}));
     EXPECT_EQ(items(mainDlg::IDC_COMBO_BAUD), QStringList({"9600", "115200"}));
     EXPECT_EQ(g_mainDlg, dlg.get());

@@ -25,7 +25,12 @@ namespace commPage = IDD_PAGE_COMM;
 // As rich text, a link that opens a browser and pictures read from disk.
 const QString kPicture = QStringLiteral("<img src=/some/picture.png width=500 height=200>");
 const QString kLine = QStringLiteral("base = <a href=\"https://example.invalid/update\">%1</a>").arg(kPicture);
+#ifdef _WIN32
+// Windows takes no < or > in a file's name: entities, which rich text reads too.
+const QString kName = QStringLiteral("&lt;img src=named.png&gt;.ini");
+#else
 const QString kName = QStringLiteral("<img src=named.png>.ini");
+#endif
 
 // What one road put on the screen: its text, and whether as plain text.
 struct Shown {

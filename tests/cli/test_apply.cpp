@@ -116,7 +116,7 @@ TEST(Station, HashesTheBytesTheReaderWasSetFrom)
     QTemporaryDir dir;
     const QString path = dir.filePath("line.ini"), log = dir.filePath("readers.csv");
     const std::string applied = "format = 1\npreset = 8-out-hex-reverse\n";
-    std::ofstream(path.toStdString()) << applied;
+    std::ofstream(path.toStdString(), std::ios::binary) << applied;
     const setting::Loaded loaded = setting::Load(path);
     ASSERT_EQ(loaded.problem, "");
     std::ofstream(path.toStdString()) << "format = 1\npreset = 14-out-hex-forward\n";
