@@ -121,6 +121,49 @@ QString Verdict(const CardCheck& check, const QString& printed)
 
 }  // namespace
 
+void CCardCheckDlg::CheckAgainst(const CardSettings& taken)
+{
+    auto* list = &Control<QComboBox>(IDC_COMBO_PRESET);
+    const QString item = tr("The setting just sent: %1").arg(SettingName(taken));
+    if (m_taken)
+        list->setItemText(0, item);
+    else
+        list->insertItem(0, item);
+    m_taken = taken;
+    list->setCurrentIndex(0);
+    Refresh();
+}
+
+bool CCardCheckDlg::Checking() const
+{
+    return m_taken && SelectedIndex(IDC_COMBO_PRESET) == 0;
+}
+
+// What the reader typed into the typed box, against what the setting taken
+// types for the UID given.
+QString CCardCheckDlg::Judged() const
+{
+    const Bytes uid = ParseHex(Latin1(ItemText(IDC_EDIT_UID)), kMinUid, kMaxUid);
+    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
+    if (!uid.problem.empty() || uid.bytes.empty())
+        return tr("Type the card's UID, then click into the box of what the reader types and present the card: "
+                  "it is checked against the setting just sent.");
+    if (m_taken->blockAddress != kBlockUid)
+        return tr("The setting just sent reads data block %1, which this window cannot know: compare what the "
+                  "reader types with the block's text.").arg(m_taken->blockAddress);
+    const CardText out = FormatCard(uid.bytes, *m_taken);
+    if (!out.problem.empty())
+        return tr("The setting just sent types nothing for this card.");
+    QString expected;
+    for (const auto& part : out.typed)
+        if (std::holds_alternative<std::string>(part))
+            expected += QString::fromLatin1(std::get<std::string>(part));
+    if (typed.isEmpty())
+        return tr("Now present the card: the reader should type %1.").arg(expected);
+    return typed == expected ? tr("As expected: the reader typed %1.").arg(typed)
+                             : tr("Not what this setting types: expected %1, got %2.").arg(expected, typed);
+}
+
 bool CCardCheckDlg::OnInitDialog()
 {
     for (const Preset& preset : kPresets)
@@ -156,12 +199,14 @@ void CCardCheckDlg::keyPressEvent(QKeyEvent* event)
 
 void CCardCheckDlg::Refresh()
 {
-    const QString typed = ItemText(IDC_EDIT_TYPED).trimmed();
-    const auto row = size_t(std::max(SelectedIndex(IDC_COMBO_PRESET), 0));
+    const bool checking = Checking();
+    // Against the setting taken, the typed text is judged; otherwise it gives the UID.
+    const QString typed = checking ? QString() : ItemText(IDC_EDIT_TYPED).trimmed();
+    const auto row = size_t(std::max(SelectedIndex(IDC_COMBO_PRESET) - (m_taken ? 1 : 0), 0));
     const Preset& preset = kPresets[row];
     const CardCheck check =
         RunCardCheck({Latin1(ItemText(IDC_EDIT_UID)), Latin1(typed), row, ItemText(IDC_EDIT_PRINTED).toStdString()});
-    SetItemText(IDC_STATIC_NOTE, Note(check, typed, preset));
+    SetItemText(IDC_STATIC_NOTE, checking ? Judged() : Note(check, typed, preset));
     if (check.source == CardCheck::kTyped) {
         auto* box = &Control<QLineEdit>(IDC_EDIT_UID);
         const QSignalBlocker quiet(box);

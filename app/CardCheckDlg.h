@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <optional>
 
 #include "dataout/card.h"
 #include "framework/Dialog.h"
@@ -19,13 +20,20 @@ class CCardCheckDlg : public Dialog {
 public:
     explicit CCardCheckDlg(QWidget* parent = nullptr) : Dialog(IDD_CARDCHECK::IDD, parent) {}
 
+    // The setting a reader took last: offered first in the list, and a card
+    // typed into the typed box is judged against it, for the UID given.
+    void CheckAgainst(const params::CardSettings& taken);
+
 protected:
     bool OnInitDialog() override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Refresh();
+    bool Checking() const;  // against the setting taken, rather than a preset
+    QString Judged() const;
     void SaveMatched();
 
     setting::File m_matched;  // the best setting that gives the printed number, when one does
+    std::optional<params::CardSettings> m_taken;
 };

@@ -266,15 +266,25 @@ void CTavelinDlg::ShowLinkInUse()
     m_linkInUse->setVisible(linked && elsewhere);
 }
 
+void CTavelinDlg::SettingTaken(const params::CardSettings& settings)
+{
+    m_taken = settings;
+    if (m_cardCheck)
+        m_cardCheck->CheckAgainst(settings);
+}
+
 void CTavelinDlg::OnSysCommand(unsigned command)
 {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
     } else if ((command & 0xFFF0) == IDM_CARDCHECK) {
-        if (!m_cardCheck)
+        const bool first = !m_cardCheck;
+        if (first)
             m_cardCheck = new CCardCheckDlg(this);
         m_cardCheck->show();
+        if (first && m_taken)
+            m_cardCheck->CheckAgainst(*m_taken);
         m_cardCheck->raise();
         m_cardCheck->activateWindow();
     } else if ((command & 0xFFF0) == IDM_SAVESETTING) {

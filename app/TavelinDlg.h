@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
+#include <optional>
 
 #include "framework/Dialog.h"
 #include "pages/common/ReaderLink.h"
@@ -30,6 +31,7 @@ public:
     void AppendLog(const QString& message, int newLine) override;
     // The same, with `toolTip` shown over the new text.
     void AppendLog(const QString& message, int newLine, const QString& toolTip) override;
+    void SettingTaken(const params::CardSettings& settings) override;
     void ClearLog();
     void OnOpenClose();
     bool OpenReaderLink();  // true when the link opened
@@ -77,6 +79,7 @@ private:
     CPage_comm m_pageComm;
     CPage_special m_pageSpecial;
     CCardCheckDlg* m_cardCheck = nullptr;  // modeless, a child window of this one
+    std::optional<params::CardSettings> m_taken;  // the setting a reader took last
     bool m_logBoxEdited = false;  // the user typed into the log box
     bool m_writingLog = false;
 };

@@ -32,10 +32,13 @@ QString ParamsText(const char* text)
 
 int32_t PageContext::ApplySteps(const params::Steps& steps) const
 {
-    return params::Apply(steps, link.handle, Wait, [this](const params::Step& step, int32_t r) {
+    const int32_t result = params::Apply(steps, link.handle, Wait, [this](const params::Step& step, int32_t r) {
         if (r != 0)
             LogWithCode(step.failed, r);
     });
+    if (result == 0)
+        log.SettingTaken(steps.settings);
+    return result;
 }
 
 void FillBlockList(DlgItems& page, int list)

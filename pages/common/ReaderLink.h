@@ -15,20 +15,24 @@ struct ReaderLink {
 };
 
 // The main window as the pages see it: the owner of the message log.
+namespace params {
+struct CardSettings;
+struct Steps;
+}
+
 class MessageLog {
 public:
     // Appends `message` (and a line break when `newLine` is nonzero).
     virtual void AppendLog(const QString& message, int newLine) = 0;
     // The same, with `toolTip` over the text added.
     virtual void AppendLog(const QString& message, int newLine, const QString& toolTip) = 0;
+    // A reader took `settings` whole ("Set ok"): Card Check can then check a card against them.
+    virtual void SettingTaken(const params::CardSettings& settings) { (void)settings; }
 
 protected:
     ~MessageLog() = default;
 };
 
-namespace params {
-struct Steps;
-}
 
 // What a page uses of the window that holds it; both outlive the page.
 struct PageContext {

@@ -83,6 +83,34 @@
         <source>Nothing was saved: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The setting just sent: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type the card&apos;s UID, then click into the box of what the reader types and present the card: it is checked against the setting just sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The setting just sent reads data block %1, which this window cannot know: compare what the reader types with the block&apos;s text.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The setting just sent types nothing for this card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Now present the card: the reader should type %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>As expected: the reader typed %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not what this setting types: expected %1, got %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CDlgCardSizeDetail1</name>

@@ -83,6 +83,34 @@
         <source>Nothing was saved: %1</source>
         <translation>未保存任何内容：%1</translation>
     </message>
+    <message>
+        <source>The setting just sent: %1</source>
+        <translation>刚设置的参数：%1</translation>
+    </message>
+    <message>
+        <source>Type the card&apos;s UID, then click into the box of what the reader types and present the card: it is checked against the setting just sent.</source>
+        <translation>请输入卡的 UID，然后点击读卡器输出框并刷卡：将按刚设置的参数核对读卡器的输出。</translation>
+    </message>
+    <message>
+        <source>The setting just sent reads data block %1, which this window cannot know: compare what the reader types with the block&apos;s text.</source>
+        <translation>刚设置的参数读取数据块 %1，本窗口无法得知其内容：请将读卡器的输出与该块的文本比较。</translation>
+    </message>
+    <message>
+        <source>The setting just sent types nothing for this card.</source>
+        <translation>按刚设置的参数，读卡器对这张卡不输出任何内容。</translation>
+    </message>
+    <message>
+        <source>Now present the card: the reader should type %1.</source>
+        <translation>现在请刷卡：读卡器应输出 %1。</translation>
+    </message>
+    <message>
+        <source>As expected: the reader typed %1.</source>
+        <translation>与预期一致：读卡器输出了 %1。</translation>
+    </message>
+    <message>
+        <source>Not what this setting types: expected %1, got %2.</source>
+        <translation>与该参数的输出不符：应为 %1，实为 %2。</translation>
+    </message>
 </context>
 <context>
     <name>CDlgCardSizeDetail1</name>

@@ -1,6 +1,7 @@
 // The Card Check window: opened from the menu that carries About, worked
 // examples of the card-output rules, and bad input answered in the window.
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QDir>
@@ -15,6 +16,7 @@
 
 #include "app/CardCheckDlg.h"
 #include "app/TavelinDlg.h"
+#include "pages/common/ReaderPause.h"
 #include "resource.h"
 #include "tests/fakes/fake_t2.h"
 #include "tests/support/qt_print.h"
@@ -63,6 +65,43 @@ TEST(CardCheck, OpensFromTheMenuBesideAboutAndCallsNoReader)
     EXPECT_TRUE(Fake().calls.empty());
     dlg.reset();
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+}
+
+// After a Set, Card Check starts on the setting the reader took, and judges
+// what the reader types for the UID given as it comes.
+TEST(CardCheck, JudgesWhatTheReaderTypesAgainstTheSettingJustSent)
+{
+    Fake().Reset();
+    SetWaitHook([](int) {});
+    auto dlg = std::make_unique<CTavelinDlg>();
+    dlg->show();
+    dlg->Control<QPushButton>(IDD_TAVELIN_DIALOG::IDC_BTN_OPEN).click();
+    dlg->SimplePage().Control<QPushButton>(IDD_PAGE_COMM::IDC_BTN_10DEC_FORWARD).click();
+    ASSERT_TRUE(dlg->LogText().endsWith("Set ok\r\n")) << dlg->LogText().toStdString();
+    dlg->OnSysCommand(IDM_CARDCHECK);
+    CCardCheckDlg& check = *dlg->CardCheck();
+    EXPECT_EQ(check.ItemText(IDC_COMBO_PRESET), "The setting just sent: Simple Setting: \"10-out-dec-forward\"");
+
+    const struct {
+        const char *uid, *typed, *note;
+    } cases[] = {
+        {"", "", "Type the card's UID, then click into the box"},
+        {"00831B78", "", "Now present the card: the reader should type 0008592248."},
+        {"00831B78", "0008592248", "As expected: the reader typed 0008592248."},
+        {"00831B78", "0008592249", "Not what this setting types: expected 0008592248, got 0008592249."},
+    };
+    for (const auto& c : cases) {
+        check.SetItemText(IDC_EDIT_UID, c.uid);
+        check.SetItemText(IDC_EDIT_TYPED, c.typed);
+        EXPECT_TRUE(check.ItemText(IDC_STATIC_NOTE).startsWith(c.note)) << check.ItemText(IDC_STATIC_NOTE).toStdString();
+        EXPECT_EQ(check.ItemText(IDC_EDIT_UID), c.uid);  // the typed text is judged, not read back into a UID
+    }
+
+    // A later Set while it is open takes the first place.
+    dlg->SimplePage().Control<QPushButton>(IDD_PAGE_COMM::IDC_BTN_8HEX_FORWARD).click();
+    EXPECT_EQ(check.ItemText(IDC_COMBO_PRESET), "The setting just sent: Simple Setting: \"8-out-hex-forward\"");
+    EXPECT_EQ(check.Control<QComboBox>(IDC_COMBO_PRESET).count(), 7);
+    SetWaitHook(nullptr);
 }
 
 // What the rules find (tests/dataout/test_card_check.cpp), in the window's
