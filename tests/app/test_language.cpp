@@ -152,7 +152,13 @@ QStringList WalkEverything()
     dlg->OnSysCommand(IDM_CARDCHECK);
     CCardCheckDlg& check = *dlg->CardCheck();
     Read(&check, texts);
-    check.SetSelectedIndex(checkDlg::IDC_COMBO_PRESET, 2);
+    // Opened after a Set, it offers the setting just sent first, and judges what is typed.
+    check.SetItemText(checkDlg::IDC_EDIT_UID, QStringLiteral("00831B78"));
+    Read(&check, texts);
+    check.SetItemText(checkDlg::IDC_EDIT_TYPED, QStringLiteral("1"));
+    Read(&check, texts);
+    check.SetItemText(checkDlg::IDC_EDIT_UID, QString());
+    check.SetSelectedIndex(checkDlg::IDC_COMBO_PRESET, 1 + 2);
     check.SetItemText(checkDlg::IDC_EDIT_TYPED, QStringLiteral("0008592248"));
     Read(&check, texts);
     check.SetItemText(checkDlg::IDC_EDIT_PRINTED, QStringLiteral("08592248"));
