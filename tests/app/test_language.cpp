@@ -187,7 +187,7 @@ bool HasLatinWord(const QString& text)
     static const QRegularExpression mnemonic(QStringLiteral("\\(&[A-Z]\\)"));
     static const QRegularExpression word(QStringLiteral("\\b[A-Za-z][A-Za-z0-9]*\\b"));
     static const QRegularExpression kept(
-        QStringLiteral("^(ID|IC|USB|COM[1-9]|Tavelin|UID|Ctrl|F[0-9]+|[0-9A-F]+|x[0-9A-F]+)$"));
+        QStringLiteral("^(ID|IC|USB|COM[1-9][0-9]*|Tavelin|UID|Ctrl|F[0-9]+|[0-9A-F]+|x[0-9A-F]+)$"));
     auto words = word.globalMatch(QString(text).remove(mnemonic));
     while (words.hasNext())
         if (!kept.match(words.next().captured()).hasMatch())
