@@ -215,7 +215,7 @@ void CTavelinDlg::OnOpenClose()
     if (m_link.handle == -1) {
         if (!OpenReaderLink()) {
             // The line stays as it is; where the library says why, the reason goes beside it.
-            const QString reason = QString::fromStdString(T2LastError());
+            const QString reason = ReasonText(T2LastError());
             Control(IDC_BTN_OPEN).setToolTip(ReasonTip(reason));
             AppendLog(tr("Reader link failed"), 1, reason);
             return;

@@ -117,29 +117,43 @@ std::optional<BlockRead> DecodeBlockRead(std::span<const uint8_t> payload)
     return b;
 }
 
+#define T2_DIGITS(n) #n
+#define T2_NUMBER(n) T2_DIGITS(n)
+
+const std::span<const CodeMeaning> kCodeMeanings{[] {
+    static constexpr CodeMeaning table[] = {
+        {T2_E_TIMEOUT, "no answer from the reader within " T2_NUMBER(T2_REPLY_TIMEOUT_MS) " ms (is it connected, powered and set to this baud rate?)"},
+        {T2_E_BAD_CRC, "answer garbled (bad checksum; check the baud rate)"},
+        {T2_E_LINK_LOST, "the port went away"},
+        {T2_E_BAD_HANDLE, "no open link with this handle"},
+        {T2_E_BAD_REPLY, "answer garbled (not a reader's answer; is this the reader's port?)"},
+        {T2_E_BAD_ARGUMENT, "an argument is missing or not valid"},
+        {T2_READER_E_COMMAND, "a command the reader does not know"},
+        {T2_READER_E_RANGE, "a value out of range"},
+        {T2_READER_E_LENGTH, "a request of the wrong size"},
+    };
+    return std::span<const CodeMeaning>(table);
+}()};
+
+std::string_view CodeMeaningOf(int32_t code)
+{
+    for (const auto& [known, words] : kCodeMeanings)
+        if (known == code)
+            return words;
+    return kUnknownCode;
+}
+
 std::string CodeWords(int32_t code, std::string_view request)
 {
-    switch (code) {
-    case T2_E_TIMEOUT:
-        return "no answer from the reader within " + std::to_string(T2_REPLY_TIMEOUT_MS) +
-               " ms (is it connected, powered and set to this baud rate?)";
-    case T2_E_BAD_CRC:
-        return "answer garbled (bad checksum; check the baud rate)";
-    case T2_E_BAD_REPLY:
-        return "answer garbled (not a reader's answer; is this the reader's port?)";
-    case T2_E_LINK_LOST:
-        return "the port went away";
-    case T2_E_BAD_HANDLE:
-        return "no open link with this handle";
-    case T2_E_BAD_ARGUMENT:
-        return "an argument is missing or not valid";
-    default:
-        char text[32];
-        std::snprintf(text, sizeof text, " code 0x%02X", static_cast<unsigned>(code));
-        if (code > 0 && code <= 0xFF)
-            return "the reader refused " + std::string(request) + " with" + text;
-        return "the reader library's own" + std::string(text) + ", not one this program knows";
-    }
+    char text[32];
+    std::snprintf(text, sizeof text, " code 0x%02X", static_cast<unsigned>(code));
+    if (code > 0 && code <= 0xFF)
+        return "the reader refused " + std::string(request) + " with" + text + " (" + std::string(CodeMeaningOf(code)) +
+               ")";
+    const std::string_view words = CodeMeaningOf(code);
+    if (words != kUnknownCode)
+        return std::string(words);
+    return "the reader library's own" + std::string(text) + ", not one this program knows";
 }
 
 bool NothingThere(std::string_view reason)

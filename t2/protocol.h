@@ -38,6 +38,17 @@ constexpr bool IsBaudRate(int32_t baud)
 // merely echoes or chatters does not pass for one.
 inline constexpr std::array<uint8_t, 5> kHandshakeReply = {'T', '2', 'R', 'D', 0x01};
 
+// What a code means, for every code our library or our emulator returns:
+// the one list behind the reasons, the front ends' messages and
+// docs/codes.md. A reader's code outside it means kUnknownCode.
+struct CodeMeaning {
+    int32_t code;
+    std::string_view words;
+};
+extern const std::span<const CodeMeaning> kCodeMeanings;
+inline constexpr std::string_view kUnknownCode = "a code this tool does not know";
+std::string_view CodeMeaningOf(int32_t code);
+
 // A result code of the library in words a user can act on: ours (T2_E_*),
 // else a reader's refusal of `request`. The library's reasons and the front
 // ends' explanations of a code, for any library, come from here.

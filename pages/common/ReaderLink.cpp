@@ -6,7 +6,6 @@
 #include "dataout/steps.h"
 #include "framework/Dialog.h"
 #include "pages/common/ReaderPause.h"
-#include "t2/import/last_error.h"
 
 bool PageContext::EnsurePortOpen() const
 {
@@ -22,7 +21,7 @@ void PageContext::LogWithCode(const char* message, int32_t result) const
 {
     const QString code = QCoreApplication::translate("ReaderLink", "code: %1");
     log.AppendLog(ParamsText(message) + code.arg(QString::fromStdString(params::HexCode(result))), 1,
-                  QString::fromStdString(T2Reason(result)));
+                  CodeReason(result));
 }
 
 QString ParamsText(const char* text)

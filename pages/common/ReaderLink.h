@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string>
 
 class DlgItems;
 
@@ -51,6 +52,12 @@ struct PageContext {
 
 // A text of dataout/ marked TAVELIN_TEXT("params", ...), in the user's language.
 QString ParamsText(const char* text);
+
+// A reason of the library's (t2_last_error's line), in the user's language;
+// the system's words and the values in it stay as given.
+QString ReasonText(const std::string& reason);
+// Why a call failed with `code`, in the user's language.
+QString CodeReason(int32_t code);
 
 // Fills the block list `list` of `page` with "0".."255" and selects 255.
 void FillBlockList(DlgItems& page, int list);

@@ -8,7 +8,6 @@
 #include "pages/common/ReaderLink.h"
 #include "pages/common/ReaderPause.h"
 #include "resource.h"
-#include "t2/import/last_error.h"
 
 using namespace IDD_PAGE_COMM;
 
@@ -62,7 +61,7 @@ void CPage_comm::OnGetVersion()
     BusyCursor busy;
     std::string text;
     if (const int32_t r = params::ReadVersion(m_context.link.handle, text); r != 0) {
-        m_context.log.AppendLog(tr("Get version failed"), 1, QString::fromStdString(T2Reason(r)));
+        m_context.log.AppendLog(tr("Get version failed"), 1, CodeReason(r));
         return;
     }
     m_context.log.AppendLog(tr("Get version success"), 1);

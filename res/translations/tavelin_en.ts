@@ -304,6 +304,169 @@
     </message>
 </context>
 <context>
+    <name>Reason</name>
+    <message>
+        <source>no answer from the reader within %1 ms (is it connected, powered and set to this baud rate?)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>answer garbled (bad checksum; check the baud rate)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>answer garbled (not a reader&apos;s answer; is this the reader&apos;s port?)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no open link with this handle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an argument is missing or not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a command the reader does not know</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a value out of range</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a request of the wrong size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a code this tool does not know</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader refused the request with code %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader refused the handshake with code %1 (%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the reader library&apos;s own code %1, not one this program knows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (a later call opens it again once the reader is back)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, and opening it again failed: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1; an emulated reader would be at %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot look up %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot open device folder %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>device folder %1 ignored: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>owned by user id %1, not by you</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>open to group or others (mode %1); chmod 700 it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no such device for %1: looked for %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>/dev/ttyUSB0 or /dev/ttyACM0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a USB serial port (none is plugged in)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (not a symbolic link to a device&apos;s absolute path)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>one socket of %1 (two USB controllers give it the name; a device-folder entry %2 leading to one takes it)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no such device for %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is already open in this program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is busy: held by another program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>permission denied on %1: join the serial-port group (dialout on Debian: sudo adduser $USER dialout, then log in again)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>refused: a device-folder entry must lead to a tty of your own that others cannot write to (this one: owner user id %1, mode %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot set %1 baud 8N1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot set %1 baud 8N1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>too many links open (%1); close one first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no baud rate %1 on %2: use 9600 or 115200</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Templates</name>
     <message>
         <source>关于 Tavelin</source>

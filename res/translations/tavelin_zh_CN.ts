@@ -304,6 +304,169 @@
     </message>
 </context>
 <context>
+    <name>Reason</name>
+    <message>
+        <source>no answer from the reader within %1 ms (is it connected, powered and set to this baud rate?)</source>
+        <translation>%1 毫秒内读卡器没有应答（是否已连接、已通电并设为此波特率？）</translation>
+    </message>
+    <message>
+        <source>answer garbled (bad checksum; check the baud rate)</source>
+        <translation>应答已损坏（校验和错误；请检查波特率）</translation>
+    </message>
+    <message>
+        <source>answer garbled (not a reader&apos;s answer; is this the reader&apos;s port?)</source>
+        <translation>应答已损坏（不是读卡器的应答；这是读卡器的端口吗？）</translation>
+    </message>
+    <message>
+        <source>the port went away</source>
+        <translation>端口已断开</translation>
+    </message>
+    <message>
+        <source>no open link with this handle</source>
+        <translation>此句柄没有打开的连接</translation>
+    </message>
+    <message>
+        <source>an argument is missing or not valid</source>
+        <translation>参数缺失或无效</translation>
+    </message>
+    <message>
+        <source>a command the reader does not know</source>
+        <translation>读卡器不认识的命令</translation>
+    </message>
+    <message>
+        <source>a value out of range</source>
+        <translation>数值超出范围</translation>
+    </message>
+    <message>
+        <source>a request of the wrong size</source>
+        <translation>请求的长度不对</translation>
+    </message>
+    <message>
+        <source>a code this tool does not know</source>
+        <translation>本工具不认识的代码</translation>
+    </message>
+    <message>
+        <source>the reader refused the request with code %1 (%2)</source>
+        <translation>读卡器拒绝了请求，代码 %1（%2）</translation>
+    </message>
+    <message>
+        <source>the reader refused the handshake with code %1 (%2)</source>
+        <translation>读卡器拒绝了握手，代码 %1（%2）</translation>
+    </message>
+    <message>
+        <source>the reader library&apos;s own code %1, not one this program knows</source>
+        <translation>读卡器库自己的代码 %1，本程序不认识</translation>
+    </message>
+    <message>
+        <source>%1 (a later call opens it again once the reader is back)</source>
+        <translation>%1（读卡器回来后，下一次调用会重新打开它）</translation>
+    </message>
+    <message>
+        <source>%1, and opening it again failed: %2</source>
+        <translation>%1，重新打开失败：%2</translation>
+    </message>
+    <message>
+        <source>%1; an emulated reader would be at %2</source>
+        <translation>%1；模拟读卡器应在 %2</translation>
+    </message>
+    <message>
+        <source>cannot look up %1: %2</source>
+        <translation>无法查找 %1：%2</translation>
+    </message>
+    <message>
+        <source>cannot open device folder %1: %2</source>
+        <translation>无法打开设备文件夹 %1：%2</translation>
+    </message>
+    <message>
+        <source>device folder %1 ignored: %2</source>
+        <translation>已忽略设备文件夹 %1：%2</translation>
+    </message>
+    <message>
+        <source>not a directory</source>
+        <translation>不是文件夹</translation>
+    </message>
+    <message>
+        <source>owned by user id %1, not by you</source>
+        <translation>属于用户 %1，不属于您</translation>
+    </message>
+    <message>
+        <source>open to group or others (mode %1); chmod 700 it</source>
+        <translation>组或其他用户可访问（权限 %1）；请对其执行 chmod 700</translation>
+    </message>
+    <message>
+        <source>no such device for %1: looked for %2</source>
+        <translation>%1 没有此设备：查找了 %2</translation>
+    </message>
+    <message>
+        <source>/dev/ttyUSB0 or /dev/ttyACM0</source>
+        <translation>/dev/ttyUSB0 或 /dev/ttyACM0</translation>
+    </message>
+    <message>
+        <source>a USB serial port (none is plugged in)</source>
+        <translation>USB 串口（没有插入）</translation>
+    </message>
+    <message>
+        <source>%1 (not a symbolic link to a device&apos;s absolute path)</source>
+        <translation>%1（不是指向设备绝对路径的符号链接）</translation>
+    </message>
+    <message>
+        <source>one socket of %1 (two USB controllers give it the name; a device-folder entry %2 leading to one takes it)</source>
+        <translation>%1 中的一个插口（两个 USB 控制器都给出此名称；设备文件夹中指向其一的条目 %2 可占用它）</translation>
+    </message>
+    <message>
+        <source>no such device for %1: %2</source>
+        <translation>%1 没有此设备：%2</translation>
+    </message>
+    <message>
+        <source>%1 is already open in this program</source>
+        <translation>%1 已在本程序中打开</translation>
+    </message>
+    <message>
+        <source>%1 is busy: held by another program</source>
+        <translation>%1 忙：被另一个程序占用</translation>
+    </message>
+    <message>
+        <source>permission denied on %1: join the serial-port group (dialout on Debian: sudo adduser $USER dialout, then log in again)</source>
+        <translation>%1 权限不足：请加入串口用户组（Debian 上为 dialout：sudo adduser $USER dialout，然后重新登录）</translation>
+    </message>
+    <message>
+        <source>cannot open %1: %2</source>
+        <translation>无法打开 %1：%2</translation>
+    </message>
+    <message>
+        <source>not a serial device</source>
+        <translation>不是串口设备</translation>
+    </message>
+    <message>
+        <source>refused: a device-folder entry must lead to a tty of your own that others cannot write to (this one: owner user id %1, mode %2)</source>
+        <translation>已拒绝：设备文件夹中的条目必须指向属于您且他人不可写的终端（此条目：所有者用户 %1，权限 %2）</translation>
+    </message>
+    <message>
+        <source>cannot set %1 baud 8N1: %2</source>
+        <translation>无法设置 %1 波特 8N1：%2</translation>
+    </message>
+    <message>
+        <source>cannot set %1 baud 8N1</source>
+        <translation>无法设置 %1 波特 8N1</translation>
+    </message>
+    <message>
+        <source>too many links open (%1); close one first</source>
+        <translation>打开的连接太多（%1）；请先关闭一个</translation>
+    </message>
+    <message>
+        <source>no baud rate %1 on %2: use 9600 or 115200</source>
+        <translation>%2 上没有波特率 %1：请用 9600 或 115200</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>%1; %2</source>
+        <translation>%1；%2</translation>
+    </message>
+</context>
+<context>
     <name>Templates</name>
     <message>
         <source>关于 Tavelin</source>

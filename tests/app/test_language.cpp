@@ -15,9 +15,12 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -28,6 +31,8 @@
 #include "pages/special/DlgCardSizeDetail1.h"
 #include "resource.h"
 #include "settingfile/SettingFile.h"
+#include "t2/protocol.h"
+#include "t2/t2.h"
 #include "tests/fakes/fake_t2.h"
 #include "tests/support/qt_print.h"
 
@@ -59,7 +64,11 @@ void Read(QWidget* window, QStringList& texts)
         else if (auto* line = qobject_cast<QLineEdit*>(w))
             texts << line->text();
         else if (auto* box = qobject_cast<QPlainTextEdit*>(w))
-            texts << box->toPlainText();
+            for (QTextBlock line = box->document()->begin(); line.isValid(); line = line.next()) {
+                texts << line.text();
+                for (auto part = line.begin(); !part.atEnd(); ++part)
+                    texts << QTextDocumentFragment::fromHtml(part.fragment().charFormat().toolTip()).toPlainText();
+            }
         else if (auto* list = qobject_cast<QComboBox*>(w))
             for (int i = 0; i < list->count(); ++i)
                 texts << list->itemText(i);
@@ -97,6 +106,37 @@ void ReadModals(const std::function<void()>& action, QStringList& texts)
     });
     watch.start(0);
     action();
+}
+
+// The values in the library's reasons below: kept as given in every language.
+const char* const kReasonValues[] = {"/dev/ttyS2", "/dev/ttyUSB0", "/dev/ttyACM0", "/run/user/1000/tavelin/COM3",
+                                     "sudo adduser $USER dialout", "Debian", "dialout", "chmod"};
+
+// A reason of each form the library gives, with the system's words of this
+// system: the window shows them over a failed line or Open.
+std::vector<std::string> LibraryReasons()
+{
+    const std::string at = "COM3 (/dev/ttyS2)", missing = std::strerror(ENOENT);
+    std::vector<std::string> reasons = {
+        t2proto::CodeWords(T2_E_LINK_LOST) + " (a later call opens it again once the reader is back)",
+        t2proto::CodeWords(T2_E_LINK_LOST) + ", and opening it again failed: no such device for " + at + ": " +
+            missing + "; an emulated reader would be at /run/user/1000/tavelin/COM3",
+        "no such device for USB: looked for /dev/ttyUSB0 or /dev/ttyACM0",
+        at + ": " + t2proto::CodeWords(T2_E_TIMEOUT, t2proto::kHandshakeWords),
+        at + ": " + t2proto::CodeWords(0x07, t2proto::kHandshakeWords),
+        at + std::string(t2proto::kHeldElsewhere),
+        at + " is already open in this program",
+        "permission denied on " + at +
+            ": join the serial-port group (dialout on Debian: sudo adduser $USER dialout, then log in again)",
+        "cannot open " + at + ": cannot set 9600 baud 8N1: " + std::strerror(EIO),
+        "cannot open " + at + ": not a serial device",
+        "no such device for " + at + ": " + missing +
+            "; device folder /run/user/1000/tavelin/COM3 ignored: open to group or others (mode 0755); chmod 700 it",
+        t2proto::CodeWords(0x3001),
+    };
+    for (const auto& [code, words] : t2proto::kCodeMeanings)
+        reasons.push_back(t2proto::CodeWords(code));
+    return reasons;
 }
 
 // Everything the user can reach, with the recording library: the log's every
@@ -170,6 +210,12 @@ QStringList WalkEverything()
     check.SetItemText(checkDlg::IDC_EDIT_UID, QStringLiteral("12"));
     Read(&check, texts);
     SetWaitHook(nullptr);
+    for (const std::string& reason : LibraryReasons())
+        texts << ReasonText(reason);
+    for (const char* value : kReasonValues)
+        texts.replaceInStrings(QString::fromLatin1(value), QString());
+    texts.replaceInStrings(QString::fromLocal8Bit(std::strerror(ENOENT)), QString());
+    texts.replaceInStrings(QString::fromLocal8Bit(std::strerror(EIO)), QString());
     return texts.replaceInStrings(QDir::toNativeSeparators(dir.path()), QString());  // the user's, in any script
 }
 
@@ -198,13 +244,14 @@ bool HasLatinWord(const QString& text)
 const struct LanguageCase {
     const char* language;
     bool (*foreign)(const QString&);
-    const char* shown[4];  // a few of the texts the walk must have met
+    const char* shown[5];  // a few of the texts the walk must have met
 } kLanguages[] = {
-    {"en", HasHan, {"Last", "About Tavelin", "Set header return error，code: 0x06", "1 bytes, not 4 to 10"}},
+    {"en", HasHan, {"Last", "About Tavelin", "Set header return error，code: 0x06", "1 bytes, not 4 to 10",
+      "the reader refused the request with code 0x05 (a code this tool does not know)"}},
     {"zh_CN",
      HasLatinWord,
      {"参数设置成功", "设置命令头返回错误，代码：0x06", "根据“10位10进制（正向）”预设下输出的“0008592248”推算",
-      "没有此文件"}},
+      "没有此文件", "读卡器拒绝了请求，代码 0x05（本工具不认识的代码）"}},
 };
 
 void PrintTo(const LanguageCase& c, std::ostream* os)
@@ -253,6 +300,13 @@ TEST(UserLanguage, EnglishAndChineseAreTranslatedOthersAndCKeepTheirTexts)
     CDlgCardSizeDetail1 detail;
     EXPECT_EQ(detail.windowTitle(), "详细");
     EXPECT_EQ(CTavelinDlg::tr(CTavelinDlg::kTitle), "ID/IC Card Data-Out Setting Tool");
+    std::vector<std::string> reasons = LibraryReasons();
+    std::string many;  // of no form, in many parts: shown as given, in its turn
+    for (int i = 0; i < 300; ++i)
+        many += "the port went away; x: ";
+    reasons.push_back(many);
+    for (const std::string& reason : reasons)
+        EXPECT_EQ(ReasonText(reason).toStdString(), reason);
 }
 
 }  // namespace

@@ -356,6 +356,9 @@ TEST_F(Station, RecordsEachReaderAndGoesOnAfterAFailure)
     // The failed step's own reason, not that of the version read after it.
     EXPECT_TRUE(station.out.contains("FAILED at read address: code: 0x1003 (the port went away (a later call"))
         << station.out.toStdString();
+    EXPECT_TRUE(station.out.contains("FAILED at read address: code: 0x21 (the reader refused the request with code "
+                                     "0x21 (a value out of range))"))
+        << station.out.toStdString();
 
     const QStringList rows = Lines(csv);
     ASSERT_EQ(rows.size(), 5) << station.out.toStdString();

@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "refused the request with code 0x05"},
                     FaultCase{"PresetResetRefused", Refuse(t2proto::kSetBlockRead, 0x21),
                               commPage::IDC_BTN_14HEX_REVERSE, "Set return error，code: 0x21",
-                              "refused the request with code 0x21"},
+                              "refused the request with code 0x21 (a value out of range)"},
                     FaultCase{"SpecialParamsRefused", Refuse(t2proto::kSetReadOnly, 0x07), specialPage::IDC_BTN_SET,
                               "Set return error，code: 0x07", "refused the request with code 0x07"},
                     FaultCase{"SpecialHeaderRefused", Refuse(t2proto::kSetHeader, 0x08), specialPage::IDC_BTN_SET,

@@ -94,7 +94,7 @@ TEST_P(PresetFails, LogsOneLineAndStopsWhereTheReaderRefused)
 INSTANTIATE_TEST_SUITE_P(
     Paths, PresetFails,
     testing::Values(PresetFailure{"ParametersRefused", 5, 0, {"lc_setReadOnlyPara"}, "Set return error，code: 0x05",
-                                  "the reader refused the request with code 0x05"},
+                                  "the reader refused the request with code 0x05 (a code this tool does not know)"},
                     PresetFailure{"LibraryErrorOnParameters", 0x3001, 0, {"lc_setReadOnlyPara"},
                                   "Set return error，code: 0x3001", "the reader library's own code 0x3001, not one this program knows"},
                     // A refused reset still waits out its second pause.
