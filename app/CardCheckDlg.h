@@ -19,6 +19,10 @@ class CCardCheckDlg : public Dialog {
 public:
     explicit CCardCheckDlg(QWidget* parent = nullptr) : Dialog(IDD_CARDCHECK::IDD, parent) {}
 
+    // Before the rows that give the printed number: ASCII, which every face
+    // draws; a Chinese face lacks the geometric arrows.
+    static constexpr char kMark[] = "> ";
+
 protected:
     bool OnInitDialog() override;
     void keyPressEvent(QKeyEvent* event) override;
