@@ -324,8 +324,9 @@ protected:
         return rows;
     }
 
+    // As a new record starts: with the mark that tells a spreadsheet it is UTF-8.
     static constexpr const char* kHeader =
-        "time,port,version,setting file,sha256,result,failed step,code,typed,verdict";
+        "\xEF\xBB\xBF" "time,port,version,setting file,sha256,result,failed step,code,typed,verdict";
     DeviceFolder folder;
     QTemporaryDir dir;
     const QString file = Path("line.ini"), csv = Path("readers.csv");
