@@ -9,6 +9,7 @@
 #include <QSpacerItem>
 #include <QStyle>
 #include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -144,6 +145,17 @@ QLabel* PlainLabel(QWidget* parent)
 QString ReasonTip(const QString& text)
 {
     return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+}
+
+void UseReadableTips()
+{
+    const QPalette text = QApplication::palette();
+    QPalette tips = QToolTip::palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        tips.setColor(group, QPalette::ToolTipText, text.color(group, QPalette::Text));
+        tips.setColor(group, QPalette::ToolTipBase, text.color(group, QPalette::Base));
+    }
+    QToolTip::setPalette(tips);
 }
 
 BusyCursor::BusyCursor()

@@ -67,6 +67,9 @@ QLabel* PlainLabel(QWidget* parent);
 // a long plain line runs off its edge. Every tip goes through here.
 QString ReasonTip(const QString& text);
 
+// Gives tips the colours of normal text: a style may draw them light grey.
+void UseReadableTips();
+
 // Shows the wait cursor for as long as it lives.
 class BusyCursor {
 public:

@@ -15,6 +15,8 @@
 #include <QToolTip>
 #include <QScreen>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "app/AboutDlg.h"
@@ -418,6 +420,33 @@ TEST_F(Widgets, ReasonTipStaysOnTheScreen)
     shown.setHtml(tip->text());
     EXPECT_EQ(shown.toPlainText().simplified(), reason.simplified());
     delete tip;  // Qt's own lingers a while
+}
+
+// Luminance contrast of two colours, 1 to 21; 4.5 reads as normal text does.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](float v) { return v <= 0.03928f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double one = luminance(a), other = luminance(b);
+    return (std::max(one, other) + 0.05) / (std::min(one, other) + 0.05);
+}
+
+// As the Windows style gave them: light grey (166) on white, hard to read.
+TEST_F(Widgets, TipsReadAsNormalText)
+{
+    const QPalette saved = QToolTip::palette();
+    QPalette grey = saved;
+    grey.setColor(QPalette::ToolTipText, QColor(166, 166, 166));
+    grey.setColor(QPalette::ToolTipBase, Qt::white);
+    QToolTip::setPalette(grey);
+    UseReadableTips();
+    const QPalette tips = QToolTip::palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})  // a shown tip is an inactive window
+        EXPECT_GE(Contrast(tips.color(group, QPalette::ToolTipText), tips.color(group, QPalette::ToolTipBase)), 4.5)
+            << group;
+    QToolTip::setPalette(saved);
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
