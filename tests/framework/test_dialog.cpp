@@ -513,6 +513,9 @@ TEST_F(Widgets, TipsShowBelowWhatTheyExplain)
         open->setToolTip(ReasonTip(reason));
         auto* log = new QPlainTextEdit(&window);
         log->setGeometry(10, 40, 300, 120);
+        QFont large = log->font();  // lines taller than the pointer, as at 150%
+        large.setPixelSize(26);
+        log->setFont(large);
         log->setPlainText(QStringLiteral("Reader link ok\n"));
         QTextCursor end(log->document());
         end.movePosition(QTextCursor::End);
