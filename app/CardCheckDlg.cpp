@@ -221,8 +221,8 @@ void CCardCheckDlg::Refresh()
     QStringList lines;
     for (const CardCheckRow& row : check.rows) {
         const QString output = QString::fromLatin1(Shown(row.output));
-        width = std::max(width, metrics.horizontalAdvance(QStringLiteral("► %1    ").arg(output)));
-        lines << (row.marked ? QStringLiteral("► ") : QString()) + output + '\t' + SettingName(row.settings);
+        width = std::max(width, metrics.horizontalAdvance(kMark + output + "    "));
+        lines << (row.marked ? QString::fromLatin1(kMark) : QString()) + output + '\t' + SettingName(row.settings);
     }
     list->setTabStopDistance(std::max(width, 1));
     SetItemText(IDC_EDIT_OUTPUTS, lines.join('\n'));

@@ -24,6 +24,10 @@ public:
     // typed into the typed box is judged against it, for the UID given.
     void CheckAgainst(const params::CardSettings& taken);
 
+    // Before the rows that give the printed number: ASCII, which every face
+    // draws; a Chinese face lacks the geometric arrows.
+    static constexpr char kMark[] = "> ";
+
 protected:
     bool OnInitDialog() override;
     void keyPressEvent(QKeyEvent* event) override;

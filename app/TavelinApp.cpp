@@ -21,6 +21,7 @@ int CTavelinApp::Start()
     QGuiApplication::setDesktopFileName(QStringLiteral("tavelin"));  // the desktop matches the window to its menu entry
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/res/icon128.xpm")));
     UseDrawnFaces();
+    UseReadableTips();
     // Without a usable reader library, or with a broken template, the program
     // cannot work: it says why before it ends.
     std::string problem = T2ImportProblem();

@@ -100,6 +100,8 @@ bool CTavelinDlg::OnInitDialog()
     SetItemText(IDC_BTN_OPEN, tr("Open"));
     SetItemText(IDC_BTN_CLEAR_MSG, tr("Clear MSG"));
     m_logBox->setAccessibleName(tr("Message log"));
+    ShowTipsBelow(m_logBox);
+    ShowTipsBelow(&Control(IDC_BTN_OPEN));
     SetSelectedIndex(IDC_COMBO_PORT, 0);
     SetSelectedIndex(IDC_COMBO_BAUD, 0);
     // In the row's free room right of the button, as high as it.

@@ -12,6 +12,9 @@ namespace record {
 
 namespace {
 
+// Without it a spreadsheet reads the file in the system's code page, not as UTF-8.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool WriteAll(int fd, std::string_view text)
 {
     while (!text.empty()) {
@@ -52,8 +55,8 @@ std::optional<std::string_view> HeaderOf(int fd, std::string& why)
     if (n == 0)
         return std::string_view();
     first.resize(std::min(first.find('\n'), static_cast<size_t>(n)));
-    if (first.starts_with("\xEF\xBB\xBF"))
-        first.erase(0, 3);
+    if (first.starts_with(kByteOrderMark))
+        first.erase(0, kByteOrderMark.size());
     if (first.ends_with('\r'))
         first.pop_back();
     for (const std::string_view header : {kHeader, kEarlierHeader})
@@ -144,7 +147,8 @@ std::string Log::Append(const std::vector<std::string>& fields)
         const size_t columns = static_cast<size_t>(std::ranges::count(header->empty() ? kHeader : *header, ',')) + 1;
         const std::vector<std::string> row(fields.begin(), fields.begin() + std::min(fields.size(), columns));
         const std::string text =
-            std::string(size == 0 ? kHeader : last != '\n' ? "\n" : "") + (row.empty() ? "" : Row(row));
+            (size == 0 ? std::string(kByteOrderMark).append(kHeader) : last != '\n' ? "\n" : "") +
+            (row.empty() ? "" : Row(row));
         if (WriteAll(fd_, text) && Sync(fd_))
             return std::string();
         why = Failed("cannot write");

@@ -1,14 +1,21 @@
 #include "framework/Dialog.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QGridLayout>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QStyle>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QToolTip>
 
 namespace {
 
@@ -143,7 +150,110 @@ QLabel* PlainLabel(QWidget* parent)
 
 QString ReasonTip(const QString& text)
 {
-    return text.isEmpty() ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    if (text.isEmpty())
+        return {};
+    const QFont font = QToolTip::font();
+    const QFontMetrics metrics(font);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    const int readable = std::min(60 * metrics.averageCharWidth(), screenWidth / 3);
+    const int widest = screenWidth - 4 * metrics.averageCharWidth();  // the tip's frame and margins besides
+
+    QStringList lines;
+    const auto add = [&](const QString& line) {
+        if (metrics.horizontalAdvance(line) <= widest)
+            return lines.append(line);
+        // A single word wider than the screen: broken anywhere, in one pass.
+        QTextLayout layout(line, font);
+        QTextOption anywhere;
+        anywhere.setWrapMode(QTextOption::WrapAnywhere);
+        layout.setTextOption(anywhere);
+        layout.beginLayout();
+        for (QTextLine piece = layout.createLine(); piece.isValid(); piece = layout.createLine()) {
+            piece.setLineWidth(widest);
+            lines.append(line.mid(piece.textStart(), piece.textLength()));
+        }
+        layout.endLayout();
+    };
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > readable) {
+                add(line);
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        add(line);
+    }
+    // Kept as broken here: Qt's own wrapping of a tip narrows it to a few words a line.
+    for (QString& line : lines)
+        line = line.toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
+namespace {
+
+// Shows the tips of the widget it watches below what they explain.
+class TipsBelow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        const QPoint pointer = static_cast<QHelpEvent*>(event)->pos();
+        QString tip = widget->toolTip();
+        QRect explained = widget->rect();
+        if (auto* box = qobject_cast<QPlainTextEdit*>(widget->parentWidget()); box && box->viewport() == widget) {
+            const QTextCursor at = box->cursorForPosition(pointer);
+            tip = at.charFormat().toolTip();
+            const QRect line = box->cursorRect(at);
+            explained = QRect(0, line.top(), widget->width(), line.height());
+        }
+        if (tip.isEmpty())
+            return false;
+        const QPoint anchor = widget->mapToGlobal(QPoint(pointer.x(), explained.bottom()));
+        QToolTip::showText(anchor, tip, widget, explained);
+        const QRect global(widget->mapToGlobal(explained.topLeft()), explained.size());
+        const QRect screen = widget->screen()->availableGeometry();
+        for (QWidget* label : QApplication::topLevelWidgets()) {
+            if (label->objectName() != QLatin1String("qtooltip_label") || !label->isVisible())
+                continue;
+            int y = global.bottom() + 3;
+            if (y + label->height() > screen.bottom() + 1)
+                y = global.top() - 2 - label->height();
+            const int right = std::max(screen.left(), screen.right() + 1 - label->width());
+            label->move(std::clamp(anchor.x(), screen.left(), right), y);
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+void ShowTipsBelow(QWidget* widget)
+{
+    auto* box = qobject_cast<QPlainTextEdit*>(widget);
+    QWidget* watched = box ? box->viewport() : widget;
+    watched->installEventFilter(new TipsBelow(watched));
+}
+
+void UseReadableTips()
+{
+    const QPalette text = QApplication::palette();
+    QPalette tips = QToolTip::palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        tips.setColor(group, QPalette::ToolTipText, text.color(group, QPalette::Text));
+        tips.setColor(group, QPalette::ToolTipBase, text.color(group, QPalette::Base));
+    }
+    QToolTip::setPalette(tips);
 }
 
 BusyCursor::BusyCursor()

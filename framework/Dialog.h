@@ -63,9 +63,19 @@ void MessageBoxOk(QWidget* owner, const QString& text, const QString& caption, Q
 QLabel* PlainLabel(QWidget* parent);
 
 // `text` as a tool tip, shown as it is: as rich text with its markup
-// escaped, which Qt wraps to a readable width and keeps on the screen, where
-// a long plain line runs off its edge. Every tip goes through here.
+// escaped, which Qt keeps on the screen, where a long plain line runs off its
+// edge. Its lines are of a readable width (60 characters, at most a third of
+// the screen) and break only between words: a path or a port name stays
+// whole unless wider than the screen. Every tip goes through here.
 QString ReasonTip(const QString& text);
+
+// Shows `widget`'s tip just below it, and in a text box the tip of the text
+// under the pointer just below its line (above, where the screen ends
+// first): Qt's place, under the pointer, hides half of what it explains.
+void ShowTipsBelow(QWidget* widget);
+
+// Gives tips the colours of normal text: a style may draw them light grey.
+void UseReadableTips();
 
 // Shows the wait cursor for as long as it lives.
 class BusyCursor {

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QRawFont>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -160,7 +162,7 @@ TEST(CardCheck, SaysWhatTheRulesFindInThePagesWords)
         EXPECT_EQ(check.Control(IDC_BTN_SAVE_SETTING).isEnabled(), QString(c.verdict).startsWith("Given")) << where;
         QStringList marked;
         for (const QString& row : rows.split('\n'))
-            if (row.startsWith("► "))
+            if (row.startsWith(QLatin1String(CCardCheckDlg::kMark)))
                 marked << row.mid(2).simplified();
         EXPECT_EQ(marked, c.marked) << where << "\n" << rows.toStdString();
     }
@@ -175,6 +177,21 @@ TEST(CardCheck, SaysWhatTheRulesFindInThePagesWords)
 // Card Check saves a bare name as ".ini", as the window's Save does; the
 // file dialogs start in the user's documents, then where the last file went,
 // in a later run too.
+// The mark is drawn by the window's own face and by the Chinese one it falls
+// back to, not shown as a box.
+TEST(CardCheck, MarkIsDrawnByEveryFaceTheWindowTakes)
+{
+    CCardCheckDlg check;
+    const QFont list = check.Control(IDC_EDIT_OUTPUTS).font();
+    for (const QFont& font : {list, QFont(QStringLiteral("WenQuanYi Micro Hei"), list.pointSize())}) {
+        if (!QFontDatabase::hasFamily(font.family()))
+            continue;  // a system without the Chinese face
+        const QRawFont face = QRawFont::fromFont(font);  // the face itself, not those Qt falls back to
+        for (const QChar c : QString::fromLatin1(CCardCheckDlg::kMark))
+            EXPECT_TRUE(face.supportsCharacter(c)) << face.familyName().toStdString() << " lacks U+" << int(c.unicode());
+    }
+}
+
 TEST(CardCheck, SaveAddsIniAndTheFileDialogsStartWhereTheLastFileWent)
 {
     QTemporaryDir home, saved;

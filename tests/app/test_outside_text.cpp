@@ -60,7 +60,7 @@ Shown TipText(const QString& tip)
 {
     QTextDocument document;
     document.setHtml(tip);
-    return {document.toPlainText(), true};
+    return {document.toPlainText().replace(u'\n', u' '), true};  // as one line: tips wrap
 }
 
 using OutsideText = PagesTest;

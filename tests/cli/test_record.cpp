@@ -62,6 +62,7 @@ protected:
     }();
     const std::filesystem::path path = folder / "readers.csv";
     const std::string header{record::kHeader};
+    const std::string newFile = "\xEF\xBB\xBF" + header;  // the mark tells a spreadsheet it is UTF-8
 };
 
 // Rows go only into a station's record: what else is there is left as it was.
@@ -105,7 +106,7 @@ TEST_F(RecordFile, ARecordBegunEarlierKeepsItsColumns)
         std::string before, after;
         bool earlier;
     } cases[] = {
-        {"", header + "t,USB,V1,line.ini,h,failed,verify,,781B8300,typed other\n", false},
+        {"", newFile + "t,USB,V1,line.ini,h,failed,verify,,781B8300,typed other\n", false},
         {earlier, earlier + "t,USB,V1,line.ini,h,failed,verify,\n", true},
         {saved, saved + "t,USB,V1,line.ini,h,failed,verify,\n", true},
     };
@@ -132,7 +133,7 @@ TEST_F(RecordFile, FollowsItsPathWhenTheFileIsReplacedOrRemoved)
     } cases[] = {
         {"saved over", [&] { Write(saved, header + "edited\n"); std::filesystem::rename(saved, path); },
          header + "edited\nrow 2\n", true},
-        {"removed", [&] { std::filesystem::remove(path); }, header + "row 2\n", true},
+        {"removed", [&] { std::filesystem::remove(path); }, newFile + "row 2\n", true},
         {"saved over by another file", [&] { Write(saved, "serial\n"); std::filesystem::rename(saved, path); },
          "serial\n", false},
         {"removed with its folder", [&] { std::filesystem::remove_all(folder); }, "", false},

@@ -196,6 +196,14 @@ void PrintTo(const FaultCase& c, std::ostream* os)
 
 class Fault : public EndToEnd, public testing::WithParamInterface<FaultCase> {};
 
+// A tip's text as it reads, its lines joined into one.
+QString ShownTip(const QString& tip)
+{
+    QTextDocument shown;
+    shown.setHtml(tip);
+    return shown.toPlainText().replace(u'\n', u' ');
+}
+
 TEST_P(Fault, IsReportedAndTheToolStaysUsable)
 {
     const FaultCase& c = GetParam();
@@ -206,7 +214,7 @@ TEST_P(Fault, IsReportedAndTheToolStaysUsable)
     reader.SetFaults(c.faults);
     EXPECT_EQ(Press(page, c.button), c.line);
     auto* log = &dlg->Control<QPlainTextEdit>(mainDlg::IDC_EDIT_MSG);
-    const QString why = log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip();
+    const QString why = ShownTip(log->document()->lastBlock().previous().begin().fragment().charFormat().toolTip());
     EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
     EXPECT_NE(g_readerLink->handle, -1);  // a failed setting leaves the link open
 
@@ -314,9 +322,7 @@ QString Reason(CTavelinDlg& dlg)
     const QTextBlock last = log->document()->lastBlock().previous();  // the text ends with a line break
     const QString tip = last.begin().fragment().charFormat().toolTip();
     EXPECT_EQ(tip, dlg.Control(mainDlg::IDC_BTN_OPEN).toolTip()) << last.text().toStdString();
-    QTextDocument shown;
-    shown.setHtml(tip);
-    return shown.toPlainText();
+    return ShownTip(tip);
 }
 
 TEST_F(EndToEnd, PortsThatCannotBeUsed)

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -10,11 +11,15 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 #include <QScreen>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "app/AboutDlg.h"
@@ -418,6 +423,136 @@ TEST_F(Widgets, ReasonTipStaysOnTheScreen)
     shown.setHtml(tip->text());
     EXPECT_EQ(shown.toPlainText().simplified(), reason.simplified());
     delete tip;  // Qt's own lingers a while
+}
+
+// Luminance contrast of two colours, 1 to 21; 4.5 reads as normal text does.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](float v) { return v <= 0.03928f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double one = luminance(a), other = luminance(b);
+    return (std::max(one, other) + 0.05) / (std::min(one, other) + 0.05);
+}
+
+// As the Windows style gave them: light grey (166) on white, hard to read.
+TEST_F(Widgets, TipsReadAsNormalText)
+{
+    const QPalette saved = QToolTip::palette();
+    QPalette grey = saved;
+    grey.setColor(QPalette::ToolTipText, QColor(166, 166, 166));
+    grey.setColor(QPalette::ToolTipBase, Qt::white);
+    QToolTip::setPalette(grey);
+    UseReadableTips();
+    const QPalette tips = QToolTip::palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive})  // a shown tip is an inactive window
+        EXPECT_GE(Contrast(tips.color(group, QPalette::ToolTipText), tips.color(group, QPalette::ToolTipBase)), 4.5)
+            << group;
+    QToolTip::setPalette(saved);
+}
+
+// The tip Qt shows now, deleted by `Gone` (Qt's own lingers a while).
+QLabel* ShownTip()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible())
+            return qobject_cast<QLabel*>(w);
+    return nullptr;
+}
+
+// The lines a tip shows, as laid out in its own width.
+QStringList TipLines(const QLabel& tip)
+{
+    QTextDocument shown;
+    shown.setDefaultFont(tip.font());
+    shown.setHtml(tip.text());
+    shown.setTextWidth(tip.contentsRect().width() - 2 * tip.margin());
+    shown.size();  // lays it out
+    QStringList lines;
+    for (QTextBlock block = shown.begin(); block.isValid(); block = block.next())
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const QTextLine line = block.layout()->lineAt(i);
+            lines << block.text().mid(line.textStart(), line.textLength()).trimmed();
+        }
+    return lines;
+}
+
+// A reason reads in lines of about 60 characters, none of its names broken.
+TEST_F(Widgets, ReasonTipWrapsAtAReadableWidthBetweenWords)
+{
+    const QString port = QStringLiteral("USB:1.2"), path = QStringLiteral("/dev/serial/by-path/pci-0:14.0-port0");
+    const QString reason = QStringLiteral("no such device for %1 (%2): No such file or directory; the reader is not "
+                                          "plugged in, or is in another socket of the hub")
+                               .arg(port, path);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QToolTip::showText(screen.topLeft() + QPoint(8, 8), ReasonTip(reason));
+    QLabel* tip = ShownTip();
+    ASSERT_TRUE(tip);
+    const QStringList lines = TipLines(*tip);
+    const std::string shown = lines.join(QStringLiteral(" | ")).toStdString();
+    const int readable = std::min(60 * QFontMetrics(QToolTip::font()).averageCharWidth(), screen.width() / 3);
+    EXPECT_GE(tip->width(), readable * 2 / 3) << shown;
+    EXPECT_LE(lines.size(), 5) << shown;
+    for (const QString& name : {port, path})
+        EXPECT_TRUE(std::ranges::any_of(lines, [&](const QString& line) { return line.contains(name); }))
+            << name.toStdString() << " broken: " << shown;
+    delete tip;
+}
+
+// A tip shows below the button or log line it explains, or above it at the
+// screen's foot, and hides none of it.
+TEST_F(Widgets, TipsShowBelowWhatTheyExplain)
+{
+    const QString reason = QStringLiteral("the port went away (a later call opens it again once the reader is back)");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const bool atFoot : {false, true}) {
+        QWidget window;
+        auto* open = new QPushButton(QStringLiteral("Open"), &window);
+        open->setGeometry(10, 10, 80, 24);
+        open->setToolTip(ReasonTip(reason));
+        auto* log = new QPlainTextEdit(&window);
+        log->setGeometry(10, 40, 300, 120);
+        QFont large = log->font();  // lines taller than the pointer, as at 150%
+        large.setPixelSize(26);
+        log->setFont(large);
+        log->setPlainText(QStringLiteral("Reader link ok\n"));
+        QTextCursor end(log->document());
+        end.movePosition(QTextCursor::End);
+        QTextCharFormat failed;
+        failed.setToolTip(ReasonTip(reason));
+        end.insertText(QStringLiteral("Reader link failed\n"), failed);
+        end.insertText(QStringLiteral("Reader link ok"), QTextCharFormat());
+        ShowTipsBelow(open);
+        ShowTipsBelow(log);
+        window.resize(320, 170);
+        window.move(screen.left() + 20, atFoot ? screen.bottom() + 1 - window.frameGeometry().height() : screen.top());
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+        const QRect line = log->cursorRect(QTextCursor(log->document()->findBlockByNumber(1)));
+        const struct {
+            const char* what;
+            QWidget* widget;
+            QRect explained;  // in the widget
+        } cases[] = {
+            {"the button", open, open->rect()},
+            {"the log's line", log->viewport(), QRect(0, line.top(), log->viewport()->width(), line.height())},
+        };
+        for (const auto& c : cases) {
+            const QPoint pointer = c.explained.topLeft() + QPoint(20, 2);
+            QHelpEvent help(QEvent::ToolTip, pointer, c.widget->mapToGlobal(pointer));
+            QApplication::sendEvent(c.widget, &help);
+            QLabel* tip = ShownTip();
+            ASSERT_TRUE(tip) << c.what;
+            const QRect explained(c.widget->mapToGlobal(c.explained.topLeft()), c.explained.size());
+            const std::string where = std::string(c.what) + (atFoot ? " at the screen's foot" : "");
+            EXPECT_FALSE(tip->geometry().intersects(explained)) << where;
+            EXPECT_TRUE(screen.contains(tip->geometry())) << where;
+            EXPECT_EQ(TipLines(*tip).join(' '), reason) << where;
+            delete tip;
+        }
+    }
 }
 
 TEST_F(Widgets, LabelMnemonicLeadsToTheNextTabStop)
