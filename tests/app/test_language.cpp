@@ -67,7 +67,10 @@ void Read(QWidget* window, QStringList& texts)
             for (QTextBlock line = box->document()->begin(); line.isValid(); line = line.next()) {
                 texts << line.text();
                 for (auto part = line.begin(); !part.atEnd(); ++part)
-                    texts << QTextDocumentFragment::fromHtml(part.fragment().charFormat().toolTip()).toPlainText();
+                    texts << QTextDocumentFragment::fromHtml(part.fragment().charFormat().toolTip())
+                                 .toPlainText()
+                                 .replace(QChar::LineSeparator, u' ')
+                                 .replace(u'\n', u' ');  // as one line: tips wrap
             }
         else if (auto* list = qobject_cast<QComboBox*>(w))
             for (int i = 0; i < list->count(); ++i)
