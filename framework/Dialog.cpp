@@ -188,7 +188,8 @@ QString ReasonTip(const QString& text)
         }
         add(line);
     }
-    // Kept as broken here: Qt's own wrapping of a tip narrows it to a few words a line.
+    // Kept as broken here: Qt's own wrapping of a tip narrows it to a few words a
+    // line. The Windows builds' Qt has no CSS, and there it still does.
     for (QString& line : lines)
         line = line.toHtmlEscaped();
     return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
