@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "t2/one_line.h"
+
 namespace emulator {
 
 namespace {
@@ -44,7 +46,7 @@ std::unique_ptr<Keyboard> FileKeyboard(const std::string& path, std::string& err
     // Appends to a file; a FIFO or terminal takes what is written as it comes.
     const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0) {
-        error = path + ": " + std::strerror(errno);
+        error = t2proto::OneLineCut(path) + ": " + std::strerror(errno);
         return nullptr;
     }
     return FileKeyboard(fd);

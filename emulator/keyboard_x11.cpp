@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "emulator/keyboard.h"
+#include "t2/one_line.h"
 
 namespace emulator {
 
@@ -155,13 +156,13 @@ std::unique_ptr<Keyboard> DesktopKeyboard(milliseconds waitAway, std::string& er
     }
     Display* display = XOpenDisplay(name);
     if (!display) {
-        error = std::string("cannot open the X display ") + name;
+        error = "cannot open the X display " + t2proto::OneLineCut(name);
         return nullptr;
     }
     int event, reply, major, minor;
     if (!XTestQueryExtension(display, &event, &reply, &major, &minor)) {
         XCloseDisplay(display);
-        error = std::string("the X display ") + name + " has no XTest extension";
+        error = "the X display " + t2proto::OneLineCut(name) + " has no XTest extension";
         return nullptr;
     }
     return std::make_unique<Desktop>(display, waitAway);
